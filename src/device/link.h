@@ -1,0 +1,93 @@
+#pragma once
+// The device link: the 55 ms tick, polling, frame dispatch, and the Read / Verify / Program
+// state machine. Driven tick by tick and frame by frame, with no clock of its own.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device/frames.h"
+#include "device/monitor.h"
+#include "device/serial_port.h"
+#include "params/device_image.h"
+
+namespace qm17 {
+
+namespace timing {
+inline constexpr int kTickMs = 55;
+inline constexpr std::uint8_t kTicksPerPoll = 6;
+inline constexpr std::uint8_t kTicksPerTimeout = 4;
+inline constexpr std::uint8_t kFailingTryCount = 6;  // a frame is sent at most 5 times
+inline constexpr std::uint8_t kSilentTicks = 18;     // the label shows from the 19th
+inline constexpr std::uint8_t kMessageTicks = 200;
+inline constexpr std::size_t kRxBufferSize = 15000;
+}  // namespace timing
+
+// What the link shows. The window implements it; tests and the command line record it.
+class LinkView {
+ public:
+  virtual ~LinkView() = default;
+  virtual Language CurrentLanguage() const = 0;
+  virtual bool PrintLayout() const = 0;
+  // Caption and background of the status label (LabelHlaseni); visibility is separate.
+  virtual void SetStatus(const std::string& text, bool failure) = 0;
+  virtual void SetStatusVisible(bool visible) = 0;
+  virtual void SetGaugeVisible(bool visible) = 0;  // CGauge
+  virtual void SetGaugeProgress(int progress) = 0;
+  virtual void SetNoConnectionVisible(bool visible) = 0;  // LabelSpojeni
+  virtual void ShowLiveValues(const LiveValues& values) = 0;
+  virtual void ShowCurrentPoint(const CurrentPoint& point) = 0;
+  // NormaliseImage then ShowImageInControls, with the window's language and port.
+  virtual void NormaliseAndShowImage() = 0;
+  // Message box "Unmatched version of PC and Ignition programs!" in the current language.
+  virtual void ShowVersionMismatch() = 0;
+};
+
+class DeviceLink {
+ public:
+  DeviceLink(DeviceImage& image, SerialPort& port, LinkView& view);
+
+  // One tick of Timer1: read and dispatch, poll or re-send, count down, silence, current point.
+  void Tick();
+
+  // Starts replace whatever operation runs. The caller reads the controls first where needed.
+  void StartRead();
+  void StartVerify();
+  void StartProgram(std::uint8_t firstTryCount);  // 0 from the menu, 1 after a change
+  // Programming after change: returns true when it started a Program operation.
+  bool ProgramAfterChange(bool optionTicked);
+  // Sets the status countdown to 200 ticks (used by printing).
+  void RestartMessageCountdown();
+
+  Operation operation() const { return m_operation; }
+  std::uint8_t currentCommand() const { return m_currentCommand; }
+  std::uint8_t tickCounter() const { return m_tickCounter; }
+  std::uint8_t tryCounter() const { return m_tryCounter; }
+  std::uint8_t silenceCounter() const { return m_silenceCounter; }
+  std::uint8_t messageCountdown() const { return m_messageCountdown; }
+  std::uint16_t liveRpm() const { return m_liveRpm; }
+  CurrentPoint currentPoint() const { return m_currentPoint; }
+  const IdentificationTexts& identification() const { return m_identification; }
+  bool autoProgramArmed() const { return m_autoProgramArmed; }
+
+ private:
+  // (private members are the link's own business)
+  DeviceImage& m_image;
+  SerialPort& m_port;
+  LinkView& m_view;
+  Operation m_operation = Operation::Idle;
+  std::uint8_t m_currentCommand = 0;
+  std::uint8_t m_tickCounter = 0;
+  std::uint8_t m_tryCounter = 0;
+  std::uint8_t m_silenceCounter = 0;
+  std::uint8_t m_messageCountdown = 0;
+  std::uint16_t m_liveRpm = 0;
+  CurrentPoint m_currentPoint;
+  IdentificationTexts m_identification;
+  bool m_autoProgramArmed = false;
+  std::array<std::uint8_t, kBlockSize> m_programmedCopy{};
+  std::vector<std::uint8_t> m_rxBuffer;
+};
+
+}  // namespace qm17

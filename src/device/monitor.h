@@ -1,0 +1,76 @@
+#pragma once
+// Decoding what the unit reports: the live values of a monitor frame, the firmware
+// identification block, and the curve point nearest to the engine speed.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "device/frames.h"
+#include "params/device_image.h"
+
+namespace qm17 {
+
+// The live values of one monitor frame, as plain numbers and flags.
+struct LiveValues {
+  std::uint16_t rpm = 0;
+  bool speedAlarm = false;    // byte 3 non-zero
+  bool speedWarning = false;  // byte 33 non-zero
+  std::uint8_t advance = 0;
+  bool startLimiterActive = false;  // byte 7 == 0
+  std::uint16_t voltageRaw = 0;
+  std::uint32_t millivolts = 0;
+  float volts = 0.0f;  // single precision on purpose: it decides the rounding of the text
+  std::uint16_t programCount = 0;
+  std::array<std::uint16_t, 8> tests{};
+  bool retardActive = false;       // byte 30 == 0
+  bool polarityNegative = false;   // byte 31 non-zero
+  bool polarityFlag = false;       // byte 32 non-zero: normal colour, else red
+};
+
+LiveValues DecodeMonitorFrame(std::span<const std::uint8_t, kFrameLength> frame);
+
+// Background of a live label.
+enum class LiveColour : std::uint8_t { Normal, Red, Yellow, Aqua };
+
+// Captions and colours of the live labels for one language.
+struct MonitorDisplay {
+  std::string rpmText;  // "RPM = %d "
+  LiveColour rpmColour = LiveColour::Normal;
+  int rpmBar = 0;  // 0..100, share of the limiter speed
+  std::string voltageText;  // "U = %4.1f [V]"
+  LiveColour voltageColour = LiveColour::Normal;
+  std::string startLimiterText;
+  LiveColour startLimiterColour = LiveColour::Normal;
+  std::string retardText;
+  LiveColour retardColour = LiveColour::Normal;
+  std::string advanceText;
+  std::string programCountText;
+  std::string polarityText;
+  LiveColour polarityColour = LiveColour::Normal;
+  std::array<std::string, 8> testTexts;  // "Test1 = %d " ...
+};
+
+// `limiterByte` is image byte 52, the full scale of the speed bar.
+MonitorDisplay FormatMonitor(const LiveValues& values, Language language,
+                             std::uint8_t limiterByte);
+
+// Firmware version, date and time built from the identification block.
+struct IdentificationTexts {
+  std::string version;  // up to 30 characters
+  std::string date;     // "DD.MM.20YY"
+  std::string time;     // "HH:MM"
+};
+
+IdentificationTexts DecodeIdentification(const DeviceImage& image);
+
+struct CurrentPoint {
+  std::uint8_t index = 0;       // 0..14
+  bool noCurrentPoint = true;   // engine speed below the first point
+  bool operator==(const CurrentPoint&) const = default;
+};
+
+CurrentPoint FindCurrentPoint(std::uint16_t liveRpm, const DeviceImage& image);
+
+}  // namespace qm17

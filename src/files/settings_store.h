@@ -1,0 +1,37 @@
+#pragma once
+// An INI file that keeps what it does not know: keys matched without regard to case, values
+// kept verbatim, other sections, unknown keys and comments preserved on rewrite.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm17 {
+
+class IniFile {
+ public:
+  // Parses text; never fails (lines that mean nothing are kept as they are).
+  void Parse(std::string_view text);
+  std::string Serialise() const;  // CR LF line ends
+  bool Load(const std::string& path);        // false when the file cannot be read
+  bool Save(const std::string& path) const;  // atomic; false when nothing could be written
+
+  std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+  // A value that is not a decimal integer reads as the default.
+  long ReadInteger(std::string_view section, std::string_view key, long defaultValue) const;
+  std::string ReadString(std::string_view section, std::string_view key,
+                         const std::string& defaultValue) const;
+  // New keys are appended to their section in the order written.
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, long value);
+
+ private:
+  std::vector<std::string> m_lines;
+};
+
+inline constexpr const char* kSettingsSection = "FORM_HLAV";
+inline constexpr const char* kSettingsFileName = "Tarvex.ini";
+inline constexpr const char* kImageSideFileName = "_Tarvex.ini";
+
+}  // namespace qm17
