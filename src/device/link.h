@@ -3,7 +3,9 @@
 // state machine. Driven tick by tick and frame by frame, with no clock of its own.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,10 +39,13 @@ class LinkView {
   virtual void SetGaugeProgress(int progress) = 0;
   virtual void SetNoConnectionVisible(bool visible) = 0;  // LabelSpojeni
   virtual void ShowLiveValues(const LiveValues& values) = 0;
+  // Called at the end of every tick, changed or not; the view may skip an unchanged point.
   virtual void ShowCurrentPoint(const CurrentPoint& point) = 0;
   // NormaliseImage then ShowImageInControls, with the window's language and port.
   virtual void NormaliseAndShowImage() = 0;
   // Message box "Unmatched version of PC and Ignition programs!" in the current language.
+  // Called from inside Tick with the link already idle; a modal box may let further ticks
+  // run before it returns, which the link allows.
   virtual void ShowVersionMismatch() = 0;
 };
 
@@ -51,7 +56,8 @@ class DeviceLink {
   // One tick of Timer1: read and dispatch, poll or re-send, count down, silence, current point.
   void Tick();
 
-  // Starts replace whatever operation runs. The caller reads the controls first where needed.
+  // Starts replace whatever operation runs. The caller reads the controls first where needed
+  // (Verify and the Program command) and clears the file name shown when it starts a Read.
   void StartRead();
   void StartVerify();
   void StartProgram(std::uint8_t firstTryCount);  // 0 from the menu, 1 after a change
@@ -70,9 +76,23 @@ class DeviceLink {
   CurrentPoint currentPoint() const { return m_currentPoint; }
   const IdentificationTexts& identification() const { return m_identification; }
   bool autoProgramArmed() const { return m_autoProgramArmed; }
+  int gaugeProgress() const { return m_gaugeProgress; }
 
  private:
-  // (private members are the link's own business)
+  void ReadComPort();
+  void HandleMonitorFrame(const Frame& frame);
+  void HandleBlockResponse(const Frame& frame);
+  void ReadStep(std::size_t block, std::span<const std::uint8_t, kPayloadLength> payload);
+  void ProgramStep(std::size_t block, std::span<const std::uint8_t, kPayloadLength> payload);
+  void VerifyStep(std::span<const std::uint8_t, kPayloadLength> payload);
+  void EndWithVersionMismatch();
+  void StartVerifyStep();
+  void SendNext(std::uint8_t nextCommand);
+  void SendBlockFrame();
+  void ShowStatus(int entry);
+  void AdvanceGauge();
+  bool MatchesParameterBlock(std::span<const std::uint8_t, kPayloadLength> payload) const;
+
   DeviceImage& m_image;
   SerialPort& m_port;
   LinkView& m_view;
@@ -85,6 +105,7 @@ class DeviceLink {
   std::uint16_t m_liveRpm = 0;
   CurrentPoint m_currentPoint;
   IdentificationTexts m_identification;
+  int m_gaugeProgress = 0;
   bool m_autoProgramArmed = false;
   std::array<std::uint8_t, kBlockSize> m_programmedCopy{};
   std::vector<std::uint8_t> m_rxBuffer;
