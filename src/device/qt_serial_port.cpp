@@ -1,8 +1,37 @@
 #include "device/qt_serial_port.h"
 
+#include <QMetaObject>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+
 namespace qm17 {
 
-QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {}
+namespace {
+
+// Errors after which the device is gone or unusable until it is opened again. Qt keeps the
+// port open after them and, on Linux, keeps reporting them as fast as it can.
+bool IsFatal(QSerialPort::SerialPortError error) {
+  switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::PermissionError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::UnknownError:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
+  connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::OnError);
+}
 
 QtSerialPort::~QtSerialPort() {
   Close();
@@ -10,11 +39,22 @@ QtSerialPort::~QtSerialPort() {
 
 bool QtSerialPort::Open(const QString& device) {
   Close();
+  ++m_generation;
+  m_failed = false;
   m_port.setPortName(device);
-  return m_port.open(QIODevice::ReadWrite);
+  m_port.setBaudRate(QSerialPort::Baud57600);
+  m_port.setDataBits(QSerialPort::Data8);
+  m_port.setParity(QSerialPort::NoParity);
+  m_port.setStopBits(QSerialPort::OneStop);
+  m_port.setFlowControl(QSerialPort::NoFlowControl);
+  if (!m_port.open(QIODevice::ReadWrite)) return false;
+  // Whatever the device sent before we listened belongs to no request of ours.
+  m_port.clear(QSerialPort::Input);
+  return true;
 }
 
 void QtSerialPort::Close() {
+  m_failed = false;
   if (m_port.isOpen()) m_port.close();
 }
 
@@ -23,31 +63,62 @@ bool QtSerialPort::IsOpen() const {
 }
 
 std::size_t QtSerialPort::QueuedBytes() {
-  if (!m_port.isOpen()) return 0;
+  if (!Usable()) return 0;
+#ifdef Q_OS_UNIX
+  // Qt moves bytes from the driver into its buffer only when the event loop or a wait lets
+  // it; pull them now so the count is what has arrived, not what Qt happened to fetch.
+  int driverQueued = 0;
+  if (::ioctl(static_cast<int>(m_port.handle()), FIONREAD, &driverQueued) == 0 &&
+      driverQueued > 0) {
+    m_port.waitForReadyRead(0);
+  }
+#else
+  m_port.waitForReadyRead(0);
+#endif
+  if (!Usable()) return 0;
   return static_cast<std::size_t>(m_port.bytesAvailable());
 }
 
 std::size_t QtSerialPort::Read(std::span<std::uint8_t> buffer) {
-  if (!m_port.isOpen() || buffer.empty()) return 0;
+  if (!Usable() || buffer.empty()) return 0;
   const qint64 n =
       m_port.read(reinterpret_cast<char*>(buffer.data()), static_cast<qint64>(buffer.size()));
   return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
 void QtSerialPort::Write(const Frame& frame) {
-  if (!m_port.isOpen()) return;
+  if (!Usable()) return;
   m_port.write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size()));
   m_port.flush();
 }
 
 void QtSerialPort::WriteAndWait(const Frame& frame) {
   Write(frame);
+  if (!Usable()) return;
+#ifdef Q_OS_UNIX
+  // flush() handed the bytes to the driver; tcdrain returns when the last one is on the line
+  // (about 9 ms for a frame at 57600 baud).
+  ::tcdrain(static_cast<int>(m_port.handle()));
+#else
+  m_port.waitForBytesWritten(100);
+#endif
 }
 
-void QtSerialPort::OnError(QSerialPort::SerialPortError) {}
+void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
+  if (!IsFatal(error) || !m_port.isOpen() || m_failed) return;
+  m_failed = true;
+  // Closing inside Qt's own error signal would pull the device out from under the code that
+  // is still reporting; close once control is back in the event loop.
+  const unsigned generation = m_generation;
+  QMetaObject::invokeMethod(
+      this, [this, generation] { CloseAfterFailure(generation); }, Qt::QueuedConnection);
+}
 
-void QtSerialPort::CloseAfterFailure() {
-  Close();
+void QtSerialPort::CloseAfterFailure(unsigned generation) {
+  if (generation != m_generation || !m_port.isOpen()) return;
+  m_port.close();
+  m_failed = false;
+  emit DeviceLost();
 }
 
 }  // namespace qm17

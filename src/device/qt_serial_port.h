@@ -34,10 +34,15 @@ class QtSerialPort : public QObject, public SerialPort {
 
  private:
   void OnError(QSerialPort::SerialPortError error);
-  void CloseAfterFailure();
+  void CloseAfterFailure(unsigned generation);
+  bool Usable() const { return m_port.isOpen() && !m_failed; }
 
   QSerialPort m_port;
-  bool m_closePending = false;
+  // Set on the first fatal error until the queued close has run; the port is then dead to
+  // the link even though Qt still reports it open.
+  bool m_failed = false;
+  // Counts opens, so that a close queued for a vanished device spares a port opened since.
+  unsigned m_generation = 0;
 };
 
 }  // namespace qm17

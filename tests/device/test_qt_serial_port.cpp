@@ -1,0 +1,327 @@
+// The Qt serial adapter against pseudo-terminals: what the link sees of queued bytes, what
+// goes on the line, and how a device that vanishes is put away.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "device/qt_serial_port.h"
+
+namespace qm17 {
+namespace {
+
+// The master side of a pseudo-terminal: plays the device.
+class Pty {
+ public:
+  Pty() {
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) return;
+    m_slavePath = ::ptsname(m_master);
+    termios t{};
+    ::tcgetattr(m_master, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(m_master, TCSANOW, &t);
+  }
+  ~Pty() { CloseMaster(); }
+  Pty(const Pty&) = delete;
+  Pty& operator=(const Pty&) = delete;
+
+  bool ok() const { return m_master >= 0 && !m_slavePath.empty(); }
+  int master() const { return m_master; }
+  QString slavePath() const { return QString::fromStdString(m_slavePath); }
+  void CloseMaster() {
+    if (m_master >= 0) ::close(m_master);
+    m_master = -1;
+  }
+  void Send(std::size_t count, std::uint8_t first = 0) {
+    std::vector<std::uint8_t> bytes(count);
+    for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(first + i);
+    ASSERT_EQ(::write(m_master, bytes.data(), count), static_cast<ssize_t>(count));
+  }
+  // Whatever the port sent, waiting at most `timeoutMs` for the first byte.
+  std::vector<std::uint8_t> Receive(int timeoutMs) {
+    std::vector<std::uint8_t> got;
+    pollfd p{m_master, POLLIN, 0};
+    while (::poll(&p, 1, got.empty() ? timeoutMs : 20) > 0 && (p.revents & POLLIN)) {
+      std::array<std::uint8_t, 256> chunk{};
+      const ssize_t n = ::read(m_master, chunk.data(), chunk.size());
+      if (n <= 0) break;
+      got.insert(got.end(), chunk.begin(), chunk.begin() + n);
+    }
+    return got;
+  }
+
+ private:
+  int m_master = -1;
+  std::string m_slavePath;
+};
+
+// Bounded wait for something the kernel or the event loop does on its own time.
+bool WaitUntil(const std::function<bool()>& done, bool pumpEvents, int limitMs = 2000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > limitMs) return false;
+    if (pumpEvents) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+const Frame kPollFrame = {0x30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,   0, 0,
+                          0,    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,   0, 0,
+                          0,    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xCF};
+
+// A write frame of block 1 with payload 1, 2, ... 50; check byte worked out by hand:
+// 0xFF ^ 0x01 ^ (1 ^ 2 ^ ... ^ 50) = 0xFF ^ 0x01 ^ 0x33 = 0xCD.
+const Frame kBlockFrame = {0x01, 1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,  //
+                           13,   14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25,  //
+                           26,   27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38,  //
+                           39,   40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 0xCD};
+
+TEST(QtSerialPortQueue, CountsWhatTheDriverHoldsWithoutTheEventLoop) {
+  // The link reads only from 52 queued bytes on; the count must include bytes that Qt has
+  // not fetched yet, or a tick would wait a whole period for them.
+  struct Case {
+    std::size_t sent;
+    std::size_t expected;
+  };
+  const Case cases[] = {{0, 0}, {1, 1}, {51, 51}, {52, 52}, {700, 700}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sent);
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialPort port;
+    ASSERT_TRUE(port.Open(pty.slavePath()));
+    pty.Send(c.sent);
+    if (c.sent > 0) {
+      EXPECT_TRUE(WaitUntil([&] { return port.QueuedBytes() == c.expected; }, false));
+    }
+    EXPECT_EQ(port.QueuedBytes(), c.expected);
+  }
+}
+
+TEST(QtSerialPortQueue, ReadTakesQueuedBytesInOrderUpToTheBuffer) {
+  Pty pty;
+  ASSERT_TRUE(pty.ok());
+  QtSerialPort port;
+  ASSERT_TRUE(port.Open(pty.slavePath()));
+  pty.Send(130, 10);
+  ASSERT_TRUE(WaitUntil([&] { return port.QueuedBytes() == 130; }, false));
+
+  std::array<std::uint8_t, 100> buffer{};
+  ASSERT_EQ(port.Read(buffer), 100u);
+  EXPECT_EQ(buffer[0], 10);
+  EXPECT_EQ(buffer[99], 109);
+  EXPECT_EQ(port.QueuedBytes(), 30u);
+  ASSERT_EQ(port.Read(buffer), 30u);
+  EXPECT_EQ(buffer[0], 110);
+  EXPECT_EQ(buffer[29], 139);
+  EXPECT_EQ(port.QueuedBytes(), 0u);
+  EXPECT_EQ(port.Read(buffer), 0u);
+}
+
+TEST(QtSerialPortQueue, InputQueuedBeforeOpeningIsDropped) {
+  Pty pty;
+  ASSERT_TRUE(pty.ok());
+  // Keep the line raw and its input alive while nobody listens.
+  const int early = ::open(pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(early, 0);
+  termios t{};
+  ::tcgetattr(early, &t);
+  ::cfmakeraw(&t);
+  ::tcsetattr(early, TCSANOW, &t);
+  pty.Send(80);
+  int queued = 0;
+  ASSERT_TRUE(
+      WaitUntil([&] { return ::ioctl(early, FIONREAD, &queued) == 0 && queued == 80; }, false));
+
+  QtSerialPort port;
+  ASSERT_TRUE(port.Open(pty.slavePath()));
+  EXPECT_EQ(port.QueuedBytes(), 0u);
+  pty.Send(52, 0x40);
+  ASSERT_TRUE(WaitUntil([&] { return port.QueuedBytes() == 52; }, false));
+  std::array<std::uint8_t, 52> buffer{};
+  ASSERT_EQ(port.Read(buffer), 52u);
+  EXPECT_EQ(buffer[0], 0x40);
+  ::close(early);
+}
+
+TEST(QtSerialPortLine, FramesLeaveWholeAndUnchanged) {
+  struct Case {
+    const char* name;
+    const Frame* frame;
+    bool wait;
+  };
+  const Case cases[] = {{"poll, waiting", &kPollFrame, true},
+                        {"block, not waiting", &kBlockFrame, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialPort port;
+    ASSERT_TRUE(port.Open(pty.slavePath()));
+    if (c.wait) {
+      port.WriteAndWait(*c.frame);
+    } else {
+      port.Write(*c.frame);
+    }
+    const std::vector<std::uint8_t> got = pty.Receive(1000);
+    EXPECT_EQ(got, std::vector<std::uint8_t>(c.frame->begin(), c.frame->end()));
+  }
+}
+
+TEST(QtSerialPortLine, OpensAt57600EightDataBitsNoParityOneStopNoHandshake) {
+  Pty pty;
+  ASSERT_TRUE(pty.ok());
+  QtSerialPort port;
+  ASSERT_TRUE(port.Open(pty.slavePath()));
+  termios t{};
+  // On Linux the master reports the settings of the terminal it drives.
+  ASSERT_EQ(::tcgetattr(pty.master(), &t), 0);
+  EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B57600));
+  EXPECT_EQ(::cfgetispeed(&t), static_cast<speed_t>(B57600));
+  EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+  EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
+  EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
+}
+
+TEST(QtSerialPortOpen, MissingDeviceFailsAndStaysQuiet) {
+  QtSerialPort port;
+  EXPECT_FALSE(port.Open("/nonexistent/qm17-no-such-port"));
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_EQ(port.QueuedBytes(), 0u);
+  std::array<std::uint8_t, 52> buffer{};
+  EXPECT_EQ(port.Read(buffer), 0u);
+  port.Write(kPollFrame);
+  port.WriteAndWait(kPollFrame);
+  port.Close();
+  port.Close();
+  EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(QtSerialPortOpen, OpeningAgainClosesTheFormerDevice) {
+  Pty first;
+  Pty second;
+  ASSERT_TRUE(first.ok() && second.ok());
+  QtSerialPort port;
+  ASSERT_TRUE(port.Open(first.slavePath()));
+  ASSERT_TRUE(port.Open(second.slavePath()));
+  port.Write(kPollFrame);
+  EXPECT_EQ(second.Receive(1000).size(), 52u);
+  EXPECT_TRUE(first.Receive(50).empty());
+}
+
+// What makes the device vanish, seen from the port.
+enum class Trigger { EventLoop, Write, WriteAndWait, QueuedBytes };
+
+TEST(QtSerialPortVanishing, ClosesOnceAndGoesSilent) {
+  const std::pair<const char*, Trigger> cases[] = {{"event loop", Trigger::EventLoop},
+                                                   {"write", Trigger::Write},
+                                                   {"write and wait", Trigger::WriteAndWait},
+                                                   {"queued bytes", Trigger::QueuedBytes}};
+  for (const auto& [name, trigger] : cases) {
+    SCOPED_TRACE(name);
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialPort port;
+    int lost = 0;
+    QObject::connect(&port, &QtSerialPort::DeviceLost, [&] { ++lost; });
+    ASSERT_TRUE(port.Open(pty.slavePath()));
+    pty.CloseMaster();
+
+    switch (trigger) {
+      case Trigger::EventLoop:
+        break;
+      case Trigger::Write:
+        port.Write(kBlockFrame);
+        break;
+      case Trigger::WriteAndWait:
+        port.WriteAndWait(kPollFrame);
+        break;
+      case Trigger::QueuedBytes:
+        port.QueuedBytes();
+        break;
+    }
+    EXPECT_EQ(port.QueuedBytes(), 0u);
+    ASSERT_TRUE(WaitUntil([&] { return !port.IsOpen(); }, true));
+
+    // Afterwards the port is simply dead: no spinning, no second report, nothing queued.
+    const double before = CpuSeconds();
+    WaitUntil([] { return false; }, true, 300);
+    EXPECT_LT(CpuSeconds() - before, 0.1);
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(port.QueuedBytes(), 0u);
+    std::array<std::uint8_t, 52> buffer{};
+    EXPECT_EQ(port.Read(buffer), 0u);
+    port.Write(kBlockFrame);
+    port.WriteAndWait(kPollFrame);
+    EXPECT_FALSE(port.IsOpen());
+  }
+}
+
+TEST(QtSerialPortVanishing, APortOpenedBeforeTheQueuedCloseStaysOpen) {
+  Pty gone;
+  Pty back;
+  ASSERT_TRUE(gone.ok() && back.ok());
+  QtSerialPort port;
+  int lost = 0;
+  QObject::connect(&port, &QtSerialPort::DeviceLost, [&] { ++lost; });
+  ASSERT_TRUE(port.Open(gone.slavePath()));
+  gone.CloseMaster();
+  port.Write(kBlockFrame);  // fails and queues the close
+  ASSERT_TRUE(port.Open(back.slavePath()));
+
+  WaitUntil([] { return false; }, true, 100);
+  EXPECT_TRUE(port.IsOpen());
+  EXPECT_EQ(lost, 0);
+  back.Send(52);
+  EXPECT_TRUE(WaitUntil([&] { return port.QueuedBytes() == 52; }, true));
+}
+
+TEST(QtSerialPortVanishing, TheSameDeviceOpensAgainWhenItIsBack) {
+  Pty pty;
+  ASSERT_TRUE(pty.ok());
+  QtSerialPort port;
+  ASSERT_TRUE(port.Open(pty.slavePath()));
+  pty.CloseMaster();
+  ASSERT_TRUE(WaitUntil([&] { return !port.IsOpen(); }, true));
+
+  Pty again;
+  ASSERT_TRUE(again.ok());
+  ASSERT_TRUE(port.Open(again.slavePath()));
+  port.Write(kPollFrame);
+  EXPECT_EQ(again.Receive(1000).size(), 52u);
+}
+
+}  // namespace
+}  // namespace qm17
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
