@@ -118,6 +118,8 @@ TEST(PrintWidget, CapturesWhatTheWidgetShows) {
 }  // namespace qm17
 
 int main(int argc, char** argv) {
+  // Test discovery runs the program at build time, outside CTest's environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

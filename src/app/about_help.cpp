@@ -1,0 +1,49 @@
+#include "app/about_help.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+#include "app/texts.h"
+
+namespace qm17 {
+
+QString ApplicationTitle(const QString& programPath) {
+  QString name = QFileInfo(programPath).fileName();
+  const qsizetype dot = name.indexOf(QLatin1Char('.'));
+  if (dot >= 0) name.truncate(dot);
+  if (name.isEmpty()) return name;
+  return name.left(1).toUpper() + name.mid(1).toLower();
+}
+
+QString AboutBoxText(Language language) {
+  return QString::fromStdString(AboutText(language, BuildDate(), BuildTime()));
+}
+
+QStringList HelpSearchFolders() {
+  return {QDir::currentPath(), QStringLiteral(QM17_DOC_DIR)};
+}
+
+QString FindHelpDocument(Language language, const QStringList& folders) {
+  const QString name = QString::fromUtf8(HelpDocumentName(language));
+  if (name.isEmpty()) return {};
+  for (const QString& folder : folders) {
+    const QFileInfo file(QDir(folder), name);
+    if (file.isFile()) return file.absoluteFilePath();
+  }
+  return {};
+}
+
+void OpenHelpDocument(Language language, const UrlOpener& open) {
+  const QString path = FindHelpDocument(language, HelpSearchFolders());
+  if (path.isEmpty()) return;
+  // A local-file URL, never a command line: the name cannot be read as a shell command.
+  const QUrl url = QUrl::fromLocalFile(path);
+  if (open)
+    open(url);
+  else
+    QDesktopServices::openUrl(url);
+}
+
+}  // namespace qm17

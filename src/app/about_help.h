@@ -1,0 +1,35 @@
+#pragma once
+// The About box text and title, and the help document of the current language.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "params/device_image.h"
+
+class QUrl;
+
+namespace qm17 {
+
+// When this program was built, as "Sep 11 2004" and "08:49:46"; the same on every run.
+const char* BuildDate();
+const char* BuildTime();
+
+// The program file's name without its folder, cut at the first dot, first letter upper case
+// and the rest lower case: "/usr/bin/qm17" gives "Qm17".
+QString ApplicationTitle(const QString& programPath);
+
+QString AboutBoxText(Language language);
+
+// Folders searched for the help document, in order: the current folder, then the installed
+// documentation folder.
+QStringList HelpSearchFolders();
+// The first existing document of the language in those folders; empty when there is none.
+QString FindHelpDocument(Language language, const QStringList& folders);
+
+// Opens the help document with the desktop's viewer for its type. Nothing is reported when the
+// document or a viewer is missing. `open` replaces the desktop service (tests).
+using UrlOpener = std::function<bool(const QUrl&)>;
+void OpenHelpDocument(Language language, const UrlOpener& open = {});
+
+}  // namespace qm17

@@ -1,0 +1,71 @@
+#include "files/window_printer.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QWidget>
+#include <cstdint>
+
+namespace qm17 {
+namespace {
+
+// a * b / c to the nearest integer; 64 bits so that printer pixels times screen pixels fit.
+int MulDivRounded(int a, int b, int c) {
+  const std::int64_t product = std::int64_t{a} * b;
+  return static_cast<int>((product + c / 2) / c);
+}
+
+}  // namespace
+
+QSize FitToPage(QSize picture, QSize page) {
+  const int w = picture.width(), h = picture.height();
+  const int pageWidth = page.width(), pageHeight = page.height();
+  if (w <= 0 || h <= 0 || pageWidth <= 0 || pageHeight <= 0) return {0, 0};
+  const int width = MulDivRounded(w, pageHeight, h);
+  if (width < pageWidth) return {width, pageHeight};
+  return {pageWidth, MulDivRounded(h, pageWidth, w)};
+}
+
+void DrawPictureOnPage(QPainter& painter, QSize page, const QPixmap& picture) {
+  const QSize size = FitToPage(picture.size(), page);
+  if (size.isEmpty()) return;
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawPixmap(QRect(QPoint(0, 0), size), picture);
+}
+
+QString PrintPicture(const QPixmap& picture, const PrintDestination& destination,
+                     const QString& jobTitle) {
+  if (picture.isNull()) return QStringLiteral("There is nothing to print: the window is empty.");
+  const bool toPdf = !destination.pdfFile.isEmpty();
+  if (!toPdf && QPrinterInfo::defaultPrinter().isNull())
+    return QStringLiteral("There is no default printer.");
+
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(jobTitle);
+  if (toPdf) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(destination.pdfFile);
+  }
+  if (!printer.isValid()) return QStringLiteral("The printer cannot be used.");
+
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    return toPdf
+               ? QStringLiteral("The file %1 cannot be written.").arg(destination.pdfFile)
+               : QStringLiteral("The printer %1 refused the print job.").arg(printer.printerName());
+  }
+  // The painter's device area is the page's printable area in printer pixels.
+  DrawPictureOnPage(painter, QSize(printer.width(), printer.height()), picture);
+  if (!painter.end() || printer.printerState() == QPrinter::Error ||
+      printer.printerState() == QPrinter::Aborted) {
+    return QStringLiteral("The print job failed.");
+  }
+  return {};
+}
+
+QString PrintWidget(QWidget& widget, const PrintDestination& destination, const QString& jobTitle) {
+  return PrintPicture(widget.grab(), destination, jobTitle);
+}
+
+}  // namespace qm17

@@ -1,0 +1,33 @@
+#pragma once
+// Prints a picture of a widget on one page, scaled to fit the page and keeping its proportions.
+
+#include <QSize>
+#include <QString>
+
+class QPainter;
+class QPixmap;
+class QWidget;
+
+namespace qm17 {
+
+// Size of the picture on the page: the full page height, or the full page width when the
+// height would make it too wide. Every product-and-quotient is rounded to the nearest integer.
+// An empty picture or page gives an empty size.
+QSize FitToPage(QSize picture, QSize page);
+
+// Draws the picture stretched to FitToPage from the page's top-left corner.
+void DrawPictureOnPage(QPainter& painter, QSize page, const QPixmap& picture);
+
+// Where a print job goes: the default printer, or a PDF file (used by tests and for previews).
+struct PrintDestination {
+  QString pdfFile;  // empty: the default printer, without a dialog
+};
+
+// Draws the picture from the page's top-left corner. Returns an empty text on success, otherwise
+// a message that says why nothing was printed.
+QString PrintPicture(const QPixmap& picture, const PrintDestination& destination,
+                     const QString& jobTitle);
+// The widget as it is shown (with its visible children), printed as above.
+QString PrintWidget(QWidget& widget, const PrintDestination& destination, const QString& jobTitle);
+
+}  // namespace qm17

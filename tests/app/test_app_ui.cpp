@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QWidget>
+#include <csignal>
+#include <vector>
+
+#include "app/about_help.h"
+#include "app/unix_signals.h"
+
+namespace qm17 {
+namespace {
+
+TEST(ApplicationTitle, FromTheProgramFileName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/usr/bin/qm17", "Qm17"},
+      {"qm17", "Qm17"},
+      {"C:/Programs/TARVEX.EXE", "Tarvex"},
+      {"/opt/tools.d/qm17-dev.bin.old", "Qm17-dev"},  // the folder's dot does not count
+      {"/usr/bin/.hidden", ""},
+      {"", ""},
+  };
+  for (const auto& [path, title] : cases) EXPECT_EQ(ApplicationTitle(path), title) << path;
+}
+
+TEST(BuildStamp, ShapeAndStability) {
+  const QString date = BuildDate(), time = BuildTime();
+  EXPECT_TRUE(QRegularExpression("^[A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4}$").match(date).hasMatch())
+      << date.toStdString();
+  EXPECT_TRUE(QRegularExpression("^[0-2][0-9]:[0-5][0-9]:[0-6][0-9]$").match(time).hasMatch())
+      << time.toStdString();
+  EXPECT_EQ(QString(BuildDate()), date);
+  // The About box carries the build stamp on its own lines, not the current time.
+  const QStringList lines = AboutBoxText(Language::English).split('\n');
+  ASSERT_GE(lines.size(), 7);
+  EXPECT_EQ(lines[4], date);
+  EXPECT_EQ(lines[6], time);
+  const QStringList german = AboutBoxText(Language::German).split('\n');
+  ASSERT_GE(german.size(), 6);
+  EXPECT_EQ(german[1], "Version 1.0");
+  EXPECT_EQ(german[3], date);
+  EXPECT_EQ(german[5], time);
+}
+
+void Touch(const QString& path) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+}
+
+TEST(FindHelpDocument, FirstFolderThatHoldsTheLanguagesDocument) {
+  QTemporaryDir current, installed;
+  Touch(installed.filePath("VELMOR_QM_17_cz.doc"));
+  Touch(installed.filePath("VELMOR_QM_17_en.doc"));
+  Touch(current.filePath("VELMOR_QM_17_en.doc"));
+  QDir(current.path()).mkdir("VELMOR_QM_17_de.doc");  // a folder is not a document
+  const QStringList folders = {current.path(), installed.path()};
+
+  EXPECT_EQ(FindHelpDocument(Language::English, folders),
+            QDir(current.path()).absoluteFilePath("VELMOR_QM_17_en.doc"));
+  EXPECT_EQ(FindHelpDocument(Language::Czech, folders),
+            QDir(installed.path()).absoluteFilePath("VELMOR_QM_17_cz.doc"));
+  EXPECT_EQ(FindHelpDocument(Language::German, folders), QString());
+  EXPECT_EQ(FindHelpDocument(static_cast<Language>(5), folders), QString());
+}
+
+TEST(OpenHelpDocument, OpensALocalFileUrlOrNothing) {
+  QTemporaryDir current;
+  Touch(current.filePath("VELMOR_QM_17_de.doc"));
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(current.path()));
+  std::vector<QUrl> opened;
+  const UrlOpener record = [&](const QUrl& url) {
+    opened.push_back(url);
+    return true;
+  };
+  OpenHelpDocument(Language::German, record);
+  OpenHelpDocument(Language::Czech, record);  // missing: silently nothing
+  QDir::setCurrent(before);
+
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_TRUE(opened[0].isLocalFile());
+  EXPECT_EQ(opened[0].toLocalFile(), QDir(current.path()).absoluteFilePath("VELMOR_QM_17_de.doc"));
+}
+
+class ClosingWindow : public QWidget {
+ public:
+  int closes = 0;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    ++closes;
+    event->accept();
+  }
+};
+
+TEST(UnixSignalCloser, EachSignalClosesTheWindowOnce) {
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+    ClosingWindow window;
+    window.show();
+    UnixSignalCloser closer(&window);
+    ASSERT_TRUE(closer.isActive());
+    std::vector<int> received;
+    QObject::connect(&closer, &UnixSignalCloser::signalReceived,
+                     [&](int number) { received.push_back(number); });
+
+    ASSERT_EQ(std::raise(signalNumber), 0);
+    // The handler only writes to a socket: the close happens in the event loop.
+    EXPECT_EQ(window.closes, 0);
+    for (int i = 0; i < 100 && window.closes == 0; ++i)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(window.closes, 1) << signalNumber;
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(received, std::vector<int>{signalNumber});
+  }
+}
+
+TEST(UnixSignalCloser, LeavesTheDefaultHandlersBehind) {
+  {
+    QWidget window;
+    UnixSignalCloser closer(&window);
+    struct sigaction current = {};
+    ::sigaction(SIGTERM, nullptr, &current);
+    EXPECT_NE(current.sa_handler, SIG_DFL);
+  }
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction current = {};
+    ::sigaction(signalNumber, nullptr, &current);
+    EXPECT_EQ(current.sa_handler, SIG_DFL) << signalNumber;
+  }
+}
+
+}  // namespace
+}  // namespace qm17
+
+int main(int argc, char** argv) {
+  // Test discovery runs the program at build time, outside CTest's environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
