@@ -1,0 +1,823 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <utility>
+
+#include "app/spin_buttons.h"
+#include "app/user_prompts.h"
+#include "app/window_pictures.h"
+#include "params/ignition_parameters.h"
+
+namespace qm17 {
+
+namespace {
+
+// The layout was drawn for a narrow 11-pixel font; Linux fonts are wider, so every position
+// and size is stretched by the same factors, which keeps the arrangement intact.
+constexpr double kScaleX = 1.3;
+constexpr double kScaleY = 1.22;
+constexpr int kFontPixels = 12;
+
+int Sx(int x) {
+  return static_cast<int>(x * kScaleX + 0.5);
+}
+int Sy(int y) {
+  return static_cast<int>(y * kScaleY + 0.5);
+}
+QRect Place(int left, int top, int width, int height) {
+  return QRect(Sx(left), Sy(top), Sx(left + width) - Sx(left), Sy(top + height) - Sy(top));
+}
+
+QFont PixelFont(int pixels, bool bold) {
+  QFont font = QApplication::font();
+  font.setPixelSize(static_cast<int>(pixels * kScaleY + 0.5));
+  font.setBold(bold);
+  return font;
+}
+
+QColor ButtonFace() {
+  return QApplication::palette().color(QPalette::Window);
+}
+QColor WindowText() {
+  return QApplication::palette().color(QPalette::WindowText);
+}
+
+void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, colour);
+  widget->setPalette(palette);
+}
+
+template <typename T>
+T* Make(QWidget* parent, const char* name) {
+  T* widget = new T(parent);
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QString& text) {
+  QLabel* label = Make<QLabel>(parent, name);
+  label->setText(text);
+  label->move(Sx(left), Sy(top));
+  label->adjustSize();
+  return label;
+}
+
+QLabel* MakeFixedLabel(QWidget* parent, const char* name, QRect where, int fontPixels, bool bold,
+                       const QString& text) {
+  QLabel* label = Make<QLabel>(parent, name);
+  label->setFont(PixelFont(fontPixels, bold));
+  label->setText(text);
+  label->setGeometry(where);
+  return label;
+}
+
+// The gear-shift-light box is read only by Enter and by the operations that read all controls.
+constexpr const char* kNoExitEdit = "EditLedRazeni";
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), m_prompts(std::make_shared<QtUserPrompts>()) {
+  setObjectName(QStringLiteral("FormHlav"));
+  setWindowIcon(WindowIcon());
+  QFont font = QApplication::font();
+  font.setPixelSize(kFontPixels);
+  setFont(font);
+  BuildLayout();
+  BuildMenus();
+  BuildTabOrder();
+  ConnectHandlers();
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(timing::kTickMs);
+  connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
+  Timer1->start();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::SetPrompts(std::shared_ptr<UserPrompts> prompts) {
+  if (prompts) m_prompts = std::move(prompts);
+}
+
+QString MainWindow::MessageText(MessageId entry) const {
+  return QString::fromStdString(MessageTexts(CurrentLanguage(), entry));
+}
+
+void MainWindow::BuildLayout() {
+  m_client = new QWidget(this);
+  m_client->setObjectName(QStringLiteral("ClientArea"));
+  m_client->setAutoFillBackground(true);
+  m_client->setMinimumSize(Sx(834), Sy(511));
+  setCentralWidget(m_client);
+
+  StatusBar1 = Make<QStatusBar>(this, "StatusBar1");
+  StatusBar1->setSizeGripEnabled(false);
+  setStatusBar(StatusBar1);
+
+  // Tool bar.
+  GroupBoxToolBar = Make<QGroupBox>(m_client, "GroupBoxToolBar");
+  GroupBoxToolBar->setGeometry(Place(3, 0, 422, 43));
+  const auto toolButton = [this](const char* name, int left, const QIcon& icon) {
+    QToolButton* button = Make<QToolButton>(GroupBoxToolBar, name);
+    button->setGeometry(Place(left, 12, 24, 23));
+    button->setIcon(icon);
+    button->setIconSize(QSize(20, 20));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    m_tooltipControls << button->objectName();
+    return button;
+  };
+  SpeedButton6 = toolButton("SpeedButton6", 12, NewFileIcon());
+  SpeedButton5 = toolButton("SpeedButton5", 50, OpenFileIcon());
+  SpeedButton7 = toolButton("SpeedButton7", 88, SaveFileIcon());
+  SpeedButtonPrint = toolButton("SpeedButtonPrint", 126, PrintIcon());
+  const auto pushButton = [this](const char* name, int left, int width, const QString& text) {
+    QPushButton* button = Make<QPushButton>(GroupBoxToolBar, name);
+    button->setGeometry(Place(left, 12, width, 23));
+    button->setText(text);
+    button->setFocusPolicy(Qt::ClickFocus);
+    m_tooltipControls << button->objectName();
+    return button;
+  };
+  Button1 = pushButton("Button1", 182, 57, QStringLiteral("&Read"));
+  BitBtn2 = pushButton("BitBtn2", 248, 65, QStringLiteral("&Verify"));
+  BitBtn1 = pushButton("BitBtn1", 322, 81, QStringLiteral("&Program"));
+
+  // Curve table.
+  GroupBox6 = Make<QGroupBox>(m_client, "GroupBox6");
+  GroupBox6->setGeometry(Place(2, 48, 353, 393));
+  Label26 = MakeLabel(GroupBox6, "Label26", 28, 20, QStringLiteral("RPM"));
+  Label1 = MakeLabel(GroupBox6, "Label1", 204, 20, QStringLiteral("RPM"));
+  LabelAdvance1 = MakeLabel(GroupBox6, "LabelAdvance1", 98, 20, QStringLiteral("Advance [°]"));
+  LabelAdvance2 = MakeLabel(GroupBox6, "LabelAdvance2", 274, 20, QStringLiteral("Advance [°]"));
+  const auto spinPair = [](QWidget* parent, const QString& editName, const QString& spinName,
+                           QRect editRect, QRect spinRect, const SpinRange& range) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(editName);
+    edit->setGeometry(editRect);
+    auto* spin = new SpinButtons(edit, range, parent);
+    spin->setObjectName(spinName);
+    spin->setGeometry(spinRect);
+    return std::pair{edit, spin};
+  };
+  constexpr std::array<int, 15> kRowTops{49, 85, 120, 156, 191, 227, 262, 298,
+                                         45, 81, 120, 156, 191, 227, 262};
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    const int top = kRowTops[i];
+    int speedLeft = 20;
+    if (i >= 10) {
+      speedLeft = 195;
+    } else if (i >= 8) {
+      speedLeft = 196;
+    }
+    const QString k = QString::number(i + 1);
+    auto [rpmEdit, rpmSpin] = spinPair(
+        GroupBox6, QStringLiteral("EditRpmAdv") + k, QStringLiteral("UpDownRpmAdv") + k,
+        Place(speedLeft, top, 40, 21), Place(speedLeft + 40, top, 16, 21), kPointSpeedRange);
+    auto [advEdit, advSpin] =
+        spinPair(GroupBox6, QStringLiteral("EditAdvance") + k, QStringLiteral("UpDownAdvance") + k,
+                 Place(speedLeft + 79, top, 30, 21), Place(speedLeft + 109, top, 16, 21),
+                 kPointAdvanceRange);
+    m_rpmEdits[i] = rpmEdit;
+    m_rpmUpDowns[i] = rpmSpin;
+    m_advanceEdits[i] = advEdit;
+    m_advanceUpDowns[i] = advSpin;
+  }
+  const auto shiftButton = [this](const char* name, int left, const QString& text) {
+    QPushButton* button = Make<QPushButton>(GroupBox6, name);
+    button->setGeometry(Place(left, 360, 20, 20));
+    button->setFont(PixelFont(19, false));
+    button->setText(text);
+    button->setFocusPolicy(Qt::ClickFocus);
+    m_tooltipControls << button->objectName();
+    return button;
+  };
+  BitBtnAdvMinus = shiftButton("BitBtnAdvMinus", 21, QStringLiteral("-"));
+  BitBtnAdvPlus = shiftButton("BitBtnAdvPlus", 69, QStringLiteral("+"));
+  CheckBoxIgnAll = Make<QCheckBox>(GroupBox6, "CheckBoxIgnAll");
+  CheckBoxIgnAll->setGeometry(Place(112, 362, 60, 17));
+  CheckBoxIgnAll->setText(QStringLiteral("All"));
+  CheckBoxIgnAll->setFocusPolicy(Qt::ClickFocus);
+  std::tie(EditPocetBodu, UpDownPocetBodu) =
+      spinPair(GroupBox6, QStringLiteral("EditPocetBodu"), QStringLiteral("UpDownPocetBodu"),
+               Place(195, 360, 26, 21), Place(221, 360, 16, 21), kPointCountRange);
+  LabelPocetBodu =
+      MakeLabel(GroupBox6, "LabelPocetBodu", 245, 364, QStringLiteral("Number of items"));
+
+  // Single-valued parameters.
+  GroupBox2 = Make<QGroupBox>(m_client, "GroupBox2");
+  GroupBox2->setGeometry(Place(360, 48, 231, 261));
+  const auto parameterRow = [&](const char* edit, const char* spin, const char* label, int top,
+                                const SpinRange& range, int spinWidth, const QString& caption) {
+    auto pair = spinPair(GroupBox2, QString::fromLatin1(edit), QString::fromLatin1(spin),
+                         Place(16, top, 42, 21), Place(58, top, spinWidth, 21), range);
+    QLabel* caption_label = MakeLabel(GroupBox2, label, 80, top + 4, caption);
+    return std::tuple{pair.first, pair.second, caption_label};
+  };
+  std::tie(EditBaseAdv, UpDownBaseAdv, LabelBaseAdv) =
+      parameterRow("EditBaseAdv", "UpDownBaseAdv", "LabelBaseAdv", 25, kBaseAdvanceRange, 16,
+                   QStringLiteral("Base advance [°]"));
+  std::tie(EditOmez1, UpDownOmez1, LabelOmez1) =
+      parameterRow("EditOmez1", "UpDownOmez1", "LabelOmez1", 58, kLimiterRange, 16,
+                   QStringLiteral("Start limiter [rpm]"));
+  std::tie(EditOmez2, UpDownOmez2, LabelOmez2) =
+      parameterRow("EditOmez2", "UpDownOmez2", "LabelOmez2", 92, kLimiterRange, 16,
+                   QStringLiteral("Limiter [rpm]"));
+  std::tie(EditRetard, UpDownRetard, LabelRetard) =
+      parameterRow("EditRetard", "UpDownRetard", "LabelRetard", 126, kRetardRange, 16,
+                   QStringLiteral("Retard [°]"));
+  std::tie(EditLedRazeni, UpDownLedRazeni, LabelLedRazeni) =
+      parameterRow("EditLedRazeni", "UpDownLedRazeni", "LabelLedRazeni", 159, kShiftLightRange, 15,
+                   QStringLiteral("Gear Shift Light [rpm]"));
+  CheckBoxProgHned = Make<QCheckBox>(GroupBox2, "CheckBoxProgHned");
+  CheckBoxProgHned->setGeometry(Place(16, 193, 205, 16));
+  CheckBoxProgHned->setText(QStringLiteral("Programming after change"));
+  CheckBoxProgHned->setAutoFillBackground(true);
+  CheckBoxProgHned->setFocusPolicy(Qt::ClickFocus);
+  m_tooltipControls << CheckBoxProgHned->objectName();
+  std::tie(EditPocPalcu, UpDownPocPalcu) =
+      spinPair(GroupBox2, QStringLiteral("EditPocPalcu"), QStringLiteral("UpDownPocPalcu"),
+               Place(16, 227, 20, 21), Place(36, 227, 15, 21), kIgnitionsPerRevRange);
+  LabelPocPalcu =
+      MakeLabel(GroupBox2, "LabelPocPalcu", 58, 231, QStringLiteral("Ignitions per revolution"));
+
+  // Polarity, display option and logo.
+  RadioGroupPolarita = Make<QGroupBox>(m_client, "RadioGroupPolarita");
+  RadioGroupPolarita->setGeometry(Place(596, 48, 231, 105));
+  RadioGroupPolarita->setTitle(QStringLiteral("Polarity of CKPS:"));
+  m_polarityButtons = new QButtonGroup(this);
+  m_polarityButtons->setObjectName(QStringLiteral("RadioGroupPolaritaItems"));
+  const std::array<QString, 3> polarityTexts{QStringLiteral("Positive"), QStringLiteral("Negative"),
+                                             QStringLiteral("Selfsearch")};
+  for (int item = 0; item < 3; ++item) {
+    auto* radio =
+        new QRadioButton(polarityTexts[static_cast<std::size_t>(item)], RadioGroupPolarita);
+    radio->setObjectName(QStringLiteral("RadioGroupPolaritaItem%1").arg(item));
+    radio->setGeometry(Place(10, 24 + 25 * item, 210, 20));
+    m_polarityButtons->addButton(radio, item);
+    m_polarityItems[static_cast<std::size_t>(item)] = radio;
+  }
+  CheckBoxBlackZobr = Make<QCheckBox>(m_client, "CheckBoxBlackZobr");
+  CheckBoxBlackZobr->setGeometry(Place(600, 160, 177, 17));
+  CheckBoxBlackZobr->setText(QStringLiteral("Inverse display"));
+  ImageLogo = Make<QLabel>(m_client, "ImageLogo");
+  ImageLogo->setGeometry(Place(602, 190, 162, 83));
+  ImageLogo->setPixmap(LogoPicture(ImageLogo->size()));
+  SetRole(ImageLogo, QPalette::Window, Qt::white);
+
+  // Live display.
+  LabelSpojeni = MakeFixedLabel(m_client, "LabelSpojeni", Place(440, 9, 174, 29), 23, true,
+                                QStringLiteral("No connection with PC"));
+  LabelSpojeni->setAlignment(Qt::AlignCenter);
+  LabelSpojeni->setAutoFillBackground(true);
+  SetRole(LabelSpojeni, QPalette::Window, Qt::red);
+  LabelSpojeni->setGeometry(Place(432, 9, 160, 29).adjusted(0, 0, Sx(60), 0));
+  LabelRpm = MakeFixedLabel(m_client, "LabelRpm", Place(364, 326, 200, 24), 19, true,
+                            QStringLiteral("RPM = ---"));
+  CGaugeRpm = Make<QProgressBar>(m_client, "CGaugeRpm");
+  CGaugeRpm->setGeometry(Place(364, 355, 240, 21));
+  CGaugeRpm->setRange(0, 100);
+  CGaugeRpm->setValue(0);
+  CGaugeRpm->setTextVisible(false);
+  SetRole(CGaugeRpm, QPalette::Highlight, QColor(255, 0, 255));
+  LabelAdvance = MakeFixedLabel(m_client, "LabelAdvance", Place(364, 385, 240, 24), 19, true,
+                                QStringLiteral("ADVANCE= --- [°]"));
+  LabelNapeti = MakeFixedLabel(m_client, "LabelNapeti", Place(364, 415, 200, 24), 19, true,
+                               QStringLiteral("U = --- [V]"));
+  LabelMonOmez1 = MakeFixedLabel(m_client, "LabelMonOmez1", Place(612, 296, 220, 20), 16, false,
+                                 QStringLiteral("Start limiter - ---"));
+  LabelMonRetard = MakeFixedLabel(m_client, "LabelMonRetard", Place(612, 329, 220, 20), 16, false,
+                                  QStringLiteral("Retard - ---"));
+  LabelPolaritaMer = MakeFixedLabel(m_client, "LabelPolaritaMer", Place(612, 361, 220, 20), 16,
+                                    false, QStringLiteral("Polarity of CKPS - ---"));
+  for (int t = 0; t < 8; ++t) {
+    const int left = t < 4 ? 632 : 736;
+    const int top = 198 + 19 * (t % 4);
+    const QByteArray name = "LabelTest" + QByteArray::number(t + 1);
+    QLabel* label = MakeFixedLabel(m_client, name.constData(), Place(left, top, 90, 16), 13, true,
+                                   QStringLiteral("Test%1 = ---").arg(t + 1));
+    label->hide();
+    m_labelTests[static_cast<std::size_t>(t)] = label;
+  }
+  LabelVerze3 = MakeFixedLabel(m_client, "LabelVerze3", Place(364, 460, 45, 13), 11, false, {});
+  LabelVerze2 = MakeFixedLabel(m_client, "LabelVerze2", Place(412, 458, 78, 16), 13, false, {});
+  LabelVerze1 = MakeFixedLabel(m_client, "LabelVerze1", Place(494, 460, 110, 13), 11, false, {});
+  m_tooltipControls << LabelVerze1->objectName() << LabelVerze2->objectName()
+                    << LabelVerze3->objectName();
+  LabelPocetProgramovani =
+      MakeFixedLabel(m_client, "LabelPocetProgramovani", Place(612, 472, 220, 13), 11, false, {});
+
+  // Operation status and file name.
+  LabelHlaseni = MakeFixedLabel(m_client, "LabelHlaseni", Place(8, 446, 297, 16), 13, true, {});
+  LabelHlaseni->setAutoFillBackground(true);
+  LabelHlaseni->hide();
+  CGauge = Make<QProgressBar>(m_client, "CGauge");
+  CGauge->setGeometry(Place(8, 474, 297, 21));
+  CGauge->setRange(0, 3);
+  CGauge->setValue(0);
+  CGauge->setTextVisible(true);
+  SetRole(CGauge, QPalette::Highlight, QColor(0, 255, 255));
+  SetRole(CGauge, QPalette::HighlightedText, Qt::black);
+  LabelFile1 = MakeLabel(m_client, "LabelFile1", 364, 488, QStringLiteral("File:"));
+  LabelFile2 = MakeLabel(m_client, "LabelFile2", 412, 488, {});
+}
+
+void MainWindow::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+  const auto menu = [this, bar](const char* name, const QString& title) {
+    QMenu* m = bar->addMenu(title);
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Item"));
+    return m;
+  };
+  const auto item = [this](QMenu* m, const char* name, const QString& text,
+                           const QKeySequence& shortcut = {}) {
+    QAction* action = m->addAction(text);
+    action->setParent(this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    return action;
+  };
+  MenuFile = menu("MenuFile", QStringLiteral("&File"));
+  MenuNew = item(MenuFile, "MenuNew", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N));
+  MenuFile->addSeparator();
+  MenuOpen = item(MenuFile, "MenuOpen", QStringLiteral("&Open"), QKeySequence(Qt::Key_F3));
+  MenuFile->addSeparator();
+  MenuSave = item(MenuFile, "MenuSave", QStringLiteral("&Save"), QKeySequence(Qt::Key_F2));
+  MenuFile->addSeparator();
+  MenuPrint =
+      item(MenuFile, "MenuPrint", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P));
+  MenuFile->addSeparator();
+  MenuExit = item(MenuFile, "MenuExit", QStringLiteral("E&xit"));
+
+  MenuCom = menu("MenuCom", QStringLiteral("&Com"));
+  for (int k = 1; k <= 10; ++k) {
+    const QString caption = k < 10 ? QStringLiteral("Com &%1").arg(k) : QStringLiteral("Com 1&0");
+    const QByteArray name = "MenuCom" + QByteArray::number(k);
+    QAction* action = item(MenuCom, name.constData(), caption);
+    action->setCheckable(true);
+    action->setData(k);
+    m_menuComs[static_cast<std::size_t>(k - 1)] = action;
+  }
+
+  MenuDevice = menu("MenuDevice", QStringLiteral("&Device"));
+  MenuRead = item(MenuDevice, "MenuRead", QStringLiteral("&Read"), QKeySequence(Qt::Key_F7));
+  MenuVerify = item(MenuDevice, "MenuVerify", QStringLiteral("&Verify"), QKeySequence(Qt::Key_F8));
+  MenuProgram =
+      item(MenuDevice, "MenuProgram", QStringLiteral("&Program"), QKeySequence(Qt::Key_F9));
+
+  MenuTools = menu("MenuTools", QStringLiteral("Tools"));
+  AdvanceMinus =
+      item(MenuTools, "AdvanceMinus", QStringLiteral("Advance -"), QKeySequence(Qt::Key_F4));
+  AdvancePlus =
+      item(MenuTools, "AdvancePlus", QStringLiteral("Advance +"), QKeySequence(Qt::Key_F5));
+  SetHint(AdvanceMinus, QStringLiteral("Curve A minus|Take off 1 degree of curve A"));
+  SetHint(AdvancePlus, QStringLiteral("Curve A plus|Add 1 degree of curve A"));
+
+  MenuLanguage = menu("MenuLanguage", QStringLiteral("&Language"));
+  MenuEnglish = item(MenuLanguage, "MenuEnglish", QStringLiteral("&English"));
+  MenuCzech = item(MenuLanguage, "MenuCzech", QStringLiteral("&Czech"));
+  MenuGerman = item(MenuLanguage, "MenuGerman", QStringLiteral("&German"));
+  for (QAction* action : {MenuEnglish, MenuCzech, MenuGerman}) action->setCheckable(true);
+
+  MenuHelp = menu("MenuHelp", QStringLiteral("&Help"));
+  MenuContens =
+      item(MenuHelp, "MenuContens", QStringLiteral("&Contents..."), QKeySequence(Qt::Key_F1));
+  MenuAbout = item(MenuHelp, "MenuAbout", QStringLiteral("&About..."));
+}
+
+void MainWindow::BuildTabOrder() {
+  QList<QWidget*> order;
+  for (std::size_t i = 0; i < kPointCount; ++i) order << m_rpmEdits[i] << m_advanceEdits[i];
+  order << EditPocetBodu;
+  for (QRadioButton* radio : m_polarityItems) order << radio;
+  order << EditBaseAdv << EditOmez1 << EditOmez2 << EditRetard << EditLedRazeni << EditPocPalcu
+        << CheckBoxBlackZobr;
+  for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void MainWindow::ConnectHandlers() {
+  connect(MenuNew, &QAction::triggered, this, &MainWindow::MenuNewClick);
+  connect(SpeedButton6, &QToolButton::clicked, this, &MainWindow::MenuNewClick);
+  connect(MenuOpen, &QAction::triggered, this, &MainWindow::MenuOpenClick);
+  connect(SpeedButton5, &QToolButton::clicked, this, &MainWindow::MenuOpenClick);
+  connect(MenuSave, &QAction::triggered, this, &MainWindow::MenuSaveClick);
+  connect(SpeedButton7, &QToolButton::clicked, this, &MainWindow::MenuSaveClick);
+  connect(MenuPrint, &QAction::triggered, this, &MainWindow::MenuPrintClick);
+  connect(SpeedButtonPrint, &QToolButton::clicked, this, &MainWindow::SpeedButtonPrintClick);
+  connect(MenuExit, &QAction::triggered, this, &MainWindow::MenuExitClick);
+  for (QAction* action : m_menuComs)
+    connect(action, &QAction::triggered, this, &MainWindow::MenuCom1Click);
+  connect(MenuRead, &QAction::triggered, this, &MainWindow::MenuReadClick);
+  connect(Button1, &QPushButton::clicked, this, &MainWindow::MenuReadClick);
+  connect(MenuVerify, &QAction::triggered, this, &MainWindow::MenuVerifyClick);
+  connect(BitBtn2, &QPushButton::clicked, this, &MainWindow::MenuVerifyClick);
+  connect(MenuProgram, &QAction::triggered, this, &MainWindow::MenuProgramClick);
+  connect(BitBtn1, &QPushButton::clicked, this, &MainWindow::MenuProgramClick);
+  connect(AdvanceMinus, &QAction::triggered, this, &MainWindow::BitBtnAdvMinusClick);
+  connect(BitBtnAdvMinus, &QPushButton::clicked, this, &MainWindow::BitBtnAdvMinusClick);
+  connect(AdvancePlus, &QAction::triggered, this, &MainWindow::BitBtnAdvPlusClick);
+  connect(BitBtnAdvPlus, &QPushButton::clicked, this, &MainWindow::BitBtnAdvPlusClick);
+  connect(MenuEnglish, &QAction::triggered, this, &MainWindow::MenuEnglishClick);
+  connect(MenuCzech, &QAction::triggered, this, &MainWindow::MenuCzechClick);
+  connect(MenuGerman, &QAction::triggered, this, &MainWindow::MenuGermanClick);
+  connect(MenuContens, &QAction::triggered, this, &MainWindow::MenuContensClick);
+  connect(MenuAbout, &QAction::triggered, this, &MainWindow::MenuAboutClick);
+  // Any click that toggles the box (mouse or Space) applies it, so its colour never lags.
+  connect(CheckBoxProgHned, &QCheckBox::clicked, this, &MainWindow::CheckBoxProgHnedMouseUp);
+  connect(CheckBoxBlackZobr, &QCheckBox::clicked, this, &MainWindow::CheckBoxBlackZobrClick);
+  // Only a user's choice runs the handler; selecting an item from code does not.
+  connect(m_polarityButtons, &QButtonGroup::idClicked, this, &MainWindow::RadioGroupPolaritaClick);
+
+  std::vector<SpinButtons*> spins(m_rpmUpDowns.begin(), m_rpmUpDowns.end());
+  spins.insert(spins.end(), m_advanceUpDowns.begin(), m_advanceUpDowns.end());
+  spins.insert(spins.end(), {UpDownPocetBodu, UpDownBaseAdv, UpDownOmez1, UpDownOmez2, UpDownRetard,
+                             UpDownLedRazeni, UpDownPocPalcu});
+  for (SpinButtons* spin : spins) {
+    spin->Associate()->installEventFilter(this);
+    if (spin != UpDownLedRazeni)
+      connect(spin, &SpinButtons::Clicked, this, &MainWindow::UpDownClick);
+  }
+}
+
+void MainWindow::SetHint(QObject* target, const QString& hint) {
+  const qsizetype bar = hint.indexOf(u'|');
+  const QString shortPart = bar < 0 ? hint : hint.left(bar);
+  const QString longPart = bar < 0 ? hint : hint.mid(bar + 1);
+  if (auto* menu = qobject_cast<QMenu*>(target)) target = menu->menuAction();
+  if (auto* action = qobject_cast<QAction*>(target)) {
+    action->setStatusTip(longPart);
+    action->setToolTip(shortPart);
+  } else if (auto* widget = qobject_cast<QWidget*>(target)) {
+    widget->setStatusTip(longPart);
+    if (m_tooltipControls.contains(widget->objectName())) widget->setToolTip(shortPart);
+  }
+}
+
+void MainWindow::ApplyTextRow(const UiTextRow& row) {
+  const QString text = QString::fromUtf8(row.text[m_languageIndex]);
+  const QString property = QString::fromLatin1(row.property);
+  // An element may name several controls that share the text.
+  static const QRegularExpression kName(QStringLiteral("[A-Za-z][A-Za-z0-9_]*"));
+  auto names = kName.globalMatch(QString::fromLatin1(row.element));
+  while (names.hasNext()) {
+    const QString name = names.next().captured();
+    if (name == QLatin1String("TFormHlav") || name == objectName()) {
+      if (property == QLatin1String("caption")) setWindowTitle(text);
+      continue;
+    }
+    QObject* target = findChild<QObject*>(name);
+    if (!target) continue;
+    if (property == QLatin1String("hint")) {
+      SetHint(target, text);
+    } else if (property == QLatin1String("items")) {
+      // New item texts only: the selection stays and no handler runs.
+      const QStringList items = text.split(u'\n');
+      for (std::size_t i = 0;
+           i < m_polarityItems.size() && i < static_cast<std::size_t>(items.size()); ++i)
+        m_polarityItems[i]->setText(items[static_cast<qsizetype>(i)]);
+    } else if (auto* menu = qobject_cast<QMenu*>(target)) {
+      menu->setTitle(text);
+    } else if (auto* action = qobject_cast<QAction*>(target)) {
+      action->setText(text);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(target)) {
+      button->setText(text);
+    } else if (auto* group = qobject_cast<QGroupBox*>(target)) {
+      group->setTitle(text);
+    } else if (auto* label = qobject_cast<QLabel*>(target)) {
+      label->setText(text);
+    }
+  }
+}
+
+void MainWindow::ApplyLanguage() {
+  MenuEnglish->setChecked(m_languageIndex == 1);
+  MenuCzech->setChecked(m_languageIndex == 0);
+  MenuGerman->setChecked(m_languageIndex == 2);
+  for (const UiTextRow& row : UiTextTable()) ApplyTextRow(row);
+  const QString comHint = QString::fromUtf8(ComItemHint(CurrentLanguage()));
+  for (std::size_t k = 0; k < m_menuComs.size(); ++k)
+    SetHint(m_menuComs[k], comHint + u' ' + QString::number(k + 1));
+  // Captions grow with their text, as the layout's auto-sized labels do.
+  for (QLabel* label :
+       {Label26, Label1, LabelAdvance1, LabelAdvance2, LabelPocetBodu, LabelBaseAdv, LabelOmez1,
+        LabelOmez2, LabelRetard, LabelLedRazeni, LabelPocPalcu, LabelFile1})
+    label->adjustSize();
+  LoadMessageTexts();
+}
+
+void MainWindow::LoadMessageTexts() {
+  // The table itself is constant and always complete; only the idle captions depend on it here.
+  if (LabelSpojeni->isHidden()) return;
+  LabelAdvance->setText(MessageText(MsgAdvancePrefix) + QStringLiteral("--- [°]"));
+  LabelPocetProgramovani->setText(MessageText(MsgProgramCountPrefix) + QStringLiteral("---"));
+  LabelMonOmez1->setText(MessageText(MsgStartLimiterPrefix) + QStringLiteral("---"));
+  LabelMonRetard->setText(MessageText(MsgRetardPrefix) + QStringLiteral("---"));
+  LabelPolaritaMer->setText(MessageText(MsgPolarityPrefix) + QStringLiteral("---"));
+}
+
+void MainWindow::FormCreate(const QStringList& arguments) {
+  m_comPortNumber = 1;
+  SetDefaultImage(m_image);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect available = screen->geometry();
+    const QSize outer = frameGeometry().size();
+    move((available.width() - outer.width()) / 2, (available.height() - outer.height()) / 2);
+  }
+  LoadSettings();
+  if (arguments.size() > 1) {
+    const QString& word = arguments.at(1);
+    if (word == QLatin1String("ENGLISH")) {
+      m_languageIndex = 1;
+    } else if (word == QLatin1String("CESKY")) {
+      m_languageIndex = 0;
+    } else if (word == QLatin1String("DEUTSCH")) {
+      m_languageIndex = 2;
+    }
+  }
+  NormaliseImage();
+  LoadMessageTexts();
+  ShowImageInControls();
+  OpenComPort();
+  for (std::size_t k = 0; k < m_menuComs.size(); ++k)
+    m_menuComs[k]->setChecked(m_comPortNumber == k + 1);
+  ApplyLanguage();
+  LabelHlaseni->hide();
+  CGauge->hide();
+  ApplyDisplayStyle();
+}
+
+void MainWindow::ReadControlsToImage() {
+  IgnitionParameters params;
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    params.pointSpeedRpm[i] = m_rpmUpDowns[i]->Position();
+    params.pointAdvance[i] = m_advanceUpDowns[i]->Position();
+  }
+  params.pointCount = UpDownPocetBodu->Position();
+  params.baseAdvance = UpDownBaseAdv->Position();
+  params.startLimiterRpm = UpDownOmez1->Position();
+  params.limiterRpm = UpDownOmez2->Position();
+  params.retard = UpDownRetard->Position();
+  params.ignitionsPerRev = UpDownPocPalcu->Position();
+  params.shiftLightRpm = UpDownLedRazeni->Position();
+  const int selected = m_polarityButtons->checkedId();
+  params.polarity = selected >= 0 ? selected : m_image[image_byte::kPolarity];
+  ParametersToImage(params, m_image);
+}
+
+void MainWindow::NormaliseImage() {
+  qm17::NormaliseImage(m_image, m_languageIndex, m_comPortNumber);
+}
+
+void MainWindow::ShowImageInControls() {
+  // Hiding a row that holds the focus moves the focus; that is no edit of the user's.
+  const bool wasApplying = std::exchange(m_applying, true);
+  const IgnitionParameters params = ParametersFromImage(m_image);
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    m_rpmUpDowns[i]->SetPosition(params.pointSpeedRpm[i]);
+    m_advanceUpDowns[i]->SetPosition(params.pointAdvance[i]);
+  }
+  const IdentificationTexts& ident = m_link.identification();
+  LabelVerze1->setText(QString::fromStdString(ident.version));
+  LabelVerze2->setText(QString::fromStdString(ident.date));
+  LabelVerze3->setText(QString::fromStdString(ident.time));
+  UpDownPocetBodu->SetPosition(params.pointCount);
+  UpDownBaseAdv->SetPosition(params.baseAdvance);
+  UpDownOmez1->SetPosition(params.startLimiterRpm);
+  UpDownOmez2->SetPosition(params.limiterRpm);
+  UpDownRetard->SetPosition(params.retard);
+  UpDownPocPalcu->SetPosition(params.ignitionsPerRev);
+  UpDownLedRazeni->SetPosition(params.shiftLightRpm);
+  m_polarityItems[static_cast<std::size_t>(std::clamp(params.polarity, 0, kPolarityItemCount - 1))]
+      ->setChecked(true);
+  ApplyDisplayStyle();
+  m_applying = wasApplying;
+}
+
+void MainWindow::ApplyDisplayStyle() {
+  const bool inverse = CheckBoxBlackZobr->isChecked() && !m_printLayout;
+  SetRole(m_client, QPalette::Window, inverse ? QColor(Qt::black) : ButtonFace());
+  ImageLogo->setAutoFillBackground(inverse);
+  const QColor caption = inverse ? QColor(Qt::white) : WindowText();
+  for (QWidget* widget : std::initializer_list<QWidget*>{LabelHlaseni,
+                                                         LabelRpm,
+                                                         LabelAdvance,
+                                                         LabelNapeti,
+                                                         LabelPocetProgramovani,
+                                                         LabelVerze1,
+                                                         LabelVerze2,
+                                                         LabelVerze3,
+                                                         LabelFile1,
+                                                         LabelFile2,
+                                                         LabelMonOmez1,
+                                                         LabelMonRetard,
+                                                         LabelPolaritaMer,
+                                                         Label26,
+                                                         LabelAdvance1,
+                                                         Label1,
+                                                         LabelAdvance2,
+                                                         LabelBaseAdv,
+                                                         CheckBoxIgnAll,
+                                                         LabelPocetBodu,
+                                                         LabelOmez1,
+                                                         LabelOmez2,
+                                                         LabelRetard,
+                                                         LabelLedRazeni,
+                                                         LabelPocPalcu,
+                                                         RadioGroupPolarita,
+                                                         CheckBoxBlackZobr})
+    SetRole(widget, QPalette::WindowText, caption);
+  for (QRadioButton* radio : m_polarityItems) SetRole(radio, QPalette::WindowText, caption);
+
+  const auto pointCount = static_cast<std::size_t>(m_image[image_byte::kPointCountByte]);
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    const bool used = i < pointCount;
+    m_rpmEdits[i]->setVisible(used);
+    m_advanceEdits[i]->setVisible(used);
+    m_rpmUpDowns[i]->setVisible(used && !m_printLayout);
+    m_advanceUpDowns[i]->setVisible(used && !m_printLayout);
+  }
+
+  SetRole(CheckBoxProgHned, QPalette::WindowText, caption);
+  QColor progBackground = ButtonFace();
+  if (CheckBoxProgHned->isChecked()) {
+    progBackground = Qt::red;
+  } else if (CheckBoxBlackZobr->isChecked()) {
+    progBackground = Qt::black;
+  }
+  SetRole(CheckBoxProgHned, QPalette::Window, progBackground);
+
+  const bool screenLayout = !m_printLayout;
+  for (QWidget* widget : std::initializer_list<QWidget*>{
+           CheckBoxProgHned, StatusBar1, ImageLogo, GroupBoxToolBar, UpDownBaseAdv, UpDownOmez1,
+           UpDownOmez2, UpDownRetard, UpDownLedRazeni, UpDownPocPalcu, BitBtnAdvMinus,
+           BitBtnAdvPlus, CheckBoxIgnAll, UpDownPocetBodu, CheckBoxBlackZobr})
+    widget->setVisible(screenLayout);
+}
+
+void MainWindow::ApplyParameterChange() {
+  NormaliseImage();
+  ShowImageInControls();
+  ProgramAfterChange();
+}
+
+void MainWindow::ProgramAfterChange() {
+  m_link.ProgramAfterChange(CheckBoxProgHned->isChecked());
+}
+
+bool MainWindow::FormKeyPress(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
+  focusNextChild();
+  ReadControlsToImage();
+  ApplyParameterChange();
+  return true;
+}
+
+void MainWindow::EditExit() {
+  ReadControlsToImage();
+  ApplyParameterChange();
+}
+
+void MainWindow::UpDownClick() {
+  ReadControlsToImage();
+  ApplyParameterChange();
+}
+
+void MainWindow::ShiftAdvances(bool up) {
+  ReadControlsToImage();
+  NormaliseImage();
+  const auto shift = [this, up](std::size_t point) {
+    std::uint8_t& advance = m_image[image_byte::kPointAdvance + point];
+    if (up && advance < kPointAdvanceRange.max) ++advance;
+    if (!up && advance > 0) --advance;
+    NormaliseImage();
+  };
+  if (CheckBoxIgnAll->isChecked()) {
+    for (std::size_t i = 0; i < kPointCount; ++i) shift(i);
+  } else if (const CurrentPoint point = m_link.currentPoint(); !point.noCurrentPoint) {
+    if (point.index < kPointCount) shift(point.index);
+  }
+  ApplyParameterChange();
+}
+
+void MainWindow::BitBtnAdvMinusClick() {
+  ShiftAdvances(false);
+}
+
+void MainWindow::BitBtnAdvPlusClick() {
+  ShiftAdvances(true);
+}
+
+void MainWindow::MenuNewClick() {
+  if (Prompts().AskYesNoCancel(this, MessageText(MsgAskDefaults)) != UserPrompts::Answer::Yes)
+    return;
+  SetDefaultImage(m_image);
+  ShowImageInControls();
+  LabelHlaseni->hide();
+  CGauge->hide();
+  LabelFile2->setText(QString());
+}
+
+void MainWindow::CheckBoxProgHnedMouseUp() {
+  ReadControlsToImage();
+  ApplyDisplayStyle();
+  ApplyParameterChange();
+}
+
+void MainWindow::RadioGroupPolaritaClick() {
+  const int selected = m_polarityButtons->checkedId();
+  if (selected < 0) return;
+  m_image[image_byte::kPolarity] = static_cast<std::uint8_t>(selected);
+  ProgramAfterChange();
+}
+
+void MainWindow::CheckBoxBlackZobrClick() {
+  ApplyDisplayStyle();
+}
+
+void MainWindow::MenuEnglishClick() {
+  m_languageIndex = 1;
+  ApplyLanguage();
+}
+
+void MainWindow::MenuCzechClick() {
+  m_languageIndex = 0;
+  ApplyLanguage();
+}
+
+void MainWindow::MenuGermanClick() {
+  m_languageIndex = 2;
+  ApplyLanguage();
+}
+
+void MainWindow::ShowHintInStatusBar(const QString& hint) {
+  StatusBar1->showMessage(hint);
+}
+
+bool MainWindow::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    ShowHintInStatusBar(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  auto* edit = qobject_cast<QLineEdit*>(watched);
+  if (!edit) return QMainWindow::eventFilter(watched, event);
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (FormKeyPress(key)) return true;
+    if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+      if (auto* spin = edit->parentWidget()->findChild<SpinButtons*>(
+              edit->objectName().replace(QLatin1String("Edit"), QLatin1String("UpDown")))) {
+        spin->Step(key->key() == Qt::Key_Up);
+        return true;
+      }
+    }
+  } else if (event->type() == QEvent::FocusOut) {
+    // Focus leaving for a menu or another window is not leaving the box.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+        edit->objectName() != QLatin1String(kNoExitEdit) && !m_applying) {
+      m_applying = true;
+      EditExit();
+      m_applying = false;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (!FormKeyPress(event)) QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+}  // namespace qm17

@@ -1,0 +1,253 @@
+#pragma once
+// The one window of the program. It owns every control, the parameter image, the settings
+// kept beside it, the serial port and the device link, and forwards every event to the core.
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "app/texts.h"
+#include "device/link.h"
+#include "device/qt_serial_port.h"
+#include "params/device_image.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+
+namespace qm17 {
+
+class SpinButtons;
+class UserPrompts;
+
+class MainWindow : public QMainWindow, public LinkView {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Replaces the dialogs (tests answer them themselves). Never null.
+  void SetPrompts(std::shared_ptr<UserPrompts> prompts);
+  UserPrompts& Prompts() const { return *m_prompts; }
+
+  // The start-up sequence; `arguments` as QCoreApplication::arguments() gives them, the
+  // program name first.
+  void FormCreate(const QStringList& arguments);
+
+  DeviceImage& Image() { return m_image; }
+  const DeviceImage& Image() const { return m_image; }
+  std::uint8_t LanguageIndex() const { return m_languageIndex; }
+  std::uint8_t ComPortNumber() const { return m_comPortNumber; }
+  void SetPrintLayout(bool printLayout) { m_printLayout = printLayout; }
+  DeviceLink& Link() { return m_link; }
+  // A message of the table in the current language.
+  QString MessageText(MessageId entry) const;
+
+  // Moving parameters between the controls and the image.
+  void ReadControlsToImage();
+  void NormaliseImage();
+  void ShowImageInControls();
+  void ApplyDisplayStyle();
+
+  // Languages.
+  void ApplyLanguage();
+  void LoadMessageTexts();
+
+  // Editing.
+  void ApplyParameterChange();
+  void ProgramAfterChange();
+  // Returns true when the key was Enter and has been consumed.
+  bool FormKeyPress(QKeyEvent* event);
+
+ public slots:
+  void EditExit();
+  void UpDownClick();
+  void BitBtnAdvMinusClick();
+  void BitBtnAdvPlusClick();
+  void MenuNewClick();
+  void CheckBoxProgHnedMouseUp();
+  void RadioGroupPolaritaClick();
+  void CheckBoxBlackZobrClick();
+  void MenuEnglishClick();
+  void MenuCzechClick();
+  void MenuGermanClick();
+  void ShowHintInStatusBar(const QString& hint);
+
+  // Device link (main_window_link.cpp).
+  void Timer1Timer();
+  void MenuReadClick();
+  void MenuVerifyClick();
+  void MenuProgramClick();
+  void MenuCom1Click();
+
+  // Settings, files, printing, help (main_window_shell.cpp).
+  void LoadSettings();
+  void SaveSettings();
+  void FormClose();
+  void MenuOpenClick();
+  void MenuSaveClick();
+  void SpeedButtonPrintClick();
+  void MenuPrintClick();
+  void MenuAboutClick();
+  void MenuContensClick();
+  void MenuExitClick();
+
+ public:
+  // Device link (main_window_link.cpp).
+  bool OpenComPort();
+  void CloseComPort();
+  Language CurrentLanguage() const override;
+  bool PrintLayout() const override;
+  void SetStatus(const std::string& text, bool failure) override;
+  void SetStatusVisible(bool visible) override;
+  void SetGaugeVisible(bool visible) override;
+  void SetGaugeProgress(int progress) override;
+  void SetNoConnectionVisible(bool visible) override;
+  void ShowLiveValues(const LiveValues& values) override;
+  void ShowCurrentPoint(const CurrentPoint& point) override;
+  void NormaliseAndShowImage() override;
+  void ShowVersionMismatch() override;
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildLayout();
+  void BuildMenus();
+  void BuildTabOrder();
+  void ConnectHandlers();
+  void ShiftAdvances(bool up);
+  void SetHint(QObject* target, const QString& hint);
+  void ApplyTextRow(const UiTextRow& row);
+
+  // Run-time state.
+  DeviceImage m_image{};
+  std::uint8_t m_languageIndex = 0;
+  std::uint8_t m_comPortNumber = 0;
+  bool m_printLayout = false;
+  bool m_applying = false;  // inside an apply: focus moves are not edits
+  std::shared_ptr<UserPrompts> m_prompts;
+  QString m_lastFilePath;
+  QStringList m_tooltipControls;  // object names of the controls that show a tooltip
+
+  // Control arrays: slot i is curve point i + 1.
+  std::array<QLineEdit*, kPointCount> m_rpmEdits{};
+  std::array<SpinButtons*, kPointCount> m_rpmUpDowns{};
+  std::array<QLineEdit*, kPointCount> m_advanceEdits{};
+  std::array<SpinButtons*, kPointCount> m_advanceUpDowns{};
+
+  // Controls, named as the window's layout names them.
+  QWidget* m_client = nullptr;
+  QGroupBox* GroupBoxToolBar = nullptr;
+  QToolButton* SpeedButton6 = nullptr;
+  QToolButton* SpeedButton5 = nullptr;
+  QToolButton* SpeedButton7 = nullptr;
+  QToolButton* SpeedButtonPrint = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* BitBtn2 = nullptr;
+  QPushButton* BitBtn1 = nullptr;
+  QGroupBox* GroupBox6 = nullptr;
+  QLabel* Label26 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* LabelAdvance1 = nullptr;
+  QLabel* LabelAdvance2 = nullptr;
+  QPushButton* BitBtnAdvMinus = nullptr;
+  QPushButton* BitBtnAdvPlus = nullptr;
+  QCheckBox* CheckBoxIgnAll = nullptr;
+  QLineEdit* EditPocetBodu = nullptr;
+  SpinButtons* UpDownPocetBodu = nullptr;
+  QLabel* LabelPocetBodu = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QLineEdit* EditBaseAdv = nullptr;
+  SpinButtons* UpDownBaseAdv = nullptr;
+  QLabel* LabelBaseAdv = nullptr;
+  QLineEdit* EditOmez1 = nullptr;
+  SpinButtons* UpDownOmez1 = nullptr;
+  QLabel* LabelOmez1 = nullptr;
+  QLineEdit* EditOmez2 = nullptr;
+  SpinButtons* UpDownOmez2 = nullptr;
+  QLabel* LabelOmez2 = nullptr;
+  QLineEdit* EditRetard = nullptr;
+  SpinButtons* UpDownRetard = nullptr;
+  QLabel* LabelRetard = nullptr;
+  QLineEdit* EditLedRazeni = nullptr;
+  SpinButtons* UpDownLedRazeni = nullptr;
+  QLabel* LabelLedRazeni = nullptr;
+  QCheckBox* CheckBoxProgHned = nullptr;
+  QLineEdit* EditPocPalcu = nullptr;
+  SpinButtons* UpDownPocPalcu = nullptr;
+  QLabel* LabelPocPalcu = nullptr;
+  QGroupBox* RadioGroupPolarita = nullptr;
+  QButtonGroup* m_polarityButtons = nullptr;
+  std::array<QRadioButton*, 3> m_polarityItems{};
+  QCheckBox* CheckBoxBlackZobr = nullptr;
+  QLabel* ImageLogo = nullptr;
+  QLabel* LabelSpojeni = nullptr;
+  QLabel* LabelRpm = nullptr;
+  QProgressBar* CGaugeRpm = nullptr;
+  QLabel* LabelAdvance = nullptr;
+  QLabel* LabelNapeti = nullptr;
+  QLabel* LabelMonOmez1 = nullptr;
+  QLabel* LabelMonRetard = nullptr;
+  QLabel* LabelPolaritaMer = nullptr;
+  std::array<QLabel*, 8> m_labelTests{};  // LabelTest1..8
+  QLabel* LabelVerze1 = nullptr;
+  QLabel* LabelVerze2 = nullptr;
+  QLabel* LabelVerze3 = nullptr;
+  QLabel* LabelPocetProgramovani = nullptr;
+  QLabel* LabelHlaseni = nullptr;
+  QProgressBar* CGauge = nullptr;
+  QLabel* LabelFile1 = nullptr;
+  QLabel* LabelFile2 = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+
+  // Menus.
+  QMenu* MenuFile = nullptr;
+  QAction* MenuNew = nullptr;
+  QAction* MenuOpen = nullptr;
+  QAction* MenuSave = nullptr;
+  QAction* MenuPrint = nullptr;
+  QAction* MenuExit = nullptr;
+  QMenu* MenuCom = nullptr;
+  std::array<QAction*, 10> m_menuComs{};  // MenuCom1..10
+  QMenu* MenuDevice = nullptr;
+  QAction* MenuRead = nullptr;
+  QAction* MenuVerify = nullptr;
+  QAction* MenuProgram = nullptr;
+  QMenu* MenuTools = nullptr;
+  QAction* AdvanceMinus = nullptr;
+  QAction* AdvancePlus = nullptr;
+  QMenu* MenuLanguage = nullptr;
+  QAction* MenuEnglish = nullptr;
+  QAction* MenuCzech = nullptr;
+  QAction* MenuGerman = nullptr;
+  QMenu* MenuHelp = nullptr;
+  QAction* MenuContens = nullptr;
+  QAction* MenuAbout = nullptr;
+
+  // Device link
+  QtSerialPort m_serial;
+  DeviceLink m_link{m_image, m_serial, *this};
+  QTimer* Timer1 = nullptr;
+
+  // Settings, files, printing, help
+};
+
+}  // namespace qm17

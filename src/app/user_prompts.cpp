@@ -1,0 +1,46 @@
+#include "app/user_prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace qm17 {
+
+void QtUserPrompts::ShowMessage(QWidget* parent, const QString& text) {
+  QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+}
+
+UserPrompts::Answer QtUserPrompts::AskYesNoCancel(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
+}
+
+QString QtUserPrompts::AskOpenFileName(QWidget* parent, const QString& filter,
+                                       const QString& defaultSuffix, const QString& initialPath) {
+  QFileDialog dialog(parent, QString(), initialPath, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(defaultSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+QString QtUserPrompts::AskSaveFileName(QWidget* parent, const QString& filter,
+                                       const QString& defaultSuffix, const QString& initialPath) {
+  // QFileDialog asks before overwriting by default; the save dialog offers no read-only option.
+  QFileDialog dialog(parent, QString(), initialPath, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(defaultSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace qm17

@@ -1,0 +1,39 @@
+#pragma once
+// Every modal thing the window asks or tells goes through this seam, so that tests can answer
+// it without a dialog ever appearing.
+
+#include <QString>
+
+class QWidget;
+
+namespace qm17 {
+
+class UserPrompts {
+ public:
+  enum class Answer { Yes, No, Cancel };
+
+  virtual ~UserPrompts() = default;
+  // A simple message box with an OK button.
+  virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+  // A question box with the question icon and Yes, No and Cancel.
+  virtual Answer AskYesNoCancel(QWidget* parent, const QString& text) = 0;
+  // File dialogs; an empty result means the user cancelled. `filter` uses Qt's form
+  // ("Label (*.ext);;Label (*)"); `defaultSuffix` has no dot.
+  virtual QString AskOpenFileName(QWidget* parent, const QString& filter,
+                                  const QString& defaultSuffix, const QString& initialPath) = 0;
+  virtual QString AskSaveFileName(QWidget* parent, const QString& filter,
+                                  const QString& defaultSuffix, const QString& initialPath) = 0;
+};
+
+// The real dialogs.
+class QtUserPrompts : public UserPrompts {
+ public:
+  void ShowMessage(QWidget* parent, const QString& text) override;
+  Answer AskYesNoCancel(QWidget* parent, const QString& text) override;
+  QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                          const QString& initialPath) override;
+  QString AskSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                          const QString& initialPath) override;
+};
+
+}  // namespace qm17
