@@ -1,0 +1,216 @@
+// Commands on parameter files: new, show, normalise.
+
+#include <cstddef>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/texts.h"
+#include "commands.h"
+#include "files/atomic_file.h"
+#include "files/parameter_file.h"
+#include "params/device_image.h"
+#include "params/ignition_parameters.h"
+
+namespace qm17::ctl {
+
+namespace {
+
+enum class ReadResult { Ok, OpenError, WrongVersion };
+
+// Reads a parameter file the way File > Open does: onto the default set, refused unless the
+// version is right, then normalised.
+// "-" reads standard input, so that commands can be chained.
+ReadResult OpenParameterFile(const std::string& path, DeviceImage& image) {
+  std::optional<std::string> content;
+  if (path == "-") {
+    content.emplace((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    if (std::cin.bad()) content.reset();
+  } else {
+    content = ReadWholeFile(path);
+  }
+  if (!content) return ReadResult::OpenError;
+  DeviceImage loaded{};
+  SetDefaultImage(loaded);
+  if (!ReadParameterFile(*content, loaded)) return ReadResult::WrongVersion;
+  NormaliseImage(loaded);
+  image = loaded;
+  return ReadResult::Ok;
+}
+
+int ReportReadFailure(const CommandContext& context, ReadResult result) {
+  if (result == ReadResult::OpenError) {
+    context.err << Message(context, MsgOpenFileError) << '\n';
+  } else {
+    context.err << FileVersionMismatchText(context.language) << '\n';
+  }
+  return kExitFailure;
+}
+
+// "-" writes to standard output; a file is replaced only once it is completely written.
+int WriteOutput(const CommandContext& context, const std::string& path,
+                const std::string& content) {
+  if (path == "-") {
+    context.out << content;
+    context.out.flush();
+    return context.out ? kExitOk : kExitFailure;
+  }
+  if (!WriteFileAtomically(path, content)) {
+    context.err << Message(context, MsgOpenFileError) << '\n';
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+bool IsOption(const std::string& arg) {
+  return arg.size() > 1 && arg[0] == '-';
+}
+
+extern const Command kNew;
+extern const Command kShow;
+extern const Command kNormalise;
+
+int RunNew(const CommandContext& context, const std::vector<std::string>& args) {
+  if (args.size() != 1) return UsageError(context, kNew, "expected one FILE");
+  if (IsOption(args[0])) return UsageError(context, kNew, "unknown option " + args[0]);
+  DeviceImage image{};
+  SetDefaultImage(image);
+  return WriteOutput(context, args[0], WriteParameterFile(image));
+}
+
+const char* PolarityName(int polarity) {
+  static const char* const kNames[kPolarityItemCount] = {"positive", "negative", "selfsearch"};
+  return kNames[polarity];
+}
+
+void PrintTable(std::ostream& out, const IgnitionParameters& p) {
+  const auto row = [&out](const char* caption, int value) {
+    std::ostringstream line;
+    line.width(26);
+    line << std::left << caption;
+    line.width(6);
+    line << std::right << value;
+    out << line.str() << '\n';
+  };
+  row("Number of items", p.pointCount);
+  row("Base advance [deg]", p.baseAdvance);
+  row("Start limiter [rpm]", p.startLimiterRpm);
+  row("Limiter [rpm]", p.limiterRpm);
+  row("Retard [deg]", p.retard);
+  row("Ignitions per revolution", p.ignitionsPerRev);
+  row("Gear Shift Light [rpm]", p.shiftLightRpm);
+  out << "Polarity of CKPS          " << PolarityName(p.polarity) << '\n';
+  out << "\nPoint    RPM  Advance [deg]\n";
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    std::ostringstream line;
+    line.width(5);
+    line << i + 1;
+    line.width(7);
+    line << p.pointSpeedRpm[i];
+    line.width(9);
+    line << p.pointAdvance[i];
+    // Points beyond the number of items are kept and sent, but the window hides them.
+    if (static_cast<int>(i) >= p.pointCount) line << "  (unused)";
+    out << line.str() << '\n';
+  }
+}
+
+void PrintJson(std::ostream& out, const IgnitionParameters& p) {
+  out << "{\n"
+      << "  \"pointCount\": " << p.pointCount << ",\n"
+      << "  \"baseAdvance\": " << p.baseAdvance << ",\n"
+      << "  \"startLimiterRpm\": " << p.startLimiterRpm << ",\n"
+      << "  \"limiterRpm\": " << p.limiterRpm << ",\n"
+      << "  \"retard\": " << p.retard << ",\n"
+      << "  \"ignitionsPerRev\": " << p.ignitionsPerRev << ",\n"
+      << "  \"shiftLightRpm\": " << p.shiftLightRpm << ",\n"
+      << "  \"polarity\": \"" << PolarityName(p.polarity) << "\",\n"
+      << "  \"points\": [\n";
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    out << "    {\"rpm\": " << p.pointSpeedRpm[i] << ", \"advance\": " << p.pointAdvance[i] << "}"
+        << (i + 1 < kPointCount ? "," : "") << '\n';
+  }
+  out << "  ]\n}\n";
+}
+
+int RunShow(const CommandContext& context, const std::vector<std::string>& args) {
+  bool json = false;
+  std::optional<std::string> file;
+  for (const auto& arg : args) {
+    if (arg == "--json") {
+      json = true;
+    } else if (IsOption(arg)) {
+      return UsageError(context, kShow, "unknown option " + arg);
+    } else if (file) {
+      return UsageError(context, kShow, "expected one FILE");
+    } else {
+      file = arg;
+    }
+  }
+  if (!file) return UsageError(context, kShow, "expected one FILE");
+  DeviceImage image{};
+  if (const ReadResult result = OpenParameterFile(*file, image); result != ReadResult::Ok) {
+    return ReportReadFailure(context, result);
+  }
+  const IgnitionParameters params = ParametersFromImage(image);
+  if (json) {
+    PrintJson(context.out, params);
+  } else {
+    PrintTable(context.out, params);
+  }
+  return kExitOk;
+}
+
+int RunNormalise(const CommandContext& context, const std::vector<std::string>& args) {
+  std::optional<std::string> file;
+  std::string output = "-";
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "-o" || arg == "--output") {
+      if (i + 1 == args.size()) return UsageError(context, kNormalise, arg + " needs OUT");
+      output = args[++i];
+    } else if (IsOption(arg)) {
+      return UsageError(context, kNormalise, "unknown option " + arg);
+    } else if (file) {
+      return UsageError(context, kNormalise, "expected one FILE");
+    } else {
+      file = arg;
+    }
+  }
+  if (!file) return UsageError(context, kNormalise, "expected one FILE");
+  DeviceImage image{};
+  if (const ReadResult result = OpenParameterFile(*file, image); result != ReadResult::Ok) {
+    return ReportReadFailure(context, result);
+  }
+  // Showing the set and reading it back holds every value to its control's range; Save then
+  // normalises once more, as the window does.
+  ParametersToImage(ParametersFromImage(image), image);
+  NormaliseImage(image);
+  return WriteOutput(context, output, WriteParameterFile(image));
+}
+
+const Command kNew{"new", "FILE", "write the default parameter set to FILE ('-': standard output)",
+                   "", RunNew};
+const Command kShow{"show", "FILE [--json]",
+                    "print the parameter set of FILE ('-': standard input)",
+                    "  --json    print JSON instead of a table\n", RunShow};
+const Command kNormalise{
+    "normalise", "FILE [-o OUT]",
+    "write FILE as the window saves it: normalised, each value in range",
+    "  -o, --output OUT   where to write ('-' or none: standard output); a file is replaced\n"
+    "                     only once it is completely written\n",
+    RunNormalise};
+
+const Command kFileCommands[] = {kNew, kShow, kNormalise};
+
+}  // namespace
+
+std::span<const Command> FileCommands() {
+  return kFileCommands;
+}
+
+}  // namespace qm17::ctl

@@ -1,0 +1,43 @@
+#pragma once
+// The commands of qm17ctl. Each group of commands lives in its own file and hands the
+// dispatcher a table; the dispatcher handles the language option, help and usage errors.
+
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "params/device_image.h"
+
+namespace qm17::ctl {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // a file or the unit failed; the message says which
+inline constexpr int kExitUsage = 2;
+
+struct CommandContext {
+  Language language;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+struct Command {
+  const char* name;
+  const char* synopsis;  // arguments after the command's name
+  const char* summary;   // one line for the command list
+  const char* details;   // further lines for "COMMAND --help"; may be empty
+  // Arguments after the command's name, with "--lang" and "--help" already taken out.
+  // A usage error prints `UsageError` and returns kExitUsage.
+  int (*run)(const CommandContext& context, const std::vector<std::string>& args);
+};
+
+std::span<const Command> FileCommands();
+
+// Prints "qm17ctl: <problem>" and the command's usage to the error stream.
+int UsageError(const CommandContext& context, const Command& command, const std::string& problem);
+void PrintCommandHelp(std::ostream& out, const Command& command);
+
+// The message of one entry of the message table, in the context's language.
+std::string Message(const CommandContext& context, int entry);
+
+}  // namespace qm17::ctl

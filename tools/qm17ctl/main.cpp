@@ -1,0 +1,123 @@
+// qm17ctl: parameter files and the unit from the command line.
+
+#include <iostream>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/texts.h"
+#include "commands.h"
+
+namespace qm17::ctl {
+
+namespace {
+
+// Every group of commands the program offers.
+std::vector<std::span<const Command>> CommandGroups() {
+  return {FileCommands()};
+}
+
+const Command* FindCommand(std::string_view name) {
+  for (const auto& group : CommandGroups()) {
+    for (const auto& command : group) {
+      if (name == command.name) return &command;
+    }
+  }
+  return nullptr;
+}
+
+void PrintUsage(std::ostream& out) {
+  out << "usage: qm17ctl [--lang cz|en|de] COMMAND [ARGS...]\n"
+         "       qm17ctl COMMAND --help\n\ncommands:\n";
+  for (const auto& group : CommandGroups()) {
+    for (const auto& command : group) {
+      std::string line = "  " + std::string(command.name) + " " + command.synopsis;
+      if (line.size() < 30) line.resize(30, ' ');
+      out << line << "  " << command.summary << '\n';
+    }
+  }
+  out << "\nexit status: 0 done, 1 failed (the message says why), 2 bad usage\n";
+}
+
+std::optional<Language> ParseLanguage(std::string_view word) {
+  if (word == "cz") return Language::Czech;
+  if (word == "en") return Language::English;
+  if (word == "de") return Language::German;
+  return std::nullopt;
+}
+
+int Main(int argc, char** argv) {
+  Language language = Language::English;
+  bool help = false;
+  std::vector<std::string> rest;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    std::optional<std::string_view> langValue;
+    if (arg == "--lang") {
+      if (i + 1 == argc) {
+        std::cerr << "qm17ctl: --lang needs cz, en or de\n";
+        PrintUsage(std::cerr);
+        return kExitUsage;
+      }
+      langValue = argv[++i];
+    } else if (arg.substr(0, 7) == "--lang=") {
+      langValue = arg.substr(7);
+    } else if (arg == "--help" || arg == "-h") {
+      help = true;
+      continue;
+    } else {
+      rest.emplace_back(arg);
+      continue;
+    }
+    const std::optional<Language> parsed = ParseLanguage(*langValue);
+    if (!parsed) {
+      std::cerr << "qm17ctl: unknown language '" << *langValue << "' (cz, en or de)\n";
+      PrintUsage(std::cerr);
+      return kExitUsage;
+    }
+    language = *parsed;
+  }
+  if (rest.empty()) {
+    PrintUsage(help ? std::cout : std::cerr);
+    return help ? kExitOk : kExitUsage;
+  }
+  const Command* command = FindCommand(rest.front());
+  if (command == nullptr) {
+    std::cerr << "qm17ctl: unknown command '" << rest.front() << "'\n";
+    PrintUsage(std::cerr);
+    return kExitUsage;
+  }
+  if (help) {
+    PrintCommandHelp(std::cout, *command);
+    return kExitOk;
+  }
+  const CommandContext context{language, std::cout, std::cerr};
+  rest.erase(rest.begin());
+  return command->run(context, rest);
+}
+
+}  // namespace
+
+void PrintCommandHelp(std::ostream& out, const Command& command) {
+  out << "usage: qm17ctl [--lang cz|en|de] " << command.name << " " << command.synopsis << "\n"
+      << command.summary << "\n"
+      << command.details;
+}
+
+int UsageError(const CommandContext& context, const Command& command, const std::string& problem) {
+  context.err << "qm17ctl " << command.name << ": " << problem << '\n';
+  PrintCommandHelp(context.err, command);
+  return kExitUsage;
+}
+
+std::string Message(const CommandContext& context, int entry) {
+  return MessageTexts(context.language, entry);
+}
+
+}  // namespace qm17::ctl
+
+int main(int argc, char** argv) {
+  return qm17::ctl::Main(argc, argv);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The serial port of the command-line tool, on POSIX termios: 57600 baud, 8N1, raw, no flow
+// control. A device that vanishes (adapter pulled, simulator gone) is closed once and then
+// reads as an empty, silent line, so the link notices it only by the missing answers.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "device/serial_port.h"
+
+namespace qm17 {
+
+class PosixSerialPort : public SerialPort {
+ public:
+  PosixSerialPort() = default;
+  PosixSerialPort(const PosixSerialPort&) = delete;
+  PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+  ~PosixSerialPort() override;
+
+  // Opens and configures the device and drops whatever it had queued; false on failure.
+  bool Open(const std::string& path);
+  void Close();
+  bool isOpen() const { return m_fd >= 0; }
+  // True once the open device has failed and been closed.
+  bool vanished() const { return m_vanished; }
+
+  std::size_t QueuedBytes() override;
+  std::size_t Read(std::span<std::uint8_t> buffer) override;
+  void Write(const Frame& frame) override;
+  void WriteAndWait(const Frame& frame) override;
+
+ private:
+  bool WriteAll(const Frame& frame);
+  void Vanish();
+
+  int m_fd = -1;
+  bool m_vanished = false;
+};
+
+}  // namespace qm17

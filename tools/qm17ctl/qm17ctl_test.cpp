@@ -1,0 +1,243 @@
+// Runs the qm17ctl program itself and checks its files, output and exit status.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kDefaultFile =
+    "KORVALEX_KEY   26 \r\n"
+    "\r\n"
+    "RPM_ADV      1000  2000  3000  4000  5000  6000  7000  8000  9000 10000 11000 12000 13000 "
+    "14000 15000 \r\n"
+    "ADVANCE        10    10    10    10    10    10    10    10    10    10    10    10    10 "
+    "   10    10 \r\n"
+    "POCET_BODU     15 \r\n"
+    "BASE_ADV       10 \r\n"
+    "LIMITER        60   150     6 \r\n"
+    "POLARITA        2 \r\n"
+    "GEBER_NR        1 \r\n"
+    "PILOT_LIGHT 12000 ";
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+class Qm17ctl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    m_folder = fs::temp_directory_path() / ("qm17ctl-test-" + std::to_string(random()));
+    fs::create_directories(m_folder);
+  }
+  void TearDown() override { fs::remove_all(m_folder); }
+
+  fs::path Path(const std::string& name) const { return m_folder / name; }
+
+  // Runs the program with the arguments, its output captured in files.
+  Result Run(const std::vector<std::string>& args) const {
+    const fs::path outPath = Path("stdout.txt");
+    const fs::path errPath = Path("stderr.txt");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(out, 1);
+      ::dup2(err, 2);
+      std::vector<char*> argv;
+      std::string program = QM17CTL_PATH;
+      argv.push_back(program.data());
+      std::vector<std::string> copies = args;
+      for (auto& arg : copies) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      ::execv(program.c_str(), argv.data());
+      ::_exit(127);
+    }
+    Result result;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFile(outPath);
+    result.err = ReadFile(errPath);
+    return result;
+  }
+
+  fs::path m_folder;
+};
+
+TEST_F(Qm17ctl, NewWritesTheDefaultFile) {
+  const Result r = Run({"new", Path("x.ign").string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(Path("x.ign")), kDefaultFile);
+  const Result toStdout = Run({"new", "-"});
+  EXPECT_EQ(toStdout.status, 0);
+  EXPECT_EQ(toStdout.out, kDefaultFile);
+}
+
+TEST_F(Qm17ctl, NormaliseMakesSpeedsAscendingAndHoldsRanges) {
+  WriteFile(Path("in.ign"),
+            "KORVALEX_KEY 26\n"
+            "RPM_ADV 5000 4000\n"
+            "ADVANCE 61 0 60\n"
+            "POLARITA 7\n"
+            "LIMITER 160 150 30\n"
+            "POCET_BODU 0\n");
+  const Result r = Run({"normalise", Path("in.ign").string(), "-o", Path("out.ign").string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(Path("out.ign")),
+            "KORVALEX_KEY   26 \r\n"
+            "\r\n"
+            "RPM_ADV      5000  5100  5200  5300  5400  6000  7000  8000  9000 10000 11000 12000 "
+            "13000 14000 15000 \r\n"
+            "ADVANCE        60     0    60    10    10    10    10    10    10    10    10    10 "
+            "   10    10    10 \r\n"
+            "POCET_BODU      1 \r\n"
+            "BASE_ADV       10 \r\n"
+            "LIMITER       160   160    25 \r\n"
+            "POLARITA        2 \r\n"
+            "GEBER_NR        1 \r\n"
+            "PILOT_LIGHT 12000 ");
+  const Result toStdout = Run({"normalise", Path("in.ign").string()});
+  EXPECT_EQ(toStdout.status, 0);
+  EXPECT_EQ(toStdout.out, ReadFile(Path("out.ign")));
+}
+
+TEST_F(Qm17ctl, ShowPrintsJson) {
+  WriteFile(Path("in.ign"), "KORVALEX_KEY 26\nPOCET_BODU 3\nRPM_ADV 20000\nPOLARITA 0\n");
+  const Result r = Run({"show", "--json", Path("in.ign").string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "{\n"
+            "  \"pointCount\": 3,\n"
+            "  \"baseAdvance\": 10,\n"
+            "  \"startLimiterRpm\": 6000,\n"
+            "  \"limiterRpm\": 15000,\n"
+            "  \"retard\": 6,\n"
+            "  \"ignitionsPerRev\": 1,\n"
+            "  \"shiftLightRpm\": 12000,\n"
+            "  \"polarity\": \"positive\",\n"
+            "  \"points\": [\n"
+            "    {\"rpm\": 18600, \"advance\": 10},\n"
+            "    {\"rpm\": 18700, \"advance\": 10},\n"
+            "    {\"rpm\": 18800, \"advance\": 10},\n"
+            "    {\"rpm\": 18900, \"advance\": 10},\n"
+            "    {\"rpm\": 19000, \"advance\": 10},\n"
+            "    {\"rpm\": 19100, \"advance\": 10},\n"
+            "    {\"rpm\": 19200, \"advance\": 10},\n"
+            "    {\"rpm\": 19300, \"advance\": 10},\n"
+            "    {\"rpm\": 19400, \"advance\": 10},\n"
+            "    {\"rpm\": 19500, \"advance\": 10},\n"
+            "    {\"rpm\": 19600, \"advance\": 10},\n"
+            "    {\"rpm\": 19700, \"advance\": 10},\n"
+            "    {\"rpm\": 19800, \"advance\": 10},\n"
+            "    {\"rpm\": 19900, \"advance\": 10},\n"
+            "    {\"rpm\": 20000, \"advance\": 10}\n"
+            "  ]\n"
+            "}\n");
+}
+
+TEST_F(Qm17ctl, ShowPrintsATable) {
+  WriteFile(Path("in.ign"), kDefaultFile);
+  const Result r = Run({"show", Path("in.ign").string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Limiter [rpm]              15000\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Polarity of CKPS          selfsearch\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("   15  15000       10\n"), std::string::npos) << r.out;
+}
+
+// Failures: the status, the message on standard error, and no output file.
+struct FailureCase {
+  const char* name;
+  std::vector<std::string> args;  // "IN" stands for a file of the wrong version
+  int status;
+  std::string message;  // the start of standard error
+};
+
+TEST_F(Qm17ctl, Failures) {
+  WriteFile(Path("old.ign"), "KORVALEX_KEY   25 \r\n\r\nPOCET_BODU     7 ");
+  const std::string wrong = Path("old.ign").string();
+  const std::string missing = Path("missing.ign").string();
+  const std::string out = Path("out.ign").string();
+  const FailureCase cases[] = {
+      {"wrong version", {"show", wrong}, 1, "Unmatched version of *.ign file!\n"},
+      {"wrong version, normalise",
+       {"normalise", wrong, "-o", out},
+       1,
+       "Unmatched version of *.ign file!\n"},
+      {"wrong version in Czech",
+       {"--lang", "cz", "show", wrong},
+       1,
+       "Neshodná verze souboru *.ign!\n"},
+      {"wrong version in German",
+       {"show", wrong, "--lang=de"},
+       1,
+       "Uneinig Version der Datendatei *.ign!\n"},
+      {"missing file", {"show", missing}, 1, "Open file error!\n"},
+      {"missing file in Czech",
+       {"normalise", missing, "--lang", "cz"},
+       1,
+       "Chyba při otevírání souboru!\n"},
+      {"a folder is no file", {"show", m_folder.string()}, 1, "Open file error!\n"},
+      {"cannot write", {"new", Path("no/such/x.ign").string()}, 1, "Open file error!\n"},
+      {"no command", {}, 2, "usage: qm17ctl"},
+      {"unknown command", {"frobnicate"}, 2, "qm17ctl: unknown command"},
+      {"new without file", {"new"}, 2, "qm17ctl new: expected one FILE"},
+      {"show with two files", {"show", wrong, wrong}, 2, "qm17ctl show: expected one FILE"},
+      {"unknown option", {"show", "--yaml", wrong}, 2, "qm17ctl show: unknown option --yaml"},
+      {"-o without OUT", {"normalise", wrong, "-o"}, 2, "qm17ctl normalise: -o needs OUT"},
+      {"unknown language", {"--lang", "fr", "show", wrong}, 2, "qm17ctl: unknown language"},
+      {"language missing", {"show", wrong, "--lang"}, 2, "qm17ctl: --lang needs"},
+  };
+  for (const auto& c : cases) {
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.status, c.status) << c.name;
+    EXPECT_EQ(r.err.substr(0, c.message.size()), c.message) << c.name << ": " << r.err;
+    EXPECT_EQ(r.out, "") << c.name;
+    EXPECT_FALSE(fs::exists(out)) << c.name;
+  }
+}
+
+TEST_F(Qm17ctl, HelpOnEveryCommand) {
+  for (const std::string command : {"new", "show", "normalise"}) {
+    const Result r = Run({command, "--help"});
+    EXPECT_EQ(r.status, 0) << command;
+    EXPECT_EQ(r.out.substr(0, 34 + command.size()),
+              "usage: qm17ctl [--lang cz|en|de] " + command + " ")
+        << r.out;
+  }
+  const Result r = Run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("  normalise FILE [-o OUT]"), std::string::npos) << r.out;
+}
+
+// A failed write must leave an existing output file as it was.
+TEST_F(Qm17ctl, FailedReadLeavesTheOutputAlone) {
+  WriteFile(Path("out.ign"), "precious");
+  const Result r = Run({"normalise", Path("missing.ign").string(), "-o", Path("out.ign").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadFile(Path("out.ign")), "precious");
+}
+
+}  // namespace
