@@ -24,9 +24,9 @@ struct LiveValues {
   float volts = 0.0f;  // single precision on purpose: it decides the rounding of the text
   std::uint16_t programCount = 0;
   std::array<std::uint16_t, 8> tests{};
-  bool retardActive = false;       // byte 30 == 0
-  bool polarityNegative = false;   // byte 31 non-zero
-  bool polarityFlag = false;       // byte 32 non-zero: normal colour, else red
+  bool retardActive = false;      // byte 30 == 0
+  bool polarityNegative = false;  // byte 31 non-zero
+  bool polarityFlag = false;      // byte 32 non-zero: normal colour, else red
 };
 
 LiveValues DecodeMonitorFrame(std::span<const std::uint8_t, kFrameLength> frame);
@@ -38,7 +38,7 @@ enum class LiveColour : std::uint8_t { Normal, Red, Yellow, Aqua };
 struct MonitorDisplay {
   std::string rpmText;  // "RPM = %d "
   LiveColour rpmColour = LiveColour::Normal;
-  int rpmBar = 0;  // 0..100, share of the limiter speed
+  int rpmBar = 0;  // 0..100, share of the limiter speed; with a limiter of 0 full while running
   std::string voltageText;  // "U = %4.1f [V]"
   LiveColour voltageColour = LiveColour::Normal;
   std::string startLimiterText;
@@ -53,10 +53,10 @@ struct MonitorDisplay {
 };
 
 // `limiterByte` is image byte 52, the full scale of the speed bar.
-MonitorDisplay FormatMonitor(const LiveValues& values, Language language,
-                             std::uint8_t limiterByte);
+MonitorDisplay FormatMonitor(const LiveValues& values, Language language, std::uint8_t limiterByte);
 
-// Firmware version, date and time built from the identification block.
+// Firmware version, date and time built from the identification block. The unit's
+// single-byte (Windows-1250) letters arrive here as UTF-8; a zero byte ends the version.
 struct IdentificationTexts {
   std::string version;  // up to 30 characters
   std::string date;     // "DD.MM.20YY"
@@ -66,11 +66,12 @@ struct IdentificationTexts {
 IdentificationTexts DecodeIdentification(const DeviceImage& image);
 
 struct CurrentPoint {
-  std::uint8_t index = 0;       // 0..14
-  bool noCurrentPoint = true;   // engine speed below the first point
+  std::uint8_t index = 0;      // 0..14
+  bool noCurrentPoint = true;  // engine speed below the first point
   bool operator==(const CurrentPoint&) const = default;
 };
 
+// A point count above 15 counts as 15; a count of 0 gives no current point.
 CurrentPoint FindCurrentPoint(std::uint16_t liveRpm, const DeviceImage& image);
 
 }  // namespace qm17
