@@ -210,12 +210,4 @@ TEST_F(Qm17ctl, HelpOnEveryCommand) {
   EXPECT_NE(r.out.find("  normalise FILE [-o OUT]"), std::string::npos) << r.out;
 }
 
-// A failed write must leave an existing output file as it was.
-TEST_F(Qm17ctl, FailedReadLeavesTheOutputAlone) {
-  WriteFile(Path("out.ign"), "precious");
-  const Result r = Run({"normalise", Path("missing.ign").string(), "-o", Path("out.ign").string()});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(ReadFile(Path("out.ign")), "precious");
-}
-
 }  // namespace
