@@ -1,30 +1,113 @@
 // The window's side of the device link: the tick, the Device and Com menus, and what the link
-// shows.
+// shows. The protocol itself lives in DeviceLink; nothing here decides anything about it.
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
 #include <QProgressBar>
 #include <QTimer>
+#include <algorithm>
 
+#include "app/config_paths.h"
 #include "app/main_window.h"
 #include "app/user_prompts.h"
+#include "device/monitor.h"
+#include "files/settings_store.h"
 
 namespace qm17 {
+
+namespace {
+
+void SetBackground(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+  if (widget->palette().color(role) == colour) return;
+  QPalette palette = widget->palette();
+  palette.setColor(role, colour);
+  widget->setPalette(palette);
+}
+
+// A label's own background, painted over whatever lies behind it.
+void SetLabelBackground(QLabel* label, const QColor& colour) {
+  label->setAutoFillBackground(true);
+  SetBackground(label, QPalette::Window, colour);
+}
+
+// The gauge clamps to its range; QProgressBar would ignore a value outside it instead.
+void SetGaugeValue(QProgressBar* gauge, int value) {
+  gauge->setValue(std::clamp(value, gauge->minimum(), gauge->maximum()));
+}
+
+const QColor kAqua(0, 255, 255);
+const QColor kLime(0, 255, 0);
+
+// Background of a live label or the status label in its normal state.
+QColor NormalColour(const QCheckBox* inverseDisplay) {
+  return inverseDisplay->isChecked() ? QColor(Qt::black)
+                                     : QApplication::palette().color(QPalette::Window);
+}
+
+QColor LiveBackground(LiveColour colour, const QCheckBox* inverseDisplay) {
+  switch (colour) {
+    case LiveColour::Red:
+      return Qt::red;
+    case LiveColour::Yellow:
+      return Qt::yellow;
+    case LiveColour::Aqua:
+      return kAqua;
+    case LiveColour::Normal:
+      break;
+  }
+  return NormalColour(inverseDisplay);
+}
+
+}  // namespace
 
 void MainWindow::Timer1Timer() {
   m_link.Tick();
 }
 
-void MainWindow::MenuReadClick() {}
+void MainWindow::MenuReadClick() {
+  m_link.StartRead();
+  // The parameters shown will come from the unit, no longer from the file.
+  LabelFile2->setText(QString());
+}
 
-void MainWindow::MenuVerifyClick() {}
+void MainWindow::MenuVerifyClick() {
+  ReadControlsToImage();
+  NormaliseImage();
+  ShowImageInControls();
+  m_link.StartVerify();
+}
 
-void MainWindow::MenuProgramClick() {}
+void MainWindow::MenuProgramClick() {
+  ReadControlsToImage();
+  NormaliseImage();
+  ShowImageInControls();
+  m_link.StartProgram(0);
+}
 
-void MainWindow::MenuCom1Click() {}
+void MainWindow::MenuCom1Click() {
+  const auto* action = qobject_cast<const QAction*>(sender());
+  const auto found = std::find(m_menuComs.begin(), m_menuComs.end(), action);
+  if (action != nullptr && found != m_menuComs.end())
+    m_comPortNumber = static_cast<std::uint8_t>(found - m_menuComs.begin() + 1);
+  for (std::size_t k = 0; k < m_menuComs.size(); ++k)
+    m_menuComs[k]->setChecked(m_comPortNumber == k + 1);
+  // Also for the item already checked: picking it again re-opens a port whose device went
+  // away and came back.
+  CloseComPort();
+  OpenComPort();
+}
 
 bool MainWindow::OpenComPort() {
+  if (m_comPortNumber < 1 || m_comPortNumber > 10) return false;
+  IniFile settings;
+  settings.Load(SettingsFilePath());
+  const std::string device = ComPortDevicePath(m_comPortNumber, settings);
+  if (!device.empty() && m_serial.Open(QString::fromStdString(device))) return true;
+  Prompts().ShowMessage(this, MessageText(MsgComOpenError));
   return false;
 }
 
@@ -41,10 +124,8 @@ bool MainWindow::PrintLayout() const {
 }
 
 void MainWindow::SetStatus(const std::string& text, bool failure) {
+  SetLabelBackground(LabelHlaseni, failure ? QColor(Qt::red) : NormalColour(CheckBoxBlackZobr));
   LabelHlaseni->setText(QString::fromStdString(text));
-  QPalette palette = LabelHlaseni->palette();
-  palette.setColor(QPalette::WindowText, failure ? QColor(Qt::red) : QColor(Qt::black));
-  LabelHlaseni->setPalette(palette);
 }
 
 void MainWindow::SetStatusVisible(bool visible) {
@@ -56,16 +137,43 @@ void MainWindow::SetGaugeVisible(bool visible) {
 }
 
 void MainWindow::SetGaugeProgress(int progress) {
-  CGauge->setValue(progress);
+  SetGaugeValue(CGauge, progress);
 }
 
 void MainWindow::SetNoConnectionVisible(bool visible) {
   LabelSpojeni->setVisible(visible);
 }
 
-void MainWindow::ShowLiveValues(const LiveValues&) {}
+void MainWindow::ShowLiveValues(const LiveValues& values) {
+  const MonitorDisplay shown =
+      FormatMonitor(values, CurrentLanguage(), m_image[image_byte::kLimiter]);
+  LabelRpm->setText(QString::fromStdString(shown.rpmText));
+  SetLabelBackground(LabelRpm, LiveBackground(shown.rpmColour, CheckBoxBlackZobr));
+  SetGaugeValue(CGaugeRpm, shown.rpmBar);
+  LabelNapeti->setText(QString::fromStdString(shown.voltageText));
+  SetLabelBackground(LabelNapeti, LiveBackground(shown.voltageColour, CheckBoxBlackZobr));
+  LabelMonOmez1->setText(QString::fromStdString(shown.startLimiterText));
+  SetLabelBackground(LabelMonOmez1, LiveBackground(shown.startLimiterColour, CheckBoxBlackZobr));
+  LabelMonRetard->setText(QString::fromStdString(shown.retardText));
+  SetLabelBackground(LabelMonRetard, LiveBackground(shown.retardColour, CheckBoxBlackZobr));
+  LabelAdvance->setText(QString::fromStdString(shown.advanceText));
+  LabelPocetProgramovani->setText(QString::fromStdString(shown.programCountText));
+  LabelPolaritaMer->setText(QString::fromStdString(shown.polarityText));
+  SetLabelBackground(LabelPolaritaMer, LiveBackground(shown.polarityColour, CheckBoxBlackZobr));
+  for (std::size_t i = 0; i < m_labelTests.size(); ++i)
+    m_labelTests[i]->setText(QString::fromStdString(shown.testTexts[i]));
+}
 
-void MainWindow::ShowCurrentPoint(const CurrentPoint&) {}
+void MainWindow::ShowCurrentPoint(const CurrentPoint& point) {
+  // Called on every tick: SetBackground leaves a box alone unless its colour changes, so the
+  // rows are repainted only when the current point moves.
+  const QColor window = QApplication::palette().color(QPalette::Base);
+  for (std::size_t k = 0; k < kPointCount; ++k) {
+    const QColor colour = !point.noCurrentPoint && k == point.index ? kLime : window;
+    SetBackground(m_rpmEdits[k], QPalette::Base, colour);
+    SetBackground(m_advanceEdits[k], QPalette::Base, colour);
+  }
+}
 
 void MainWindow::NormaliseAndShowImage() {
   NormaliseImage();
