@@ -25,9 +25,9 @@ inline constexpr std::uint8_t kWriteBlock0 = 0x00;
 inline constexpr std::uint8_t kWriteBlock1 = 0x01;
 inline constexpr std::uint8_t kReadBlock0 = 0x40;
 inline constexpr std::uint8_t kReadBlock1 = 0x41;
-inline constexpr std::uint8_t kReadFlag = 0x40;   // bit 6: read the block, clear: write it
-inline constexpr std::uint8_t kBlockMask = 0x3F;  // bits 0..5: block number
-inline constexpr std::uint8_t kAnswerFlip = 0x80; // answers invert bit 7
+inline constexpr std::uint8_t kReadFlag = 0x40;    // bit 6: read the block, clear: write it
+inline constexpr std::uint8_t kBlockMask = 0x3F;   // bits 0..5: block number
+inline constexpr std::uint8_t kAnswerFlip = 0x80;  // answers invert bit 7
 }  // namespace command
 
 // Check byte for bytes 0..50 of a frame.
