@@ -30,7 +30,8 @@ void OnStopSignal(int) {
   g_stop = 1;
 }
 
-constexpr int kFrameGapMs = 20;  // a longer pause inside a frame drops the partial frame
+constexpr int kFrameGapMs = 20;     // a longer pause inside a frame drops the partial frame
+constexpr int kLastAnswerMs = 150;  // time for the client to read the last answer
 
 const char kUsage[] =
     "Usage: qm17-sim [options]\n"
@@ -276,7 +277,12 @@ int Run(const Settings& settings) {
         savedWrites = unit.blockWrites();
         SaveState(settings.statePath, unit.memory());
       }
-      if (settings.dieAfter > 0 && ++frames >= settings.dieAfter) g_stop = 1;
+      if (settings.dieAfter > 0 && ++frames >= settings.dieAfter) {
+        // Closing the terminal at once would discard the answer still queued for the client;
+        // a unit that dies after answering has put its answer on the wire.
+        SleepMs(kLastAnswerMs);
+        g_stop = 1;
+      }
     }
   }
 

@@ -1,15 +1,20 @@
-#include "cmd_device.h"
+// Commands that talk to a unit: read, verify, program and monitor. They drive the same link
+// state machine as the window, on real 55 ms ticks.
 
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/config_paths.h"
 #include "app/texts.h"
+#include "commands.h"
 #include "device/link.h"
 #include "device/monitor.h"
 #include "files/atomic_file.h"
@@ -22,13 +27,15 @@
 namespace qm17::ctl {
 namespace {
 
+constexpr int kExitPortError = 3;  // the port cannot be opened
+
 volatile std::sig_atomic_t g_interrupted = 0;
 
 void OnInterrupt(int) {
   g_interrupted = 1;
 }
 
-// A Program needs at most three frames of five sends each and a first time-out; far beyond
+// A Program needs at most three frames of five sends each after a first time-out; far beyond
 // that the tool stops rather than hang.
 constexpr int kOperationTickLimit = 200;
 // `monitor --count N` gives up after this many ticks (about 5.5 s) without a monitor frame.
@@ -38,17 +45,9 @@ struct Arguments {
   std::string port;
   std::string file;    // verify, program
   std::string output;  // read -o
-  Language language = Language::English;
-  long count = 0;  // monitor: 0 runs until interrupted
+  long count = 0;      // monitor: 0 runs until interrupted
   bool csv = false;
 };
-
-std::optional<Language> ParseLanguage(std::string_view word) {
-  if (word == "cz") return Language::Czech;
-  if (word == "en") return Language::English;
-  if (word == "de") return Language::German;
-  return {};
-}
 
 std::optional<long> ParsePositive(const std::string& text) {
   if (text.empty() || text.size() > 9) return {};
@@ -60,60 +59,54 @@ std::optional<long> ParsePositive(const std::string& text) {
   return value;
 }
 
-// Empty when the arguments do not fit the command; the reason goes to stderr.
-std::optional<Arguments> ParseArguments(std::string_view name,
+// Empty after a usage error, which has been reported.
+std::optional<Arguments> ParseArguments(const CommandContext& context, const Command& command,
                                         const std::vector<std::string>& args) {
+  const std::string_view name = command.name;
+  const bool takesFile = name == "verify" || name == "program";
   Arguments parsed;
-  const auto fail = [&](const std::string& why) {
-    std::fprintf(stderr, "qm17ctl %.*s: %s\n", static_cast<int>(name.size()), name.data(),
-                 why.c_str());
+  const auto fail = [&](const std::string& problem) -> std::optional<Arguments> {
+    UsageError(context, command, problem);
     return std::nullopt;
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool hasValue = i + 1 < args.size();
-    if (arg == "--port" || arg == "--lang" || arg == "-o" || arg == "--count") {
+    if (arg == "--port" || (arg == "-o" && name == "read") ||
+        (arg == "--count" && name == "monitor")) {
       if (!hasValue) return fail(arg + " needs a value");
       const std::string& value = args[++i];
       if (arg == "--port") {
         parsed.port = value;
-      } else if (arg == "--lang") {
-        const auto language = ParseLanguage(value);
-        if (!language) return fail("--lang takes cz, en or de");
-        parsed.language = *language;
-      } else if (arg == "-o" && name == "read") {
+      } else if (arg == "-o") {
         parsed.output = value;
-      } else if (arg == "--count" && name == "monitor") {
+      } else {
         const auto count = ParsePositive(value);
         if (!count) return fail("--count takes a positive number");
         parsed.count = *count;
-      } else {
-        return fail("unknown option " + arg);
       }
     } else if (arg == "--csv" && name == "monitor") {
       parsed.csv = true;
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+    } else if (arg.size() > 1 && arg[0] == '-') {
       return fail("unknown option " + arg);
-    } else if ((name == "verify" || name == "program") && parsed.file.empty()) {
+    } else if (takesFile && parsed.file.empty()) {
       parsed.file = arg;
     } else {
       return fail("unexpected argument " + arg);
     }
   }
   if (parsed.port.empty()) return fail("--port is required");
-  if ((name == "verify" || name == "program") && parsed.file.empty()) {
-    return fail("a parameter file is required");
-  }
+  if (takesFile && parsed.file.empty()) return fail("a parameter FILE is required");
   return parsed;
 }
 
 // A port number 1..10 names a device through the user's settings; anything else is a path.
 std::optional<std::string> ResolvePort(const std::string& port) {
-  const auto number = ParsePositive(port);
   if (port.find_first_not_of("0123456789") != std::string::npos) return port;
+  const auto number = ParsePositive(port);
   if (!number || *number > 10) return std::nullopt;
   IniFile settings;
-  settings.Load(SettingsFilePath());  // no settings file: the default devices
+  settings.Load(SettingsFilePath());  // without a settings file the default devices apply
   return ComPortDevicePath(static_cast<int>(*number), settings);
 }
 
@@ -124,30 +117,28 @@ std::string NoConnectionText(Language language) {
       return row.text[static_cast<int>(language)];
     }
   }
-  return "No connection";
+  return {};
 }
 
-// What the link shows, recorded for a command line: status changes are printed as they come.
+// What the link shows, for a command line: status changes are printed as they come, failures
+// on the error stream.
 class CommandLineView : public LinkView {
  public:
-  CommandLineView(DeviceImage& image, Language language, bool quiet)
-      : m_image(image), m_language(language), m_quiet(quiet) {}
+  CommandLineView(const CommandContext& context, DeviceImage& image, bool quiet)
+      : m_context(context), m_image(image), m_quiet(quiet) {}
 
-  Language CurrentLanguage() const override { return m_language; }
+  Language CurrentLanguage() const override { return m_context.language; }
   bool PrintLayout() const override { return false; }
   void SetStatus(const std::string& text, bool failure) override {
     m_status = text;
     m_failure = failure;
-    if (!m_quiet) std::fprintf(failure ? stderr : stdout, "%s\n", text.c_str());
-    std::fflush(stdout);
+    if (!m_quiet) (failure ? m_context.err : m_context.out) << text << std::endl;
   }
   void SetStatusVisible(bool) override {}
   void SetGaugeVisible(bool) override {}
   void SetGaugeProgress(int) override {}
   void SetNoConnectionVisible(bool visible) override {
-    if (visible && !m_noConnection) {
-      std::fprintf(stderr, "%s\n", NoConnectionText(m_language).c_str());
-    }
+    if (visible && !m_noConnection) m_context.err << NoConnectionText(m_context.language) << '\n';
     m_noConnection = visible;
   }
   void ShowLiveValues(const LiveValues& values) override {
@@ -158,7 +149,7 @@ class CommandLineView : public LinkView {
   void NormaliseAndShowImage() override { NormaliseImage(m_image); }
   void ShowVersionMismatch() override {
     m_versionMismatch = true;
-    std::fprintf(stderr, "%s\n", MessageTexts(m_language, MsgVersionMismatch).c_str());
+    m_context.err << MessageTexts(m_context.language, MsgVersionMismatch) << '\n';
   }
 
   const std::string& status() const { return m_status; }
@@ -168,8 +159,8 @@ class CommandLineView : public LinkView {
   const LiveValues& live() const { return m_live; }
 
  private:
+  const CommandContext& m_context;
   DeviceImage& m_image;
-  Language m_language;
   bool m_quiet;
   std::string m_status;
   bool m_failure = false;
@@ -179,8 +170,8 @@ class CommandLineView : public LinkView {
   LiveValues m_live;
 };
 
-// Runs the link on real 55 ms ticks. The schedule follows the steady clock without drift; a
-// tick that ran late does not cause a burst of catch-up ticks, as with a window timer.
+// Real 55 ms ticks on the steady clock, without drift. A tick that ran late is not followed by
+// a burst of catch-up ticks, as with a window's timer.
 class TickClock {
  public:
   TickClock() : m_next(std::chrono::steady_clock::now()) {}
@@ -197,34 +188,56 @@ class TickClock {
 };
 
 // What File > Open does with the file, then what Program and Verify do with the controls.
-int LoadParameterFile(const std::string& path, Language language, DeviceImage& image) {
+int LoadParameterFile(const CommandContext& context, const std::string& path, DeviceImage& image) {
   const auto content = ReadWholeFile(path);
   if (!content) {
-    std::fprintf(stderr, "%s %s\n", MessageTexts(language, MsgOpenFileError).c_str(), path.c_str());
-    return kExitFailed;
+    context.err << Message(context, MsgOpenFileError) << " " << path << '\n';
+    return kExitFailure;
   }
   DeviceImage loaded = image;
   if (!ReadParameterFile(*content, loaded)) {
-    std::fprintf(stderr, "%s %s\n", FileVersionMismatchText(language), path.c_str());
-    return kExitFailed;
+    context.err << FileVersionMismatchText(context.language) << " " << path << '\n';
+    return kExitFailure;
   }
   NormaliseImage(loaded);
-  // The window sends what its controls hold: each value at its control's bounds.
+  // The window sends what its controls hold: each value within its control's range.
   ParametersToImage(ParametersFromImage(loaded), loaded);
   NormaliseImage(loaded);
   image = loaded;
   return kExitOk;
 }
 
-void PrintIdentification(const DeviceLink& link) {
-  const IdentificationTexts& id = link.identification();
-  if (id.version.empty() && id.date.empty()) return;
-  std::printf("%s %s %s\n", id.version.c_str(), id.date.c_str(), id.time.c_str());
+// Opens the port, runs `body` with SIGINT and SIGTERM turned into a clean stop.
+template <typename Body>
+int WithPort(const CommandContext& context, const std::string& port, Body body) {
+  const auto device = ResolvePort(port);
+  if (!device) {
+    context.err << "qm17ctl: the port is a number 1..10 or a device path\n";
+    return kExitUsage;
+  }
+  PosixSerialPort serial;
+  if (!serial.Open(*device)) {
+    context.err << Message(context, MsgComOpenError) << " (" << *device << ")\n";
+    return kExitPortError;
+  }
+  g_interrupted = 0;
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  struct sigaction oldInt {
+  }, oldTerm{};
+  sigaction(SIGINT, &action, &oldInt);
+  sigaction(SIGTERM, &action, &oldTerm);
+  const int status = body(serial);
+  sigaction(SIGINT, &oldInt, nullptr);
+  sigaction(SIGTERM, &oldTerm, nullptr);
+  return status;
 }
 
-int RunOperation(std::string_view name, const Arguments& args, DeviceImage& image,
-                 PosixSerialPort& port) {
-  CommandLineView view(image, args.language, false);
+int RunOperation(const CommandContext& context, const Command& command, const Arguments& args,
+                 DeviceImage& image, SerialPort& port) {
+  const std::string_view name = command.name;
+  CommandLineView view(context, image, false);
   DeviceLink link(image, port, view);
   if (name == "read") {
     link.StartRead();
@@ -234,59 +247,64 @@ int RunOperation(std::string_view name, const Arguments& args, DeviceImage& imag
     link.StartProgram(0);
   }
   TickClock clock;
-  int ticks = 0;
-  while (link.operation() != Operation::Idle && ticks < kOperationTickLimit && g_interrupted == 0) {
+  for (int ticks = 0;
+       link.operation() != Operation::Idle && ticks < kOperationTickLimit && g_interrupted == 0;
+       ++ticks) {
     clock.WaitForNextTick();
     link.Tick();
-    ++ticks;
   }
-  PrintIdentification(link);
-  const std::string success = MessageTexts(args.language, MsgVerifying) + " OK";
+  const IdentificationTexts& id = link.identification();
+  if (!id.version.empty() || !id.date.empty()) {
+    context.out << id.version << " " << id.date << " " << id.time << '\n';
+  }
+  // Only the final " OK" counts; anything else (a failure, a mismatch, a stop) is a failure.
+  const std::string success = Message(context, MsgVerifying) + " OK";
   if (view.versionMismatch() || view.failure() || view.status() != success ||
       link.operation() != Operation::Idle) {
-    return kExitFailed;
+    return kExitFailure;
   }
   if (name == "read") {
     const std::string content = WriteParameterFile(image);
     if (args.output.empty()) {
-      std::printf("%s\n", content.c_str());
+      context.out << content << '\n';
     } else if (!WriteFileAtomically(args.output, content)) {
-      std::fprintf(stderr, "%s %s\n", MessageTexts(args.language, MsgOpenFileError).c_str(),
-                   args.output.c_str());
-      return kExitFailed;
+      context.err << Message(context, MsgOpenFileError) << " " << args.output << '\n';
+      return kExitFailure;
     }
   }
   return kExitOk;
 }
 
-void PrintCsvHeader() {
-  std::printf(
-      "time_s,rpm,advance_deg,voltage_v,speed_alarm,speed_warning,start_limiter,retard,"
-      "polarity_negative,polarity_ok,program_count,test1,test2,test3,test4,test5,test6,test7,"
-      "test8\n");
+void PrintCsvLine(std::ostream& out, double seconds, const LiveValues& v) {
+  char head[160];
+  std::snprintf(head, sizeof head, "%.3f,%u,%u,%u.%03u,%d,%d,%d,%d,%d,%d,%u", seconds, v.rpm,
+                v.advance, static_cast<unsigned>(v.millivolts / 1000),
+                static_cast<unsigned>(v.millivolts % 1000), v.speedAlarm, v.speedWarning,
+                v.startLimiterActive, v.retardActive, v.polarityNegative, v.polarityFlag,
+                v.programCount);
+  out << head;
+  for (std::uint16_t test : v.tests) out << ',' << test;
+  out << std::endl;
 }
 
-void PrintCsvLine(double seconds, const LiveValues& v) {
-  std::printf("%.3f,%u,%u,%u.%03u,%d,%d,%d,%d,%d,%d,%u", seconds, v.rpm, v.advance,
-              v.millivolts / 1000, v.millivolts % 1000, v.speedAlarm, v.speedWarning,
-              v.startLimiterActive, v.retardActive, v.polarityNegative, v.polarityFlag,
-              v.programCount);
-  for (std::uint16_t test : v.tests) std::printf(",%u", test);
-  std::printf("\n");
-}
-
-void PrintLiveLine(const LiveValues& v, Language language, std::uint8_t limiterByte) {
+void PrintLiveLine(std::ostream& out, const LiveValues& v, Language language,
+                   std::uint8_t limiterByte) {
   const MonitorDisplay d = FormatMonitor(v, language, limiterByte);
-  std::printf("%s| %s | %s | %s | %s | %s | %s\n", d.rpmText.c_str(), d.voltageText.c_str(),
-              d.advanceText.c_str(), d.startLimiterText.c_str(), d.retardText.c_str(),
-              d.polarityText.c_str(), d.programCountText.c_str());
+  out << d.rpmText << "| " << d.voltageText << " | " << d.advanceText << " | " << d.startLimiterText
+      << " | " << d.retardText << " | " << d.polarityText << " | " << d.programCountText
+      << std::endl;
 }
 
-int RunMonitor(const Arguments& args, DeviceImage& image, PosixSerialPort& port) {
-  CommandLineView view(image, args.language, true);
+int RunMonitor(const CommandContext& context, const Arguments& args, DeviceImage& image,
+               SerialPort& port) {
+  CommandLineView view(context, image, true);
   DeviceLink link(image, port, view);
-  if (args.csv) PrintCsvHeader();
-  std::fflush(stdout);
+  if (args.csv) {
+    context.out << "time_s,rpm,advance_deg,voltage_v,speed_alarm,speed_warning,start_limiter,"
+                   "retard,polarity_negative,polarity_ok,program_count,test1,test2,test3,test4,"
+                   "test5,test6,test7,test8"
+                << std::endl;
+  }
   const auto start = std::chrono::steady_clock::now();
   TickClock clock;
   long shown = 0;
@@ -295,78 +313,87 @@ int RunMonitor(const Arguments& args, DeviceImage& image, PosixSerialPort& port)
     clock.WaitForNextTick();
     link.Tick();
     if (view.liveCount() == shown) {
-      if (args.count > 0 && ++silentTicks >= kMonitorSilenceLimit) return kExitFailed;
+      if (args.count > 0 && ++silentTicks >= kMonitorSilenceLimit) return kExitFailure;
       continue;
     }
     silentTicks = 0;
     shown = view.liveCount();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     if (args.csv) {
-      PrintCsvLine(elapsed.count(), view.live());
+      PrintCsvLine(context.out, elapsed.count(), view.live());
     } else {
-      PrintLiveLine(view.live(), args.language, image[image_byte::kLimiter]);
+      PrintLiveLine(context.out, view.live(), context.language, image[image_byte::kLimiter]);
     }
-    std::fflush(stdout);
   }
   return kExitOk;
 }
 
-}  // namespace
+extern const Command kRead;
+extern const Command kVerify;
+extern const Command kProgram;
+extern const Command kMonitor;
 
-bool IsDeviceCommand(std::string_view name) {
-  return name == "read" || name == "verify" || name == "program" || name == "monitor";
-}
-
-void PrintDeviceUsage(std::FILE* out) {
-  std::fputs(
-      "  qm17ctl read    --port P [-o FILE] [--lang cz|en|de]\n"
-      "  qm17ctl verify  --port P FILE [--lang cz|en|de]\n"
-      "  qm17ctl program --port P FILE [--lang cz|en|de]\n"
-      "  qm17ctl monitor --port P [--count N] [--csv] [--lang cz|en|de]\n"
-      "    P is a port number 1..10 (its device from the [PORTS] section of the settings\n"
-      "    file, else /dev/ttyUSB0 for 1 and so on) or a device path.\n"
-      "    Exit status: 0 after \"Verify: OK\", 1 when the operation fails, 2 on usage\n"
-      "    errors, 3 when the port cannot be opened.\n",
-      out);
-}
-
-int RunDeviceCommand(std::string_view name, const std::vector<std::string>& args) {
-  if (!IsDeviceCommand(name)) return kExitUsage;
-  const auto parsed = ParseArguments(name, args);
-  if (!parsed) return kExitUsage;
-  const auto device = ResolvePort(parsed->port);
-  if (!device) {
-    std::fprintf(stderr, "qm17ctl: the port number must be 1 to 10\n");
-    return kExitUsage;
-  }
-
+int RunUnitOperation(const CommandContext& context, const Command& command,
+                     const std::vector<std::string>& argv) {
+  const auto args = ParseArguments(context, command, argv);
+  if (!args) return kExitUsage;
   DeviceImage image{};
   SetDefaultImage(image);
-  if (name == "verify" || name == "program") {
-    const int loaded = LoadParameterFile(parsed->file, parsed->language, image);
+  if (!args->file.empty()) {
+    // A file that cannot be used never gets as far as the unit.
+    const int loaded = LoadParameterFile(context, args->file, image);
     if (loaded != kExitOk) return loaded;
   }
+  return WithPort(context, args->port, [&](SerialPort& port) {
+    return RunOperation(context, command, *args, image, port);
+  });
+}
 
-  PosixSerialPort port;
-  if (!port.Open(*device)) {
-    std::fprintf(stderr, "%s (%s)\n", MessageTexts(parsed->language, MsgComOpenError).c_str(),
-                 device->c_str());
-    return kExitPortError;
-  }
+int RunRead(const CommandContext& context, const std::vector<std::string>& args) {
+  return RunUnitOperation(context, kRead, args);
+}
+int RunVerify(const CommandContext& context, const std::vector<std::string>& args) {
+  return RunUnitOperation(context, kVerify, args);
+}
+int RunProgram(const CommandContext& context, const std::vector<std::string>& args) {
+  return RunUnitOperation(context, kProgram, args);
+}
+int RunMonitorCommand(const CommandContext& context, const std::vector<std::string>& argv) {
+  const auto args = ParseArguments(context, kMonitor, argv);
+  if (!args) return kExitUsage;
+  DeviceImage image{};
+  SetDefaultImage(image);
+  return WithPort(context, args->port,
+                  [&](SerialPort& port) { return RunMonitor(context, *args, image, port); });
+}
 
-  g_interrupted = 0;
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  struct sigaction oldInt {
-  }, oldTerm{};
-  sigaction(SIGINT, &action, &oldInt);
-  sigaction(SIGTERM, &action, &oldTerm);
-  const int status = name == "monitor" ? RunMonitor(*parsed, image, port)
-                                       : RunOperation(name, *parsed, image, port);
-  sigaction(SIGINT, &oldInt, nullptr);
-  sigaction(SIGTERM, &oldTerm, nullptr);
-  return status;
+constexpr char kOperationDetails[] =
+    "P is a port number 1..10 (the device named in the [PORTS] section of the settings file,\n"
+    "else /dev/ttyUSB0 for 1, /dev/ttyUSB1 for 2 ...) or a device path.\n"
+    "Exit status: 0 after \"Verify: OK\", 1 when the operation fails or the unit does not\n"
+    "match, 2 on bad usage, 3 when the port cannot be opened.\n";
+constexpr char kMonitorDetails[] =
+    "P is a port number 1..10 or a device path, as for read.\n"
+    "--csv writes a header, then one line per monitor frame: time, speed, advance, voltage,\n"
+    "flags, number of programmings and the eight test values.\n";
+
+const Command kRead{"read", "--port P [-o FILE]",
+                    "read the unit's parameters (to FILE, else to standard output)",
+                    kOperationDetails, RunRead};
+const Command kVerify{"verify", "--port P FILE", "check that the unit holds FILE's parameters",
+                      kOperationDetails, RunVerify};
+const Command kProgram{"program", "--port P FILE", "write FILE's parameters into the unit",
+                       kOperationDetails, RunProgram};
+const Command kMonitor{"monitor", "--port P [--count N] [--csv]",
+                       "show the unit's live values (N frames, or until interrupted)",
+                       kMonitorDetails, RunMonitorCommand};
+
+const Command kDeviceCommands[] = {kRead, kVerify, kProgram, kMonitor};
+
+}  // namespace
+
+std::span<const Command> DeviceCommands() {
+  return kDeviceCommands;
 }
 
 }  // namespace qm17::ctl

@@ -16,7 +16,7 @@ namespace {
 
 // Every group of commands the program offers.
 std::vector<std::span<const Command>> CommandGroups() {
-  return {FileCommands()};
+  return {FileCommands(), DeviceCommands()};
 }
 
 const Command* FindCommand(std::string_view name) {
@@ -38,7 +38,8 @@ void PrintUsage(std::ostream& out) {
       out << line << "  " << command.summary << '\n';
     }
   }
-  out << "\nexit status: 0 done, 1 failed (the message says why), 2 bad usage\n";
+  out << "\nexit status: 0 done, 1 failed (the message says why), 2 bad usage,\n"
+         "             3 the port cannot be opened\n";
 }
 
 std::optional<Language> ParseLanguage(std::string_view word) {
