@@ -41,8 +41,15 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view content) {
-  const std::filesystem::path target(path);
+bool WriteFileAtomically(const std::string& requested, std::string_view content) {
+  // A link to the file stays a link: the file it points to is replaced, not the link.
+  std::error_code linkError;
+  std::filesystem::path target(requested);
+  if (std::filesystem::is_symlink(target, linkError)) {
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, linkError);
+    if (!linkError) target = resolved;
+  }
+  const std::string path = target.string();
   const std::filesystem::path folder = target.parent_path();
 #ifdef QM17_POSIX_FILES
   std::string temp = target.string() + ".XXXXXX";

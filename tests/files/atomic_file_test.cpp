@@ -41,6 +41,17 @@ TEST(WriteFileAtomically, FailedRenameKeepsTheOld) {
   EXPECT_EQ(EntriesIn(folder.path()), 1);
 }
 
+TEST(WriteFileAtomically, ReplacesTheFileALinkPointsTo) {
+  testing::TempFolder folder;
+  const fs::path real = folder.path() / "real.ini";
+  const fs::path link = folder.path() / "link.ini";
+  ASSERT_TRUE(WriteFileAtomically(real.string(), "old"));
+  fs::create_symlink(real, link);
+  ASSERT_TRUE(WriteFileAtomically(link.string(), "new"));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadWholeFile(real.string()), "new");
+}
+
 TEST(WriteFileAtomically, ReadOnlyFolderKeepsTheOld) {
   if (::geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
   testing::TempFolder folder;
