@@ -9,6 +9,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("qm17"));
   qm17::MainWindow window;
   window.FormCreate(QApplication::arguments());
+  window.InstallShutdownHandlers();
   window.show();
   return QApplication::exec();
 }

@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/about_help.h"
 #include "app/texts.h"
 #include "device/link.h"
 #include "device/qt_serial_port.h"
+#include "files/window_printer.h"
 #include "params/device_image.h"
 
 class QAction;
@@ -31,6 +33,7 @@ class QToolButton;
 namespace qm17 {
 
 class SpinButtons;
+class UnixSignalCloser;
 class UserPrompts;
 
 class MainWindow : public QMainWindow, public LinkView {
@@ -247,7 +250,22 @@ class MainWindow : public QMainWindow, public LinkView {
   DeviceLink m_link{m_image, m_serial, *this};
   QTimer* Timer1 = nullptr;
 
-  // Settings, files, printing, help
+  // Settings, files, printing, help (main_window_shell.cpp).
+ public:
+  // Where printing goes (tests print into a PDF file) and how help is opened (tests record it).
+  void SetPrintDestination(const PrintDestination& destination) {
+    m_printDestination = destination;
+  }
+  void SetHelpOpener(UrlOpener opener) { m_helpOpener = std::move(opener); }
+  // Unix signals and the end of the desktop session save the settings like a normal close.
+  void InstallShutdownHandlers();
+  const QString& LastFilePath() const { return m_lastFilePath; }
+
+ private:
+  void PrintWindow();
+  PrintDestination m_printDestination;
+  UrlOpener m_helpOpener;
+  UnixSignalCloser* m_signalCloser = nullptr;
 };
 
 }  // namespace qm17

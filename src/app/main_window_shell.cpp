@@ -1,15 +1,130 @@
 // The window's side of start-up and shutdown, parameter files, printing and help.
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <algorithm>
+#include <climits>
+#include <string>
 
+#include "app/about_help.h"
+#include "app/config_paths.h"
 #include "app/main_window.h"
+#include "app/unix_signals.h"
 #include "app/user_prompts.h"
+#include "files/atomic_file.h"
+#include "files/parameter_file.h"
+#include "files/settings_store.h"
+#include "files/side_file.h"
+#include "files/window_printer.h"
 
 namespace qm17 {
+namespace {
 
-void MainWindow::LoadSettings() {}
+constexpr const char* kKeyLeft = "Left";
+constexpr const char* kKeyTop = "Top";
+constexpr const char* kKeyHeight = "Height";
+constexpr const char* kKeyWidth = "Width";
+constexpr const char* kKeyComPort = "ComPort";
+constexpr const char* kKeyLanguage = "Language";
+constexpr const char* kKeyFile = "File";
+constexpr const char* kKeyIniDir = "IniDir";
+constexpr const char* kKeyInverse = "CheckBoxBlackZobr->Checked";
+constexpr const char* kKeyAllPoints = "CheckBoxIgnAll->Checked";
 
-void MainWindow::SaveSettings() {}
+// Qt's filter form of the dialogs' filters; "All Files" shows every file, named with a dot or not.
+const QString kSaveFilter = QStringLiteral("Ignition Parametrs(*.ign)");
+const QString kOpenFilter = QStringLiteral("Ignition Parametrs(*.ign);;All Files (*)");
+const QString kSuffix = QStringLiteral("ign");
+
+int ToInt(long value) {
+  return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
+}
+
+std::string LocalPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+void SetBackground(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, colour);
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(true);
+}
+
+// The locale's long time format names hours, minutes and seconds; some locales add the time
+// zone, which the header line has no use for.
+QString LongTime(const QLocale& locale, const QTime& time) {
+  const QString format = locale.timeFormat(QLocale::LongFormat);
+  QString withoutZone;
+  bool quoted = false;
+  for (const QChar c : format) {
+    if (c == QLatin1Char('\'')) quoted = !quoted;
+    if (quoted || c != QLatin1Char('t')) withoutZone += c;
+  }
+  return locale.toString(time, withoutZone.simplified());
+}
+
+}  // namespace
+
+void MainWindow::LoadSettings() {
+  IniFile settings;
+  settings.Load(SettingsFilePath());  // a missing file reads as one without keys
+  const char* section = kSettingsSection;
+
+  // Applied as read: a window moved to a second screen comes back there.
+  move(ToInt(settings.ReadInteger(section, kKeyLeft, x())), y());
+  move(x(), ToInt(settings.ReadInteger(section, kKeyTop, y())));
+  resize(width(), ToInt(settings.ReadInteger(section, kKeyHeight, height())));
+  resize(ToInt(settings.ReadInteger(section, kKeyWidth, width())), height());
+
+  m_comPortNumber =
+      static_cast<std::uint8_t>(settings.ReadInteger(section, kKeyComPort, m_comPortNumber));
+  m_languageIndex =
+      static_cast<std::uint8_t>(settings.ReadInteger(section, kKeyLanguage, m_languageIndex));
+
+  LabelFile2->setText(QString::fromStdString(settings.ReadString(section, kKeyFile, {})));
+  m_lastFilePath = QString::fromStdString(settings.ReadString(section, kKeyIniDir, {}));
+
+  CheckBoxBlackZobr->setChecked(
+      settings.ReadInteger(section, kKeyInverse, CheckBoxBlackZobr->isChecked() ? 1 : 0) != 0);
+  CheckBoxIgnAll->setChecked(
+      settings.ReadInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0) != 0);
+
+  if (const auto side = ReadWholeFile(ImageSideFilePath())) ReadImageSideFile(*side, m_image);
+}
+
+void MainWindow::SaveSettings() {
+  // A folder that cannot be made or written: nothing is saved and nothing is said.
+  if (!EnsureConfigDirectory()) return;
+  const std::string path = SettingsFilePath();
+  IniFile settings;
+  settings.Load(path);  // keeps the port mapping and whatever else the user wrote there
+  const char* section = kSettingsSection;
+
+  settings.WriteInteger(section, kKeyLeft, x());
+  settings.WriteInteger(section, kKeyTop, y());
+  settings.WriteInteger(section, kKeyHeight, height());
+  settings.WriteInteger(section, kKeyWidth, width());
+  settings.WriteInteger(section, kKeyComPort, m_comPortNumber);
+  settings.WriteInteger(section, kKeyLanguage, m_languageIndex);
+  settings.WriteString(section, kKeyFile, LabelFile2->text().toStdString());
+  settings.WriteString(section, kKeyIniDir, m_lastFilePath.toStdString());
+  settings.WriteInteger(section, kKeyInverse, CheckBoxBlackZobr->isChecked() ? 1 : 0);
+  settings.WriteInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0);
+  settings.Save(path);
+
+  WriteFileAtomically(ImageSideFilePath(), WriteImageSideFile(m_image));
+}
 
 void MainWindow::FormClose() {
   CloseComPort();
@@ -18,18 +133,103 @@ void MainWindow::FormClose() {
   SaveSettings();
 }
 
-void MainWindow::MenuOpenClick() {}
+void MainWindow::InstallShutdownHandlers() {
+  if (m_signalCloser) return;
+  m_signalCloser = new UnixSignalCloser(this, this);
+  // The session manager may end the program without closing the window: save first.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+    ReadControlsToImage();
+    NormaliseImage();
+    SaveSettings();
+  });
+}
 
-void MainWindow::MenuSaveClick() {}
+void MainWindow::MenuOpenClick() {
+  const QString path = Prompts().AskOpenFileName(this, kOpenFilter, kSuffix, m_lastFilePath);
+  if (!path.isEmpty()) {
+    // Only a regular file: a device or a pipe chosen under "All Files" would never end.
+    const std::optional<std::string> content =
+        QFileInfo(path).isFile() ? ReadWholeFile(LocalPath(path)) : std::nullopt;
+    if (!content) {
+      Prompts().ShowMessage(this, MessageText(MsgOpenFileError));
+    } else {
+      // Read into a copy, so that a file of the wrong version changes nothing at all.
+      DeviceImage loaded = m_image;
+      if (ReadParameterFile(*content, loaded)) {
+        m_image = loaded;
+        NormaliseImage();
+        ShowImageInControls();
+        LabelFile2->setText(path);
+        m_lastFilePath = path;
+      } else {
+        Prompts().ShowMessage(this, QString::fromUtf8(FileVersionMismatchText(CurrentLanguage())));
+      }
+    }
+  }
+  LabelHlaseni->hide();
+  CGauge->hide();
+}
 
-void MainWindow::SpeedButtonPrintClick() {}
+void MainWindow::MenuSaveClick() {
+  const QString path = Prompts().AskSaveFileName(this, kSaveFilter, kSuffix, m_lastFilePath);
+  if (path.isEmpty()) return;
+  // The file always holds a normalised set; when it cannot be written, nothing changes.
+  const DeviceImage before = m_image;
+  ReadControlsToImage();
+  NormaliseImage();
+  if (!WriteFileAtomically(LocalPath(path), WriteParameterFile(m_image))) {
+    m_image = before;
+    Prompts().ShowMessage(this, MessageText(MsgOpenFileError));
+    return;
+  }
+  ShowImageInControls();
+  LabelFile2->setText(path);
+  m_lastFilePath = path;
+}
 
-// File > Print has no command of its own; the tool button prints.
-void MainWindow::MenuPrintClick() {}
+void MainWindow::SpeedButtonPrintClick() {
+  PrintWindow();
+}
 
-void MainWindow::MenuAboutClick() {}
+void MainWindow::MenuPrintClick() {
+  PrintWindow();
+}
 
-void MainWindow::MenuContensClick() {}
+void MainWindow::PrintWindow() {
+  // One reading of the clock, so that date and time cannot straddle midnight.
+  const QDateTime now = QDateTime::currentDateTime();
+  const QLocale locale;
+  LabelHlaseni->setText(QString::fromUtf8(PrintHeaderText(CurrentLanguage())) +
+                        locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("    ") +
+                        LongTime(locale, now.time()));
+  SetBackground(LabelHlaseni, Qt::white);
+  LabelHlaseni->show();
+  LabelSpojeni->hide();
+  m_link.RestartMessageCountdown();
+  CGauge->hide();
+  m_printLayout = true;
+  ApplyDisplayStyle();
+  SetBackground(m_client, Qt::white);
+
+  const QString error = PrintWidget(*m_client, m_printDestination, windowTitle());
+
+  // The normal layout comes back whether or not the printer took the job.
+  m_printLayout = false;
+  ApplyDisplayStyle();
+  SetBackground(LabelHlaseni, CheckBoxBlackZobr->isChecked()
+                                  ? QColor(Qt::black)
+                                  : QApplication::palette().color(QPalette::Window));
+  if (!error.isEmpty()) Prompts().ShowMessage(this, error);
+}
+
+void MainWindow::MenuAboutClick() {
+  Prompts().ShowTitledMessage(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
+                              AboutBoxText(CurrentLanguage()));
+}
+
+void MainWindow::MenuContensClick() {
+  OpenHelpDocument(CurrentLanguage(), m_helpOpener);
+}
 
 void MainWindow::MenuExitClick() {
   close();

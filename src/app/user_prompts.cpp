@@ -10,6 +10,11 @@ void QtUserPrompts::ShowMessage(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
 }
 
+void QtUserPrompts::ShowTitledMessage(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
 UserPrompts::Answer QtUserPrompts::AskYesNoCancel(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);

@@ -15,6 +15,11 @@ class UserPrompts {
   virtual ~UserPrompts() = default;
   // A simple message box with an OK button.
   virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+  // A plain box with its own title, no icon and an OK button (the About box).
+  virtual void ShowTitledMessage(QWidget* parent, const QString& title, const QString& text) {
+    (void)title;
+    ShowMessage(parent, text);
+  }
   // A question box with the question icon and Yes, No and Cancel.
   virtual Answer AskYesNoCancel(QWidget* parent, const QString& text) = 0;
   // File dialogs; an empty result means the user cancelled. `filter` uses Qt's form
@@ -29,6 +34,7 @@ class UserPrompts {
 class QtUserPrompts : public UserPrompts {
  public:
   void ShowMessage(QWidget* parent, const QString& text) override;
+  void ShowTitledMessage(QWidget* parent, const QString& title, const QString& text) override;
   Answer AskYesNoCancel(QWidget* parent, const QString& text) override;
   QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                           const QString& initialPath) override;

@@ -1,0 +1,591 @@
+// The window's start-up and shutdown, settings, parameter files, printing, About and help,
+// driven through the real window with the dialogs answered by the test.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/user_prompts.h"
+#include "files/atomic_file.h"
+#include "files/settings_store.h"
+
+namespace qm17 {
+namespace {
+
+class FakePrompts : public UserPrompts {
+ public:
+  void ShowMessage(QWidget*, const QString& text) override { messages << text; }
+  void ShowTitledMessage(QWidget*, const QString& title, const QString& text) override {
+    titles << title;
+    messages << text;
+  }
+  Answer AskYesNoCancel(QWidget*, const QString& text) override {
+    messages << text;
+    return Answer::Yes;
+  }
+  QString AskOpenFileName(QWidget*, const QString& filter, const QString& suffix,
+                          const QString& initialPath) override {
+    openCalls << (filter + "|" + suffix + "|" + initialPath);
+    return Next(openAnswers);
+  }
+  QString AskSaveFileName(QWidget*, const QString& filter, const QString& suffix,
+                          const QString& initialPath) override {
+    saveCalls << (filter + "|" + suffix + "|" + initialPath);
+    return Next(saveAnswers);
+  }
+  // Messages other than the port's: the tests have no serial device.
+  QStringList FileMessages() const {
+    QStringList result;
+    for (const QString& m : messages)
+      if (!m.contains("Com") && !m.contains("COM")) result << m;
+    return result;
+  }
+
+  QStringList messages, titles, openCalls, saveCalls;
+  std::deque<QString> openAnswers, saveAnswers;
+
+ private:
+  static QString Next(std::deque<QString>& answers) {
+    if (answers.empty()) return {};
+    QString answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& content) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(content);
+}
+
+class WindowShell : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_home.isValid());
+    qputenv("XDG_CONFIG_HOME", m_home.path().toLocal8Bit());
+    m_config = m_home.filePath("qm17");
+    QDir().mkpath(m_config);
+  }
+  void TearDown() override {
+    if (m_window) m_window->close();
+    qunsetenv("XDG_CONFIG_HOME");
+  }
+
+  QString SettingsPath() const { return m_config + "/Tarvex.ini"; }
+  QString SidePath() const { return m_config + "/_Tarvex.ini"; }
+  QString Temp(const QString& name) const { return m_home.filePath(name); }
+
+  // Settings lines under [FORM_HLAV]; every port points nowhere, so no real device is touched.
+  void WriteSettings(const QByteArray& keys) {
+    QByteArray ports = "[PORTS]\r\n";
+    for (int k = 1; k <= 10; ++k) ports += "COM" + QByteArray::number(k) + "=/nonexistent/tty\r\n";
+    WriteAll(SettingsPath(), "[FORM_HLAV]\r\n" + keys + ports);
+  }
+
+  MainWindow& Start(const QStringList& arguments = {"qm17"}) {
+    if (!QFile::exists(SettingsPath())) WriteSettings({});
+    m_prompts = std::make_shared<FakePrompts>();
+    m_window = std::make_unique<MainWindow>();
+    m_window->SetPrompts(m_prompts);
+    m_window->FormCreate(arguments);
+    m_window->show();
+    return *m_window;
+  }
+  void Stop() {
+    m_window->close();
+    m_window.reset();
+  }
+
+  template <typename T>
+  T* Find(const char* name) {
+    T* child = m_window->findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+  int CheckedComItem() {
+    int checked = 0;
+    for (int k = 1; k <= 10; ++k) {
+      const auto name = "MenuCom" + std::to_string(k);
+      if (Find<QAction>(name.c_str())->isChecked()) {
+        EXPECT_EQ(checked, 0) << "two port items checked";
+        checked = k;
+      }
+    }
+    return checked;
+  }
+  QString CheckedLanguageItem() {
+    QString checked;
+    for (const char* name : {"MenuCzech", "MenuEnglish", "MenuGerman"}) {
+      if (Find<QAction>(name)->isChecked()) {
+        EXPECT_TRUE(checked.isEmpty()) << "two language items checked";
+        checked = name;
+      }
+    }
+    return checked;
+  }
+
+  QTemporaryDir m_home;
+  QString m_config;
+  std::shared_ptr<FakePrompts> m_prompts;
+  std::unique_ptr<MainWindow> m_window;
+};
+
+// The default parameter set in the side file's layout.
+const char kDefaultSideFile[] =
+    "    0     0     0     0     0     0     0     0     0     0 \r\n"
+    "    0     0     0     0     0     0     0     0     0     0 \r\n"
+    "    0     0     0     0     0     0     0     0     0     0 \r\n"
+    "    0     0     0     0     0     0     0     0     0     0 \r\n"
+    "    0     0     0     0     0     0     0     0     0     0 \r\n"
+    "   15    10   150     1     0     2    60     6     1   120 \r\n"
+    "   10    20    30    40    50    60    70    80    90   100 \r\n"
+    "  110   120   130   140   150     0     0     0     0     0 \r\n"
+    "   10    10    10    10    10    10    10    10    10    10 \r\n"
+    "   10    10    10    10    10     0     0     0     0     0 \r\n";
+
+// The default parameter set as a parameter file.
+const char kDefaultParameterFile[] =
+    "KORVALEX_KEY   26 \r\n"
+    "\r\n"
+    "RPM_ADV      1000  2000  3000  4000  5000  6000  7000  8000  9000 10000 11000 12000 13000 "
+    "14000 15000 \r\n"
+    "ADVANCE        10    10    10    10    10    10    10    10    10    10    10    10    10 "
+    "   10    10 \r\n"
+    "POCET_BODU     15 \r\n"
+    "BASE_ADV       10 \r\n"
+    "LIMITER        60   150     6 \r\n"
+    "POLARITA        2 \r\n"
+    "GEBER_NR        1 \r\n"
+    "PILOT_LIGHT 12000 ";
+
+TEST_F(WindowShell, FirstStartWithoutFiles) {
+  QFile::remove(SettingsPath());
+  MainWindow& window = Start();
+  EXPECT_EQ(window.LanguageIndex(), 0);
+  EXPECT_EQ(CheckedLanguageItem(), "MenuCzech");
+  EXPECT_EQ(window.ComPortNumber(), 1);
+  EXPECT_EQ(CheckedComItem(), 1);
+  EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), "");
+  EXPECT_FALSE(Find<QCheckBox>("CheckBoxBlackZobr")->isChecked());
+  EXPECT_FALSE(Find<QCheckBox>("CheckBoxIgnAll")->isChecked());
+  window.move(10, 20);
+  Stop();
+  EXPECT_EQ(ReadAll(SidePath()), kDefaultSideFile);
+  // Keys in the order they are written; nothing else in a new file.
+  const QByteArray settings = ReadAll(SettingsPath());
+  EXPECT_TRUE(settings.startsWith("[FORM_HLAV]\r\nLeft=10\r\nTop=20\r\nHeight="))
+      << settings.data();
+  EXPECT_TRUE(
+      settings.contains("\r\nComPort=1\r\nLanguage=0\r\nFile=\r\nIniDir=\r\n"
+                        "CheckBoxBlackZobr->Checked=0\r\nCheckBoxIgnAll->Checked=0\r\n"))
+      << settings.data();
+}
+
+TEST_F(WindowShell, RestartRestoresWhatWasLeft) {
+  WriteSettings("ComPort=3\r\n");
+  MainWindow& first = Start();
+  EXPECT_EQ(first.ComPortNumber(), 3);
+  first.move(37, 41);
+  first.resize(1200, 700);
+  Find<QAction>("MenuGerman")->trigger();
+  Find<QCheckBox>("CheckBoxBlackZobr")->click();
+  Find<QCheckBox>("CheckBoxIgnAll")->click();
+  // A value typed but never confirmed is still taken at closing.
+  Find<QLineEdit>("EditPocetBodu")->setText("7");
+  first.Image()[3] = 42;  // identification bytes come back too
+  const QString file = Temp("curve.ign");
+  m_prompts->saveAnswers = {file};
+  first.MenuSaveClick();
+  Find<QLineEdit>("EditBaseAdv")->setText("12");
+  Stop();
+
+  MainWindow& second = Start();
+  EXPECT_EQ(second.pos(), QPoint(37, 41));
+  EXPECT_EQ(second.size(), QSize(1200, 700));
+  EXPECT_EQ(second.ComPortNumber(), 3);
+  EXPECT_EQ(CheckedComItem(), 3);
+  EXPECT_EQ(second.LanguageIndex(), 2);
+  EXPECT_EQ(CheckedLanguageItem(), "MenuGerman");
+  EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), file);
+  EXPECT_EQ(second.LastFilePath(), file);
+  EXPECT_TRUE(Find<QCheckBox>("CheckBoxBlackZobr")->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>("CheckBoxIgnAll")->isChecked());
+  EXPECT_EQ(second.Image()[50], 7);
+  EXPECT_EQ(second.Image()[51], 12);
+  EXPECT_EQ(second.Image()[3], 42);
+  EXPECT_EQ(Find<QLineEdit>("EditPocetBodu")->text(), "7");
+  // Both dialogs start from the last file.
+  second.MenuOpenClick();
+  EXPECT_EQ(m_prompts->openCalls.value(0), "Ignition Parametrs(*.ign);;All Files (*)|ign|" + file);
+}
+
+TEST_F(WindowShell, LanguageFromSettingsAndCommandLine) {
+  struct Case {
+    QByteArray saved;
+    QString argument;
+    int expected;
+  };
+  const Case cases[] = {
+      {"", "", 0},
+      {"Language=0\r\n", "ENGLISH", 1},
+      {"Language=0\r\n", "english", 0},
+      {"Language=1\r\n", "DEUTSCH", 2},
+      {"Language=2\r\n", "CESKY", 0},
+      {"Language=2\r\n", "Deutsch", 2},
+      {"Language=7\r\n", "", 1},
+      {"Language=258\r\n", "", 2},  // the low 8 bits
+      {"Language=abc\r\n", "", 0},
+  };
+  const char* items[] = {"MenuCzech", "MenuEnglish", "MenuGerman"};
+  for (const auto& c : cases) {
+    WriteSettings(c.saved);
+    QStringList arguments = {"qm17"};
+    if (!c.argument.isEmpty()) arguments << c.argument << "ignored";
+    MainWindow& window = Start(arguments);
+    EXPECT_EQ(window.LanguageIndex(), c.expected) << c.saved.data() << c.argument.toStdString();
+    EXPECT_EQ(CheckedLanguageItem(), items[c.expected]);
+    m_window.reset();  // no save: every case starts from its own file
+  }
+}
+
+TEST_F(WindowShell, PortFromSettings) {
+  const std::pair<QByteArray, int> cases[] = {
+      {"ComPort=3\r\n", 3}, {"ComPort=10\r\n", 10}, {"ComPort=12\r\n", 1},
+      {"ComPort=0\r\n", 0}, {"ComPort=259\r\n", 3}, {"ComPort=x\r\n", 1},
+  };
+  for (const auto& [saved, expected] : cases) {
+    WriteSettings(saved);
+    MainWindow& window = Start();
+    EXPECT_EQ(window.ComPortNumber(), expected) << saved.data();
+    EXPECT_EQ(CheckedComItem(), expected) << saved.data();  // 0: no item checked
+    m_window.reset();
+  }
+}
+
+TEST_F(WindowShell, SideFileBytes) {
+  // Numbers above 255 keep their low 8 bits; a short file leaves the defaults behind it.
+  WriteAll(SidePath(), "300 256 65 \n 1");
+  MainWindow& window = Start();
+  EXPECT_EQ(window.Image()[0], 44);
+  EXPECT_EQ(window.Image()[1], 0);
+  EXPECT_EQ(window.Image()[2], 65);
+  EXPECT_EQ(window.Image()[3], 1);
+  EXPECT_EQ(window.Image()[4], 0);
+  EXPECT_EQ(window.Image()[50], 15);
+  EXPECT_EQ(window.Image()[59], 120);
+}
+
+TEST_F(WindowShell, UnwritableFolderSavesNothingAndSaysNothing) {
+  WriteSettings("Language=1\r\n");
+  Start();
+  // The configuration folder's parent becomes a plain file: no folder can be made there.
+  const QString blocked = Temp("blocked");
+  WriteAll(blocked, "x");
+  qputenv("XDG_CONFIG_HOME", blocked.toLocal8Bit());
+  const int before = m_prompts->messages.size();
+  Stop();
+  EXPECT_EQ(m_prompts->messages.size(), before);
+  EXPECT_EQ(ReadAll(blocked), "x");
+  EXPECT_FALSE(QFile::exists(SidePath()));
+}
+
+TEST_F(WindowShell, SettingsKeepOtherSections) {
+  WriteSettings("Language=1\r\n");
+  Start();
+  Stop();
+  const QByteArray settings = ReadAll(SettingsPath());
+  EXPECT_TRUE(settings.contains("[PORTS]\r\nCOM1=/nonexistent/tty\r\n")) << settings.data();
+  EXPECT_TRUE(settings.contains("Language=1\r\n"));
+}
+
+TEST_F(WindowShell, SaveWritesTheNormalisedSet) {
+  MainWindow& window = Start();
+  const QString file = Temp("default.ign");
+  m_prompts->saveAnswers = {file};
+  window.MenuSaveClick();
+  EXPECT_EQ(ReadAll(file), kDefaultParameterFile);
+  EXPECT_EQ(m_prompts->saveCalls.value(0), "Ignition Parametrs(*.ign)|ign|");
+  EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), file);
+  EXPECT_EQ(window.LastFilePath(), file);
+  EXPECT_TRUE(m_prompts->FileMessages().isEmpty());
+
+  // Speeds typed out of order are saved ascending, and shown as saved.
+  Find<QLineEdit>("EditRpmAdv2")->setText("3500");
+  m_prompts->saveAnswers = {file};
+  window.MenuSaveClick();
+  EXPECT_TRUE(
+      ReadAll(file).startsWith("KORVALEX_KEY   26 \r\n\r\nRPM_ADV      1000  3500  3600  4000 "))
+      << ReadAll(file).data();
+  EXPECT_EQ(Find<QLineEdit>("EditRpmAdv3")->text().remove(QRegularExpression("\\D")), "3600");
+  EXPECT_EQ(m_prompts->saveCalls.value(1), "Ignition Parametrs(*.ign)|ign|" + file);
+}
+
+TEST_F(WindowShell, SaveFailuresChangeNothing) {
+  MainWindow& window = Start();
+  const DeviceImage before = window.Image();
+  window.MenuSaveClick();  // cancelled
+  m_prompts->saveAnswers = {Temp("no-such-folder/x.ign")};
+  Find<QLineEdit>("EditPocetBodu")->setText("4");
+  window.MenuSaveClick();
+  EXPECT_EQ(m_prompts->FileMessages(), QStringList{"Chyba při otevírání souboru!"});
+  EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), "");
+  EXPECT_EQ(window.LastFilePath(), "");
+  EXPECT_EQ(window.Image(), before);
+}
+
+TEST_F(WindowShell, OpenCases) {
+  const DeviceImage defaults = [&] {
+    Start();
+    return m_window->Image();
+  }();
+  struct Case {
+    const char* name;
+    QByteArray content;
+    int language;
+    QStringList messages;
+    std::vector<std::pair<int, int>> changed;  // image byte, value; every other byte stays
+  };
+  const QByteArray reversed =
+      "KORVALEX_KEY 26\r\nPILOT_LIGHT 9000\r\nGEBER_NR 2\r\nPOLARITA 1\r\nLIMITER 50 140 4\r\n"
+      "BASE_ADV 8\r\nPOCET_BODU 3\r\n";
+  const Case cases[] = {
+      {"only-count.ign", "KORVALEX_KEY 26\r\nPOCET_BODU 7\r\n", 1, {}, {{50, 7}}},
+      {"reversed.ign",
+       reversed,
+       1,
+       {},
+       {{59, 90}, {58, 2}, {55, 1}, {56, 50}, {52, 140}, {57, 4}, {51, 8}, {50, 3}}},
+      {"key-last.ign", "POCET_BODU 3\r\nBASE_ADV 8\r\nKORVALEX_KEY 26", 1, {}, {}},
+      {"units.ign", "KORVALEX_KEY 26\r\nRPM_ADV 1550\r\nLIMITER 60 150 6\r\n", 1, {}, {{60, 15}}},
+      {"too-fast.ign",
+       "KORVALEX_KEY 26\r\nRPM_ADV 20000 2000 3000 4000 5000 6000 7000 8000 9000 10000 11000 "
+       "12000 13000 14000 15000\r\n",
+       1,
+       {},
+       {{60, 186},
+        {61, 187},
+        {62, 188},
+        {63, 189},
+        {64, 190},
+        {65, 191},
+        {66, 192},
+        {67, 193},
+        {68, 194},
+        {69, 195},
+        {70, 196},
+        {71, 197},
+        {72, 198},
+        {73, 199},
+        {74, 200}}},
+      {"version-25.ign",
+       "KORVALEX_KEY 25\r\nPOCET_BODU 3\r\n",
+       1,
+       {"Unmatched version of *.ign file!"},
+       {}},
+      {"empty.ign", "", 2, {"Uneinig Version der Datendatei *.ign!"}, {}},
+      {"version-cz.ign", "POCET_BODU 3", 0, {"Neshodná verze souboru *.ign!"}, {}},
+  };
+  for (const auto& c : cases) {
+    WriteSettings("Language=" + QByteArray::number(c.language) + "\r\n");
+    QFile::remove(SidePath());
+    MainWindow& window = Start();
+    const QString path = Temp(c.name);
+    WriteAll(path, c.content);
+    m_prompts->openAnswers = {path};
+    window.MenuOpenClick();
+    EXPECT_EQ(m_prompts->FileMessages(), c.messages) << c.name;
+    DeviceImage expected = defaults;
+    for (const auto& [byte, value] : c.changed) expected[byte] = static_cast<std::uint8_t>(value);
+    EXPECT_EQ(window.Image(), expected) << c.name;
+    const bool loaded = c.messages.isEmpty();
+    EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), loaded ? path : "") << c.name;
+    EXPECT_EQ(window.LastFilePath(), loaded ? path : "") << c.name;
+    EXPECT_FALSE(Find<QLabel>("LabelHlaseni")->isVisible());
+    EXPECT_FALSE(Find<QProgressBar>("CGauge")->isVisible());
+    // Opening never starts talking to the unit.
+    EXPECT_EQ(window.Link().operation(), Operation::Idle) << c.name;
+    m_window.reset();
+  }
+}
+
+TEST_F(WindowShell, OpenFailures) {
+  MainWindow& window = Start();
+  Find<QLabel>("LabelHlaseni")->show();
+  window.MenuOpenClick();  // cancelled: the status label is hidden all the same
+  EXPECT_FALSE(Find<QLabel>("LabelHlaseni")->isVisible());
+  m_prompts->openAnswers = {Temp("missing.ign"), m_home.path()};
+  window.MenuOpenClick();
+  window.MenuOpenClick();  // a folder is no file
+  EXPECT_EQ(m_prompts->FileMessages(),
+            (QStringList{"Chyba při otevírání souboru!", "Chyba při otevírání souboru!"}));
+  EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), "");
+}
+
+TEST_F(WindowShell, PrintsOnePageAndRestoresTheLayout) {
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  WriteSettings("CheckBoxBlackZobr->Checked=1\r\n");
+  MainWindow& window = Start();
+  const QString pdf = Temp("page.pdf");
+  window.SetPrintDestination({pdf});
+  window.SpeedButtonPrintClick();
+  QLocale::setDefault(QLocale::system());
+
+  const QByteArray page = ReadAll(pdf);
+  EXPECT_TRUE(page.startsWith("%PDF-"));
+  EXPECT_EQ(page.count("/Type /Page\n") + page.count("/Type /Page\r") + page.count("/Type /Page/") +
+                page.count("/Type /Page "),
+            1);
+  const QString header = Find<QLabel>("LabelHlaseni")->text();
+  EXPECT_TRUE(QRegularExpression(R"(^Datum a čas tisku:  \d{1,2}/\d{1,2}/\d{2}    )"
+                                 R"(\d{1,2}:\d{2}:\d{2} [AP]M$)")
+                  .match(header)
+                  .hasMatch())
+      << header.toStdString();
+  EXPECT_TRUE(Find<QLabel>("LabelHlaseni")->isVisible());
+  EXPECT_FALSE(Find<QLabel>("LabelSpojeni")->isVisible());
+  EXPECT_FALSE(Find<QProgressBar>("CGauge")->isVisible());
+  EXPECT_EQ(window.Link().messageCountdown(), 200);
+  EXPECT_FALSE(window.PrintLayout());
+  EXPECT_TRUE(Find<QWidget>("UpDownPocetBodu")->isVisible());
+  EXPECT_EQ(Find<QLabel>("LabelHlaseni")->palette().color(QPalette::Window), QColor(Qt::black));
+  EXPECT_TRUE(m_prompts->FileMessages().isEmpty());
+}
+
+TEST_F(WindowShell, PrintHeaderPerLanguageAndFailedJob) {
+  const std::pair<QByteArray, const char*> cases[] = {
+      {"Language=1\r\n", "Date and Time of printing:  "},
+      {"Language=2\r\n", "Date and Time of printing:  "},
+      {"Language=0\r\n", "Datum a čas tisku:  "},
+  };
+  for (const auto& [saved, header] : cases) {
+    WriteSettings(saved);
+    MainWindow& window = Start();
+    // A job that cannot start is reported, and the window comes back as it was.
+    window.SetPrintDestination({Temp("no-such-folder/page.pdf")});
+    window.MenuPrintClick();
+    EXPECT_TRUE(Find<QLabel>("LabelHlaseni")->text().startsWith(QString::fromUtf8(header)));
+    EXPECT_EQ(m_prompts->FileMessages().size(), 1);
+    EXPECT_FALSE(window.PrintLayout());
+    EXPECT_TRUE(Find<QWidget>("CheckBoxBlackZobr")->isVisible());
+    EXPECT_NE(Find<QLabel>("LabelHlaseni")->palette().color(QPalette::Window), QColor(Qt::white));
+    m_window.reset();
+  }
+}
+
+TEST_F(WindowShell, AboutPerLanguage) {
+  const std::pair<QByteArray, const char*> cases[] = {
+      {"Language=1\r\n", "Programm for setting of ignition            \n\nversion 1.0\n\n"},
+      {"Language=0\r\n", "Program pro nastavování zapalování           \n\nverze 1.0\n\n"},
+      {"Language=2\r\n", "Program für der Adjustierung der Zündung        \nVersion 1.0\n\n"},
+  };
+  for (const auto& [saved, start] : cases) {
+    WriteSettings(saved);
+    MainWindow& window = Start();
+    m_prompts->messages.clear();
+    window.MenuAboutClick();
+    ASSERT_EQ(m_prompts->messages.size(), 1);
+    EXPECT_TRUE(m_prompts->messages[0].startsWith(QString::fromUtf8(start)))
+        << m_prompts->messages[0].toStdString();
+    EXPECT_TRUE(m_prompts->messages[0].contains(QString(BuildDate()) + "\n"));
+    EXPECT_EQ(m_prompts->titles.value(0), "Test_window_shell");
+    m_window.reset();
+  }
+}
+
+TEST_F(WindowShell, HelpOpensTheLanguagesDocument) {
+  WriteSettings("Language=2\r\n");
+  MainWindow& window = Start();
+  QTemporaryDir docs;
+  WriteAll(docs.filePath("VELMOR_QM_17_de.doc"), "doc");
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(docs.path()));
+  QList<QUrl> opened;
+  window.SetHelpOpener([&](const QUrl& url) {
+    opened << url;
+    return true;
+  });
+  window.MenuContensClick();
+  Find<QAction>("MenuEnglish")->trigger();
+  window.MenuContensClick();  // no English document: nothing, and nothing said
+  QDir::setCurrent(before);
+  ASSERT_EQ(opened.size(), 1);
+  EXPECT_EQ(opened[0], QUrl::fromLocalFile(QDir(docs.path()).filePath("VELMOR_QM_17_de.doc")));
+  EXPECT_TRUE(m_prompts->FileMessages().isEmpty());
+}
+
+TEST_F(WindowShell, SignalClosesAndSaves) {
+  WriteSettings("Language=0\r\n");
+  MainWindow& window = Start();
+  window.InstallShutdownHandlers();
+  Find<QAction>("MenuEnglish")->trigger();
+  ASSERT_EQ(::raise(SIGTERM), 0);
+  for (int i = 0; i < 100 && window.isVisible(); ++i)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=1\r\n"));
+  m_window.reset();  // the handlers go with the window
+}
+
+TEST_F(WindowShell, KilledDuringSaveLeavesAWholeFile) {
+  // A child saves again and again until it is killed; whatever moment the kill hits, the
+  // file is one of the two complete versions.
+  const std::string path = SettingsPath().toStdString();
+  const std::string first(5000, 'a'), second(7000, 'b');
+  ASSERT_TRUE(WriteFileAtomically(path, first));
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    for (int round = 0;; ++round) {
+      WriteFileAtomically(path, round % 2 ? first : second);
+      if (round == 50) (void)::write(ready[1], "r", 1);
+    }
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  const auto content = ReadWholeFile(path);
+  ASSERT_TRUE(content.has_value());
+  EXPECT_TRUE(*content == first || *content == second) << content->size();
+}
+
+}  // namespace
+}  // namespace qm17
+
+int main(int argc, char** argv) {
+  // Test discovery runs the program at build time, outside CTest's environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
