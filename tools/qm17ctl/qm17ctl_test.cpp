@@ -57,13 +57,15 @@ class Qm17ctl : public ::testing::Test {
   fs::path Path(const std::string& name) const { return m_folder / name; }
 
   // Runs the program with the arguments, its output captured in files.
-  Result Run(const std::vector<std::string>& args) const {
+  Result Run(const std::vector<std::string>& args, const fs::path& input = "/dev/null") const {
     const fs::path outPath = Path("stdout.txt");
     const fs::path errPath = Path("stderr.txt");
     const pid_t pid = ::fork();
     if (pid == 0) {
       const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int in = ::open(input.c_str(), O_RDONLY);
+      ::dup2(in, 0);
       ::dup2(out, 1);
       ::dup2(err, 2);
       std::vector<char*> argv;
@@ -122,6 +124,9 @@ TEST_F(Qm17ctl, NormaliseMakesSpeedsAscendingAndHoldsRanges) {
   const Result toStdout = Run({"normalise", Path("in.ign").string()});
   EXPECT_EQ(toStdout.status, 0);
   EXPECT_EQ(toStdout.out, ReadFile(Path("out.ign")));
+  const Result fromStdin = Run({"normalise", "-"}, Path("in.ign"));
+  EXPECT_EQ(fromStdin.status, 0);
+  EXPECT_EQ(fromStdin.out, ReadFile(Path("out.ign")));
 }
 
 TEST_F(Qm17ctl, ShowPrintsJson) {
