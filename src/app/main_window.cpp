@@ -35,6 +35,7 @@ namespace {
 constexpr double kScaleX = 1.3;
 constexpr double kScaleY = 1.22;
 constexpr int kFontPixels = 12;
+constexpr double kFontScale = 1.05;  // the larger fonts of the live display
 
 int Sx(int x) {
   return static_cast<int>(x * kScaleX + 0.5);
@@ -48,7 +49,7 @@ QRect Place(int left, int top, int width, int height) {
 
 QFont PixelFont(int pixels, bool bold) {
   QFont font = QApplication::font();
-  font.setPixelSize(static_cast<int>(pixels * kScaleY + 0.5));
+  font.setPixelSize(static_cast<int>(pixels * kFontScale + 0.5));
   font.setBold(bold);
   return font;
 }
@@ -206,7 +207,7 @@ void MainWindow::BuildLayout() {
   }
   const auto shiftButton = [this](const char* name, int left, const QString& text) {
     QPushButton* button = Make<QPushButton>(GroupBox6, name);
-    button->setGeometry(Place(left, 360, 20, 20));
+    button->setGeometry(Place(left, 360, 22, 20));
     button->setFont(PixelFont(19, false));
     button->setText(text);
     button->setFocusPolicy(Qt::ClickFocus);
@@ -254,6 +255,7 @@ void MainWindow::BuildLayout() {
   CheckBoxProgHned->setGeometry(Place(16, 193, 205, 16));
   CheckBoxProgHned->setText(QStringLiteral("Programming after change"));
   CheckBoxProgHned->setAutoFillBackground(true);
+  CheckBoxProgHned->setBackgroundRole(QPalette::Window);  // buttons fill with Button otherwise
   CheckBoxProgHned->setFocusPolicy(Qt::ClickFocus);
   m_tooltipControls << CheckBoxProgHned->objectName();
   std::tie(EditPocPalcu, UpDownPocPalcu) =
@@ -287,12 +289,11 @@ void MainWindow::BuildLayout() {
   SetRole(ImageLogo, QPalette::Window, Qt::white);
 
   // Live display.
-  LabelSpojeni = MakeFixedLabel(m_client, "LabelSpojeni", Place(440, 9, 174, 29), 23, true,
+  LabelSpojeni = MakeFixedLabel(m_client, "LabelSpojeni", Place(440, 9, 330, 29), 23, true,
                                 QStringLiteral("No connection with PC"));
   LabelSpojeni->setAlignment(Qt::AlignCenter);
   LabelSpojeni->setAutoFillBackground(true);
   SetRole(LabelSpojeni, QPalette::Window, Qt::red);
-  LabelSpojeni->setGeometry(Place(432, 9, 160, 29).adjusted(0, 0, Sx(60), 0));
   LabelRpm = MakeFixedLabel(m_client, "LabelRpm", Place(364, 326, 200, 24), 19, true,
                             QStringLiteral("RPM = ---"));
   CGaugeRpm = Make<QProgressBar>(m_client, "CGaugeRpm");
@@ -339,8 +340,8 @@ void MainWindow::BuildLayout() {
   CGauge->setTextVisible(true);
   SetRole(CGauge, QPalette::Highlight, QColor(0, 255, 255));
   SetRole(CGauge, QPalette::HighlightedText, Qt::black);
-  LabelFile1 = MakeLabel(m_client, "LabelFile1", 364, 488, QStringLiteral("File:"));
-  LabelFile2 = MakeLabel(m_client, "LabelFile2", 412, 488, {});
+  LabelFile1 = MakeLabel(m_client, "LabelFile1", 364, 478, QStringLiteral("File:"));
+  LabelFile2 = MakeLabel(m_client, "LabelFile2", 412, 478, {});
 }
 
 void MainWindow::BuildMenus() {

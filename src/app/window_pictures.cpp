@@ -138,7 +138,7 @@ QPixmap LogoPicture(QSize size) {
   QFont font(QStringLiteral("DejaVu Sans"));
   font.setBold(true);
   font.setItalic(true);
-  font.setPixelSize(static_cast<int>(h * 0.42));
+  font.setPixelSize(static_cast<int>(h * 0.36));
   p.setFont(font);
   p.setPen(QColor(200, 20, 20));
   const QRectF textArea(h * 0.55 + 6, 0, area.width() - h * 0.55 - 6, h * 0.62);

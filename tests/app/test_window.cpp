@@ -1,0 +1,751 @@
+// Drives the real main window offscreen: typing, spin arrows, Enter, shortcuts, languages,
+// display style. Dialogs are answered through the prompts seam.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <deque>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/spin_buttons.h"
+#include "app/user_prompts.h"
+
+namespace qm17 {
+namespace {
+
+class ScriptedPrompts : public UserPrompts {
+ public:
+  void ShowMessage(QWidget*, const QString& text) override { messages << text; }
+  Answer AskYesNoCancel(QWidget*, const QString& text) override {
+    questions << text;
+    if (answers.empty()) return Answer::Cancel;
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  QString AskOpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    ++openDialogs;
+    return {};
+  }
+  QString AskSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    ++saveDialogs;
+    return {};
+  }
+
+  QStringList messages;
+  QStringList questions;
+  std::deque<Answer> answers;
+  int openDialogs = 0;
+  int saveDialogs = 0;
+};
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Start({QStringLiteral("qm17"), QStringLiteral("ENGLISH")}); }
+
+  void Start(const QStringList& arguments) {
+    m_window.reset();
+    m_prompts = std::make_shared<ScriptedPrompts>();
+    m_window = std::make_unique<MainWindow>();
+    m_window->SetPrompts(m_prompts);
+    // No ticks: the link would otherwise poll a port that is not there while a test runs.
+    Find<QTimer>("Timer1")->stop();
+    m_window->FormCreate(arguments);
+    Find<QTimer>("Timer1")->stop();
+    m_window->show();
+    m_window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+  }
+
+  template <typename T>
+  T* Find(const QString& name) const {
+    T* found = m_window->findChild<T*>(name);
+    EXPECT_NE(found, nullptr) << name.toStdString();
+    return found;
+  }
+  QLineEdit* Edit(const QString& name) const { return Find<QLineEdit>(name); }
+  SpinButtons* Spin(const QString& name) const { return Find<SpinButtons>(name); }
+  std::uint8_t Byte(std::size_t index) const { return m_window->Image()[index]; }
+  QString Text(const QString& edit) const { return Edit(edit)->text(); }
+
+  // Types into a box as a user does (everything selected first), without leaving it.
+  void Type(const QString& edit, const QString& text) {
+    QLineEdit* box = Edit(edit);
+    box->setFocus(Qt::MouseFocusReason);
+    box->selectAll();
+    if (text.isEmpty()) {
+      QTest::keyClick(box, Qt::Key_Delete);
+    } else {
+      QTest::keyClicks(box, text);
+    }
+  }
+  // Types and then leaves the box with Tab.
+  void TypeAndLeave(const QString& edit, const QString& text) {
+    Type(edit, text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  void ClickArrow(const QString& spin, bool up) {
+    SpinButtons* s = Spin(spin);
+    QTest::mouseClick(up ? s->UpButton() : s->DownButton(), Qt::LeftButton);
+  }
+  void PressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : m_window.get();
+    QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+  }
+  // Check boxes and radio items react to clicks on their indicator and text only.
+  void Tick(const QString& name) {
+    QWidget* box = Find<QWidget>(name);
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(6, box->height() / 2));
+  }
+  QColor Colour(const QString& name, QPalette::ColorRole role) const {
+    return Find<QWidget>(name)->palette().color(role);
+  }
+  bool Shown(const QString& name) const { return !Find<QWidget>(name)->isHidden(); }
+
+  std::shared_ptr<ScriptedPrompts> m_prompts;
+  std::unique_ptr<MainWindow> m_window;
+};
+
+TEST_F(WindowTest, StartsWithTheDefaultSetShownInEnglish) {
+  EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Programming of \"QM-17\" unit"));
+  const std::pair<const char*, const char*> shown[] = {
+      {"EditPocetBodu", "15"},     {"EditBaseAdv", "10"},    {"EditOmez1", "6,000"},
+      {"EditOmez2", "15,000"},     {"EditRetard", "6"},      {"EditPocPalcu", "1"},
+      {"EditLedRazeni", "12,000"}, {"EditRpmAdv1", "1,000"}, {"EditRpmAdv15", "15,000"},
+      {"EditAdvance1", "10"},      {"EditAdvance15", "10"},
+  };
+  for (const auto& [edit, text] : shown) EXPECT_EQ(Text(edit), text) << edit;
+  EXPECT_TRUE(Find<QRadioButton>("RadioGroupPolaritaItem2")->isChecked());
+  EXPECT_EQ(Find<QRadioButton>("RadioGroupPolaritaItem2")->text(), QStringLiteral("Selfsearch"));
+  EXPECT_FALSE(Shown("LabelHlaseni"));
+  EXPECT_FALSE(Shown("CGauge"));
+  EXPECT_FALSE(Shown("LabelTest1"));
+  EXPECT_FALSE(Shown("LabelTest8"));
+  EXPECT_EQ(Find<QLabel>("LabelRpm")->text(), QStringLiteral("RPM = ---"));
+  EXPECT_EQ(Find<QLabel>("LabelNapeti")->text(), QStringLiteral("U = --- [V]"));
+  EXPECT_EQ(Find<QLabel>("LabelAdvance")->text(), QStringLiteral("ADVANCE= --- [°]"));
+  EXPECT_EQ(Find<QLabel>("LabelPocetProgramovani")->text(),
+            QStringLiteral("Number of Programing= ---"));
+  EXPECT_EQ(Find<QLabel>("LabelVerze1")->text(), QString());
+  EXPECT_EQ(Find<QProgressBar>("CGauge")->maximum(), 3);
+  EXPECT_EQ(Find<QProgressBar>("CGaugeRpm")->maximum(), 100);
+  EXPECT_FALSE(Find<QProgressBar>("CGaugeRpm")->isTextVisible());
+  EXPECT_EQ(Colour("CGaugeRpm", QPalette::Highlight), QColor(255, 0, 255));
+}
+
+// A typed value counts only when it is a whole number within the range; the group separator
+// may stand anywhere. Speeds keep whole hundreds.
+TEST_F(WindowTest, TypedValuesFollowTheReadingRule) {
+  struct Case {
+    const char* edit;
+    const char* typed;
+    std::size_t byte;
+    int stored;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"EditRpmAdv1", "1550", 60, 15, "1,500"},
+      {"EditRpmAdv1", "1,5,50", 60, 15, "1,500"},
+      {"EditRpmAdv1", "1.550", 60, 10, "1,000"},  // not this locale's separator
+      {"EditRpmAdv1", " 1550", 60, 10, "1,000"},
+      {"EditRpmAdv1", "999999999999", 60, 10, "1,000"},
+      {"EditAdvance3", "abc", 82, 10, "10"},
+      {"EditAdvance3", "61", 82, 10, "10"},
+      {"EditAdvance3", "60", 82, 60, "60"},
+      {"EditAdvance3", "", 82, 10, "10"},
+      {"EditAdvance3", "-1", 82, 10, "10"},
+      {"EditAdvance3", "+7", 82, 7, "7"},
+      {"EditBaseAdv", "41", 51, 10, "10"},
+      {"EditBaseAdv", "0", 51, 0, "0"},
+      {"EditOmez2", "25001", 52, 150, "15,000"},
+      {"EditOmez2", "25000", 52, 250, "25,000"},
+      {"EditPocetBodu", "16", 50, 15, "15"},
+      {"EditPocetBodu", "0", 50, 15, "15"},
+      {"EditPocPalcu", "3", 58, 3, "3"},
+      {"EditRetard", "25", 57, 25, "25"},
+      // The start limiter's spin stops at 999: stored as 9, shown at the spin's minimum.
+      {"EditOmez1", "999", 56, 9, "999"},
+  };
+  for (const Case& c : cases) {
+    Start({QStringLiteral("qm17"), QStringLiteral("ENGLISH")});
+    TypeAndLeave(QString::fromLatin1(c.edit), QString::fromLatin1(c.typed));
+    EXPECT_EQ(Byte(c.byte), c.stored) << c.edit << " <- '" << c.typed << "'";
+    EXPECT_EQ(Text(QString::fromLatin1(c.edit)), QString::fromLatin1(c.shown))
+        << c.edit << " <- '" << c.typed << "'";
+  }
+}
+
+TEST_F(WindowTest, EditsAreNormalisedAndShownAgain) {
+  TypeAndLeave("EditRpmAdv1", "5000");
+  TypeAndLeave("EditRpmAdv2", "4000");
+  EXPECT_EQ(Byte(60), 50);
+  EXPECT_EQ(Byte(61), 51);
+  EXPECT_EQ(Text("EditRpmAdv2"), QStringLiteral("5,100"));
+  // Pushing point 2 up drags every later point along, hidden ones included.
+  EXPECT_EQ(Byte(62), 52);
+
+  TypeAndLeave("EditOmez1", "16000");
+  EXPECT_EQ(Byte(56), 160);
+  EXPECT_EQ(Byte(52), 160);
+  EXPECT_EQ(Text("EditOmez2"), QStringLiteral("16,000"));
+}
+
+TEST_F(WindowTest, AllSpeedsAtTheTopAreSpreadOut) {
+  for (int k = 1; k <= 15; ++k) Type(QStringLiteral("EditRpmAdv%1").arg(k), "20000");
+  PressKey(Qt::Key_Return);
+  for (std::size_t i = 0; i < 15; ++i) EXPECT_EQ(Byte(60 + i), 186 + i) << "point " << i + 1;
+  EXPECT_EQ(Text("EditRpmAdv1"), QStringLiteral("18,600"));
+  EXPECT_EQ(Text("EditRpmAdv15"), QStringLiteral("20,000"));
+}
+
+TEST_F(WindowTest, SpinArrowsStepStopAtTheBoundsAndApply) {
+  struct Case {
+    const char* spin;
+    const char* startText;  // typed first without leaving the box; empty: leave as it is
+    bool up;
+    int clicks;
+    std::size_t byte;
+    int stored;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"UpDownAdvance1", "", true, 1, 80, 11, "11"},
+      {"UpDownAdvance1", "59", true, 3, 80, 60, "60"},   // no wrap to 0
+      {"UpDownAdvance1", "1", false, 3, 80, 0, "0"},     // no wrap to 60
+      {"UpDownAdvance1", "abc", true, 1, 80, 11, "11"},  // invalid text: from the last position
+      {"UpDownPocetBodu", "", true, 1, 50, 15, "15"},
+      {"UpDownPocetBodu", "", false, 1, 50, 14, "14"},
+      {"UpDownBaseAdv", "", false, 1, 51, 9, "9"},
+      // Point 1 down from 1000 stops at 999, stored as 9 and lifted back to 1000.
+      {"UpDownRpmAdv1", "", false, 1, 60, 10, "1,000"},
+      {"UpDownRpmAdv2", "", true, 1, 61, 21, "2,100"},
+      {"UpDownOmez1", "1099", false, 1, 56, 9, "999"},
+      {"UpDownOmez2", "24950", true, 1, 52, 250, "25,000"},
+      {"UpDownPocPalcu", "", false, 1, 58, 1, "1"},
+  };
+  for (const Case& c : cases) {
+    Start({QStringLiteral("qm17"), QStringLiteral("ENGLISH")});
+    const QString spin = QString::fromLatin1(c.spin);
+    const QString edit = Spin(spin)->Associate()->objectName();
+    if (*c.startText) Type(edit, QString::fromLatin1(c.startText));
+    for (int i = 0; i < c.clicks; ++i) ClickArrow(spin, c.up);
+    EXPECT_EQ(Byte(c.byte), c.stored) << c.spin << " from '" << c.startText << "'";
+    EXPECT_EQ(Text(edit), QString::fromLatin1(c.shown))
+        << c.spin << " from '" << c.startText << "'";
+  }
+}
+
+TEST_F(WindowTest, ArrowKeysInABoxActAsSpinClicks) {
+  Type("EditAdvance2", "30");
+  PressKey(Qt::Key_Up);
+  EXPECT_EQ(Text("EditAdvance2"), QStringLiteral("31"));
+  EXPECT_EQ(Byte(81), 31);
+  PressKey(Qt::Key_Down);
+  PressKey(Qt::Key_Down);
+  EXPECT_EQ(Byte(81), 29);
+  EXPECT_EQ(QApplication::focusWidget(), Edit("EditAdvance2"));
+}
+
+TEST_F(WindowTest, ShiftLightAppliesOnlyOnEnterOrTheNextRead) {
+  TypeAndLeave("EditLedRazeni", "13000");
+  EXPECT_EQ(Byte(59), 120);
+  ClickArrow("UpDownLedRazeni", true);
+  EXPECT_EQ(Text("EditLedRazeni"), QStringLiteral("13,100"));
+  EXPECT_EQ(Byte(59), 120);
+  // Any other edit reads every control, the shift light included.
+  TypeAndLeave("EditRetard", "7");
+  EXPECT_EQ(Byte(59), 131);
+
+  Type("EditLedRazeni", "900");  // below its range: reverts
+  PressKey(Qt::Key_Return);
+  EXPECT_EQ(Byte(59), 131);
+  Type("EditLedRazeni", "14000");
+  PressKey(Qt::Key_Return);
+  EXPECT_EQ(Byte(59), 140);
+}
+
+TEST_F(WindowTest, EnterAppliesAndMovesToTheNextBoxInTabOrder) {
+  const std::pair<const char*, const char*> moves[] = {
+      {"EditRpmAdv1", "EditAdvance1"}, {"EditAdvance1", "EditRpmAdv2"},
+      {"EditAdvance8", "EditRpmAdv9"}, {"EditAdvance15", "EditPocetBodu"},
+      {"EditBaseAdv", "EditOmez1"},    {"EditLedRazeni", "EditPocPalcu"},
+  };
+  for (const auto& [from, to] : moves) {
+    Edit(from)->setFocus(Qt::MouseFocusReason);
+    PressKey(Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), Edit(to)) << from;
+  }
+  Type("EditAdvance1", "20");
+  PressKey(Qt::Key_Return);
+  EXPECT_EQ(Byte(80), 20);
+  // The box itself never sees the Enter key.
+  int returns = 0;
+  QObject::connect(Edit("EditAdvance2"), &QLineEdit::returnPressed, [&returns] { ++returns; });
+  Edit("EditAdvance2")->setFocus(Qt::MouseFocusReason);
+  PressKey(Qt::Key_Return);
+  EXPECT_EQ(returns, 0);
+}
+
+TEST_F(WindowTest, FewerPointsHideRowsThatKeepTheirValues) {
+  TypeAndLeave("EditAdvance5", "33");
+  TypeAndLeave("EditPocetBodu", "3");
+  for (int k = 1; k <= 15; ++k) {
+    const bool used = k <= 3;
+    EXPECT_EQ(Shown(QStringLiteral("EditRpmAdv%1").arg(k)), used) << k;
+    EXPECT_EQ(Shown(QStringLiteral("UpDownAdvance%1").arg(k)), used) << k;
+  }
+  ClickArrow("UpDownPocetBodu", true);
+  ClickArrow("UpDownPocetBodu", true);
+  EXPECT_TRUE(Shown("EditAdvance5"));
+  EXPECT_EQ(Text("EditAdvance5"), QStringLiteral("33"));
+  EXPECT_EQ(Byte(84), 33);
+}
+
+TEST_F(WindowTest, AdvanceShiftsForAllPointsStayWithinZeroToSixty) {
+  Find<QCheckBox>("CheckBoxIgnAll")->setChecked(true);
+  TypeAndLeave("EditPocetBodu", "2");  // hidden points shift too
+  m_window->Image()[80] = 59;
+  m_window->Image()[81] = 60;
+  m_window->Image()[94] = 5;
+  m_window->ShowImageInControls();
+
+  PressKey(Qt::Key_F5);
+  EXPECT_EQ(Byte(80), 60);
+  EXPECT_EQ(Byte(81), 60);
+  EXPECT_EQ(Byte(82), 11);
+  EXPECT_EQ(Byte(94), 6);
+
+  m_window->Image()[80] = 0;
+  m_window->Image()[81] = 1;
+  m_window->ShowImageInControls();
+  QTest::mouseClick(Find<QPushButton>("BitBtnAdvMinus"), Qt::LeftButton);
+  EXPECT_EQ(Byte(80), 0);
+  EXPECT_EQ(Byte(81), 0);
+  EXPECT_EQ(Byte(94), 5);
+  EXPECT_EQ(Text("EditAdvance2"), QStringLiteral("0"));
+
+  PressKey(Qt::Key_F4);
+  QTest::mouseClick(Find<QPushButton>("BitBtnAdvPlus"), Qt::LeftButton);
+  EXPECT_EQ(Byte(80), 1);
+  EXPECT_EQ(Byte(94), 5);
+}
+
+TEST_F(WindowTest, SinglePointShiftWithoutAUnitOnlyReadsTheControls) {
+  ASSERT_FALSE(Find<QCheckBox>("CheckBoxIgnAll")->isChecked());
+  const DeviceImage before = m_window->Image();
+  for (int key : {Qt::Key_F4, Qt::Key_F5}) {
+    PressKey(key);
+    EXPECT_EQ(m_window->Image(), before);
+  }
+  // Pending typing is taken first, then nothing shifts.
+  Type("EditAdvance1", "20");
+  PressKey(Qt::Key_F5);
+  EXPECT_EQ(Byte(80), 20);
+  EXPECT_EQ(Byte(81), 10);
+}
+
+TEST_F(WindowTest, NewAsksAndOnlyYesRestoresTheDefaults) {
+  TypeAndLeave("EditAdvance1", "44");
+  Find<QLabel>("LabelFile2")->setText("/tmp/curve.ign");
+  m_window->Image()[53] = 9;  // reserved: the default set puts 1 here
+  m_window->Image()[54] = 7;  // reserved: untouched
+  m_window->Image()[0] = 'A';
+
+  m_prompts->answers = {UserPrompts::Answer::No, UserPrompts::Answer::Cancel};
+  PressKey(Qt::Key_N, Qt::ControlModifier);
+  QTest::mouseClick(Find<QToolButton>("SpeedButton6"), Qt::LeftButton);
+  EXPECT_EQ(Byte(80), 44);
+  EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), QStringLiteral("/tmp/curve.ign"));
+
+  m_prompts->answers = {UserPrompts::Answer::Yes};
+  Find<QAction>("MenuNew")->trigger();
+  ASSERT_EQ(m_prompts->questions.size(), 3);
+  EXPECT_EQ(m_prompts->questions[0], QStringLiteral("Do you want default setting?"));
+  EXPECT_EQ(Byte(80), 10);
+  EXPECT_EQ(Text("EditAdvance1"), QStringLiteral("10"));
+  EXPECT_EQ(Byte(53), 1);
+  EXPECT_EQ(Byte(54), 7);
+  EXPECT_EQ(Byte(0), 'A');
+  EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), QString());
+  EXPECT_FALSE(Shown("LabelHlaseni"));
+  EXPECT_FALSE(Shown("CGauge"));
+
+  m_window->MenuGermanClick();
+  m_prompts->answers = {UserPrompts::Answer::No};
+  m_window->MenuNewClick();
+  EXPECT_EQ(m_prompts->questions.last(), QStringLiteral("Wollen Sie Standardeinstellungen?"));
+}
+
+TEST_F(WindowTest, PolarityIsStoredOnlyOnTheUsersChoice) {
+  Tick("RadioGroupPolaritaItem0");
+  EXPECT_EQ(Byte(55), 0);
+  // A byte out of range from the unit selects the last item without running the handler.
+  m_window->Image()[55] = 7;
+  m_window->ShowImageInControls();
+  EXPECT_TRUE(Find<QRadioButton>("RadioGroupPolaritaItem2")->isChecked());
+  EXPECT_EQ(Byte(55), 7);
+  TypeAndLeave("EditRetard", "5");
+  EXPECT_EQ(Byte(55), 2);
+}
+
+TEST_F(WindowTest, OutOfRangeBytesShowTheNearestBoundUntilRead) {
+  m_window->Image()[80] = 61;
+  m_window->Image()[50] = 0;
+  m_window->Image()[58] = 9;
+  m_window->ShowImageInControls();
+  EXPECT_EQ(Text("EditAdvance1"), QStringLiteral("60"));
+  EXPECT_EQ(Text("EditPocetBodu"), QStringLiteral("1"));
+  EXPECT_EQ(Text("EditPocPalcu"), QStringLiteral("3"));
+  EXPECT_EQ(Byte(80), 61);
+  TypeAndLeave("EditRetard", "5");
+  EXPECT_EQ(Byte(80), 60);
+  EXPECT_EQ(Byte(50), 1);
+  EXPECT_EQ(Byte(58), 3);
+}
+
+TEST_F(WindowTest, ReservedBytesSurviveEdits) {
+  const std::size_t reserved[] = {53, 54, 75, 76, 77, 78, 79, 95, 96, 97, 98, 99, 9, 11};
+  for (std::size_t i : reserved) m_window->Image()[i] = static_cast<std::uint8_t>(200 + i % 50);
+  TypeAndLeave("EditAdvance1", "30");
+  ClickArrow("UpDownBaseAdv", true);
+  PressKey(Qt::Key_Return);
+  for (std::size_t i : reserved) EXPECT_EQ(Byte(i), 200 + i % 50) << i;
+}
+
+TEST_F(WindowTest, InverseDisplayAndTheProgrammingOptionColours) {
+  const QColor face = QApplication::palette().color(QPalette::Window);
+  const QColor text = QApplication::palette().color(QPalette::WindowText);
+  const char* captions[] = {"LabelPocetBodu", "LabelRpm",           "LabelFile1",       "Label26",
+                            "CheckBoxIgnAll", "RadioGroupPolarita", "CheckBoxBlackZobr"};
+
+  Tick("CheckBoxBlackZobr");
+  EXPECT_EQ(Colour("ClientArea", QPalette::Window), QColor(Qt::black));
+  for (const char* name : captions)
+    EXPECT_EQ(Colour(name, QPalette::WindowText), QColor(Qt::white)) << name;
+  EXPECT_TRUE(Find<QLabel>("ImageLogo")->autoFillBackground());
+  EXPECT_EQ(Colour("CheckBoxProgHned", QPalette::Window), QColor(Qt::black));
+  // The no-connection caption keeps its own colours.
+  EXPECT_EQ(Colour("LabelSpojeni", QPalette::Window), QColor(Qt::red));
+
+  Tick("CheckBoxProgHned");
+  EXPECT_EQ(Colour("CheckBoxProgHned", QPalette::Window), QColor(Qt::red));
+  Tick("CheckBoxBlackZobr");
+  EXPECT_EQ(Colour("CheckBoxProgHned", QPalette::Window), QColor(Qt::red));
+  EXPECT_EQ(Colour("ClientArea", QPalette::Window), face);
+  for (const char* name : captions) EXPECT_EQ(Colour(name, QPalette::WindowText), text) << name;
+  EXPECT_FALSE(Find<QLabel>("ImageLogo")->autoFillBackground());
+  Tick("CheckBoxProgHned");
+  EXPECT_EQ(Colour("CheckBoxProgHned", QPalette::Window), face);
+}
+
+TEST_F(WindowTest, PrintLayoutHidesTheEditingAidsAndUsesNormalColours) {
+  Find<QCheckBox>("CheckBoxBlackZobr")->setChecked(true);
+  TypeAndLeave("EditPocetBodu", "4");
+  const char* hidden[] = {"UpDownRpmAdv1",    "UpDownAdvance4",    "UpDownBaseAdv",
+                          "UpDownOmez1",      "UpDownOmez2",       "UpDownRetard",
+                          "UpDownLedRazeni",  "UpDownPocPalcu",    "UpDownPocetBodu",
+                          "BitBtnAdvMinus",   "BitBtnAdvPlus",     "CheckBoxIgnAll",
+                          "CheckBoxProgHned", "CheckBoxBlackZobr", "GroupBoxToolBar",
+                          "StatusBar1",       "ImageLogo"};
+  const char* kept[] = {"EditRpmAdv1",    "EditAdvance4",       "EditBaseAdv", "EditPocetBodu",
+                        "LabelPocetBodu", "RadioGroupPolarita", "LabelRpm"};
+
+  m_window->SetPrintLayout(true);
+  for (int pass = 0; pass < 2; ++pass) {  // a second call changes nothing
+    m_window->ApplyDisplayStyle();
+    for (const char* name : hidden) EXPECT_FALSE(Shown(name)) << name;
+    for (const char* name : kept) EXPECT_TRUE(Shown(name)) << name;
+    EXPECT_FALSE(Shown("EditRpmAdv5"));
+    EXPECT_EQ(Colour("ClientArea", QPalette::Window),
+              QApplication::palette().color(QPalette::Window));
+    EXPECT_EQ(Colour("LabelPocetBodu", QPalette::WindowText),
+              QApplication::palette().color(QPalette::WindowText));
+  }
+  m_window->SetPrintLayout(false);
+  m_window->ApplyDisplayStyle();
+  for (const char* name : hidden) EXPECT_TRUE(Shown(name)) << name;
+  EXPECT_FALSE(Shown("UpDownAdvance5"));
+  EXPECT_EQ(Colour("ClientArea", QPalette::Window), QColor(Qt::black));
+  EXPECT_EQ(Colour("LabelPocetBodu", QPalette::WindowText), QColor(Qt::white));
+}
+
+TEST_F(WindowTest, LanguageWordOnTheCommandLine) {
+  const std::pair<QStringList, const char*> cases[] = {
+      {{"qm17"}, "Programování jednotky \"QM-17\""},
+      {{"qm17", "english"}, "Programování jednotky \"QM-17\""},
+      {{"qm17", "ENGLISH"}, "Programming of \"QM-17\" unit"},
+      {{"qm17", "DEUTSCH"}, "Programmierung der \"QM-17\" Zündbox"},
+      {{"qm17", "CESKY", "ENGLISH"}, "Programování jednotky \"QM-17\""},
+  };
+  for (const auto& [arguments, title] : cases) {
+    Start(arguments);
+    EXPECT_EQ(m_window->windowTitle(), QString::fromUtf8(title))
+        << arguments.join(' ').toStdString();
+    const int language = m_window->LanguageIndex();
+    EXPECT_EQ(Find<QAction>("MenuCzech")->isChecked(), language == 0);
+    EXPECT_EQ(Find<QAction>("MenuEnglish")->isChecked(), language == 1);
+    EXPECT_EQ(Find<QAction>("MenuGerman")->isChecked(), language == 2);
+  }
+}
+
+TEST_F(WindowTest, SwitchingLanguageChangesTextsOnly) {
+  Tick("RadioGroupPolaritaItem1");
+  Find<QCheckBox>("CheckBoxIgnAll")->setChecked(true);
+  TypeAndLeave("EditAdvance1", "22");
+  const DeviceImage before = m_window->Image();
+
+  struct Expected {
+    void (MainWindow::*command)();
+    const char* menuFile;
+    const char* labelAdvance;
+    const char* polarityItem1;
+    const char* programHint;
+    const char* com10Hint;
+    const char* fileLabel;
+  };
+  const Expected languages[] = {
+      {&MainWindow::MenuGermanClick, "&Datei", "Vorzündung= --- [°]", "Negativ",
+       "Programmieren der Kenndaten auf die Zündbox", "Festzustellen Com 10", "Datei:"},
+      {&MainWindow::MenuCzechClick, "&Soubor", "PŘEDSTIH= --- [°]", "Záporná",
+       "Programování nastavených parametrů do jednotky", "Nastavení komunikace na port com 10",
+       "Soubor:"},
+      {&MainWindow::MenuEnglishClick, "&File", "ADVANCE= --- [°]", "Negative",
+       "Programing  set parameters to unit", "Set com 10", "File:"},
+  };
+  for (const Expected& e : languages) {
+    (m_window.get()->*e.command)();
+    EXPECT_EQ(Find<QMenu>("MenuFile")->title(), QString::fromUtf8(e.menuFile));
+    EXPECT_EQ(Find<QLabel>("LabelAdvance")->text(), QString::fromUtf8(e.labelAdvance));
+    EXPECT_EQ(Find<QRadioButton>("RadioGroupPolaritaItem1")->text(),
+              QString::fromUtf8(e.polarityItem1));
+    EXPECT_EQ(Find<QAction>("MenuProgram")->statusTip(), QString::fromUtf8(e.programHint));
+    EXPECT_EQ(Find<QAction>("MenuCom10")->statusTip(), QString::fromUtf8(e.com10Hint));
+    EXPECT_EQ(Find<QLabel>("LabelFile1")->text(), QString::fromUtf8(e.fileLabel));
+    // The same in every language.
+    EXPECT_EQ(Find<QAction>("MenuEnglish")->statusTip(), QStringLiteral("Set Englich menu"));
+    EXPECT_EQ(Find<QAction>("MenuCzech")->statusTip(), QStringLiteral("Nastavit české menu"));
+    EXPECT_EQ(Find<QAction>("MenuGerman")->statusTip(), QStringLiteral("Deutche Menü"));
+    EXPECT_EQ(Find<QAction>("AdvancePlus")->statusTip(), QStringLiteral("Add 1 degree of curve A"));
+    EXPECT_EQ(Find<QAction>("MenuCom1")->text(), QStringLiteral("Com &1"));
+    EXPECT_EQ(Find<QAction>("MenuCom10")->text(), QStringLiteral("Com 1&0"));
+    EXPECT_EQ(Find<QLabel>("Label1")->text(), QStringLiteral("RPM"));
+
+    EXPECT_TRUE(Find<QRadioButton>("RadioGroupPolaritaItem1")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>("CheckBoxIgnAll")->isChecked());
+    EXPECT_EQ(m_window->Image(), before);
+    EXPECT_EQ(Text("EditAdvance1"), QStringLiteral("22"));
+    EXPECT_FALSE(Shown("LabelHlaseni"));
+  }
+}
+
+TEST_F(WindowTest, IdleLabelsFollowTheLanguageOnlyWhileDisconnected) {
+  m_window->SetNoConnectionVisible(false);
+  Find<QLabel>("LabelAdvance")->setText("ADVANCE= 12 [°]");
+  m_window->MenuGermanClick();
+  EXPECT_EQ(Find<QLabel>("LabelAdvance")->text(), QStringLiteral("ADVANCE= 12 [°]"));
+  m_window->SetNoConnectionVisible(true);
+  m_window->MenuGermanClick();
+  EXPECT_EQ(Find<QLabel>("LabelAdvance")->text(), QStringLiteral("Vorzündung= --- [°]"));
+  EXPECT_EQ(Find<QLabel>("LabelPocetProgramovani")->text(),
+            QStringLiteral("Programmierungszahl= ---"));
+  EXPECT_EQ(Find<QLabel>("LabelMonOmez1")->text(), QStringLiteral("Start Begrenzer - ---"));
+  EXPECT_EQ(Find<QLabel>("LabelMonRetard")->text(), QStringLiteral("Spätzündung 1 - ---"));
+  EXPECT_EQ(Find<QLabel>("LabelPolaritaMer")->text(), QStringLiteral("Polarität des CKPS - ---"));
+}
+
+TEST_F(WindowTest, HintsGoToTooltipsAndTheStatusLine) {
+  struct Case {
+    const char* control;
+    const char* tooltip;
+    const char* statusLine;
+  };
+  const Case english[] = {
+      {"Label26", "", "Speed - Round per Minute"},
+      {"SpeedButton5", "Open file with parametrs", "Open file with parametrs"},
+      {"BitBtn1", "Programing  set parametrs to ignition", "Programing  set parametrs to ignition"},
+      {"CheckBoxProgHned", "Programing at once after change", "Programing at once after change"},
+      {"LabelVerze2", "Date of program in ignition", "Date of program in ignition"},
+      {"BitBtnAdvMinus", "Take off 1 degree of Advance", "Take off 1 degree of Advance"},
+  };
+  for (const Case& c : english) {
+    QWidget* control = Find<QWidget>(c.control);
+    EXPECT_EQ(control->toolTip(), QString::fromUtf8(c.tooltip)) << c.control;
+    QTest::mouseMove(control);
+    EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(), QString::fromUtf8(c.statusLine))
+        << c.control;
+  }
+  // A control without a hint clears the line.
+  QTest::mouseMove(Edit("EditAdvance1"));
+  EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(), QString());
+
+  m_window->MenuCzechClick();
+  QTest::mouseMove(Find<QWidget>("Label26"));
+  EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(),
+            QStringLiteral("Rychlost - Otáčky za minutu"));
+  m_window->MenuGermanClick();
+  QTest::mouseMove(Find<QWidget>("SpeedButton7"));
+  QTest::mouseMove(Find<QWidget>("Label26"));
+  EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(),
+            QStringLiteral("Umdrehungen pro Minute"));
+}
+
+TEST_F(WindowTest, HighlightedMenuItemShowsItsHint) {
+  QMenuBar* bar = m_window->menuBar();
+  QMenu* file = Find<QMenu>("MenuFile");
+  bar->setActiveAction(file->menuAction());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
+  file->setActiveAction(Find<QAction>("MenuExit"));
+  EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(), QStringLiteral("End of program"));
+  file->setActiveAction(Find<QAction>("MenuNew"));
+  EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(),
+            QStringLiteral("Set default parameters "));
+  file->hide();
+}
+
+TEST_F(WindowTest, MenuStructureAndShortcuts) {
+  const std::pair<const char*, QKeySequence> shortcuts[] = {
+      {"MenuNew", QKeySequence(Qt::CTRL | Qt::Key_N)},
+      {"MenuOpen", QKeySequence(Qt::Key_F3)},
+      {"MenuSave", QKeySequence(Qt::Key_F2)},
+      {"MenuPrint", QKeySequence(Qt::CTRL | Qt::Key_P)},
+      {"MenuRead", QKeySequence(Qt::Key_F7)},
+      {"MenuVerify", QKeySequence(Qt::Key_F8)},
+      {"MenuProgram", QKeySequence(Qt::Key_F9)},
+      {"AdvanceMinus", QKeySequence(Qt::Key_F4)},
+      {"AdvancePlus", QKeySequence(Qt::Key_F5)},
+      {"MenuContens", QKeySequence(Qt::Key_F1)},
+      {"MenuExit", QKeySequence()},
+      {"MenuAbout", QKeySequence()},
+  };
+  for (const auto& [name, keys] : shortcuts)
+    EXPECT_EQ(Find<QAction>(name)->shortcut(), keys) << name;
+  const std::pair<const char*, int> itemCounts[] = {{"MenuFile", 9},     {"MenuCom", 10},
+                                                    {"MenuDevice", 3},   {"MenuTools", 2},
+                                                    {"MenuLanguage", 3}, {"MenuHelp", 2}};
+  for (const auto& [name, count] : itemCounts)
+    EXPECT_EQ(Find<QMenu>(name)->actions().size(), count) << name;
+  int checkedPorts = 0;
+  for (int k = 1; k <= 10; ++k)
+    checkedPorts += Find<QAction>(QStringLiteral("MenuCom%1").arg(k))->isChecked();
+  EXPECT_EQ(checkedPorts, 1);
+  EXPECT_TRUE(Find<QAction>("MenuCom1")->isChecked());
+}
+
+// No caption may be cut off, in any language, on the screen or in the print layout.
+TEST_F(WindowTest, NoCaptionIsCutOff) {
+  for (void (MainWindow::*command)() :
+       {&MainWindow::MenuCzechClick, &MainWindow::MenuEnglishClick, &MainWindow::MenuGermanClick}) {
+    (m_window.get()->*command)();
+    const auto widgets = m_window->centralWidget()->findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+      if (!w->isVisibleTo(m_window.get()) || qobject_cast<QLineEdit*>(w)) continue;
+      QString text;
+      if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+      if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+      if (text.isEmpty() || qobject_cast<QToolButton*>(w)) continue;
+      const std::string what = w->objectName().toStdString() + " '" + text.toStdString() + "' in " +
+                               std::to_string(m_window->LanguageIndex());
+      if (qobject_cast<QPushButton*>(w)) {
+        // A push button's size hint has a style minimum; its caption is what must fit.
+        const QString shown = QString(text).remove(u'&');
+        EXPECT_LE(w->fontMetrics().horizontalAdvance(shown) + 8, w->width()) << what;
+      } else {
+        EXPECT_LE(w->sizeHint().width(), w->width()) << what;
+      }
+      // Inside its frame and not under a neighbour to its right.
+      const QRect inParent = w->geometry();
+      EXPECT_LE(inParent.right(), w->parentWidget()->width()) << what;
+      for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other == w || !other->isVisibleTo(m_window.get())) continue;
+        if (qobject_cast<QLabel*>(other) && qobject_cast<QLabel*>(other)->text().isEmpty())
+          continue;
+        const QRect overlap = inParent.intersected(other->geometry());
+        EXPECT_TRUE(overlap.isEmpty()) << what << " overlaps " << other->objectName().toStdString();
+      }
+    }
+    const QString title = Find<QGroupBox>("RadioGroupPolarita")->title();
+    EXPECT_LE(
+        QFontMetrics(Find<QGroupBox>("RadioGroupPolarita")->font()).horizontalAdvance(title) + 20,
+        Find<QGroupBox>("RadioGroupPolarita")->width());
+  }
+}
+
+// Renders the window in each language, normal and inverse, into the build folder.
+TEST_F(WindowTest, Screenshots) {
+  const QString folder = QDir::current().filePath(QStringLiteral("screenshots"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const std::pair<void (MainWindow::*)(), const char*> languages[] = {
+      {&MainWindow::MenuEnglishClick, "english"},
+      {&MainWindow::MenuCzechClick, "czech"},
+      {&MainWindow::MenuGermanClick, "german"}};
+  for (const auto& [command, name] : languages) {
+    (m_window.get()->*command)();
+    for (bool inverse : {false, true}) {
+      Find<QCheckBox>("CheckBoxBlackZobr")->setChecked(inverse);
+      m_window->ApplyDisplayStyle();
+      m_window->ShowHintInStatusBar(QString());
+      const QString file = QStringLiteral("%1/window-%2%3.png")
+                               .arg(folder, QString::fromLatin1(name),
+                                    inverse ? QStringLiteral("-inverse") : QString());
+      const QPixmap picture = m_window->grab();
+      EXPECT_FALSE(picture.isNull());
+      EXPECT_TRUE(picture.save(file)) << file.toStdString();
+    }
+  }
+}
+
+TEST(SpinText, ParsingAndGrouping) {
+  const QLocale english(QLocale::English, QLocale::UnitedStates);
+  const QLocale german(QLocale::German, QLocale::Germany);
+  const std::tuple<const char*, const QLocale*, std::optional<int>> parsed[] = {
+      {"1500", &english, 1500}, {"1,500", &english, 1500},    {",1,5,0,0,", &english, 1500},
+      {"1.500", &english, {}},  {"1.500", &german, 1500},     {"1,500", &german, {}},
+      {"", &english, {}},       {"-", &english, {}},          {"-12", &english, -12},
+      {"12a", &english, {}},    {"2147483648", &english, {}}, {"2147483647", &english, 2147483647},
+      {"１２", &english, {}},  // full-width digits are not decimal input here
+  };
+  for (const auto& [text, locale, value] : parsed)
+    EXPECT_EQ(SpinButtons::ParseText(QString::fromUtf8(text), *locale), value) << text;
+
+  const std::tuple<int, bool, const char*> formatted[] = {
+      {999, true, "999"},    {1000, true, "1,000"}, {25000, true, "25,000"},
+      {1000, false, "1000"}, {0, true, "0"},        {1234567, true, "1,234,567"},
+  };
+  for (const auto& [value, grouping, text] : formatted)
+    EXPECT_EQ(SpinButtons::FormatPosition(value, grouping, english), QString::fromLatin1(text))
+        << value;
+}
+
+}  // namespace
+}  // namespace qm17
+
+int main(int argc, char** argv) {
+  // Test discovery runs the program at build time, outside CTest's environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Settings of a test run never touch the user's.
+  QTemporaryDir config;
+  qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
