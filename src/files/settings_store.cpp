@@ -153,7 +153,10 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   }
   std::string newLine = std::string(key) + "=" + std::string(value);
   if (!sectionLine) {
-    m_lines.push_back("[" + std::string(section) + "]");
+    // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) about "[" + std::string.
+    std::string header(1, '[');
+    header.append(section).append(1, ']');
+    m_lines.push_back(std::move(header));
     m_lines.push_back(std::move(newLine));
     return;
   }
