@@ -81,7 +81,9 @@ void MainWindow::LoadSettings() {
   settings.Load(SettingsFilePath());  // a missing file reads as one without keys
   const char* section = kSettingsSection;
 
-  // Applied as read: a window moved to a second screen comes back there.
+  // Applied as read: a window moved to a second screen comes back there. The size is the
+  // window's own, without the desktop's frame, which is unknown until the window is shown;
+  // saved the same way, it stays the same from run to run.
   move(ToInt(settings.ReadInteger(section, kKeyLeft, x())), y());
   move(x(), ToInt(settings.ReadInteger(section, kKeyTop, y())));
   resize(width(), ToInt(settings.ReadInteger(section, kKeyHeight, height())));

@@ -65,7 +65,9 @@ QString PrintPicture(const QPixmap& picture, const PrintDestination& destination
 }
 
 QString PrintWidget(QWidget& widget, const PrintDestination& destination, const QString& jobTitle) {
-  return PrintPicture(widget.grab(), destination, jobTitle);
+  const QPixmap picture = widget.grab();
+  if (destination.captured) destination.captured(picture);
+  return PrintPicture(picture, destination, jobTitle);
 }
 
 }  // namespace qm17

@@ -3,6 +3,8 @@
 
 #include <QSize>
 #include <QString>
+#include <functional>
+#include <utility>
 
 class QPainter;
 class QPixmap;
@@ -20,7 +22,13 @@ void DrawPictureOnPage(QPainter& painter, QSize page, const QPixmap& picture);
 
 // Where a print job goes: the default printer, or a PDF file (used by tests and for previews).
 struct PrintDestination {
+  PrintDestination() = default;
+  PrintDestination(QString pdf, std::function<void(const QPixmap&)> onCaptured = {})
+      : pdfFile(std::move(pdf)), captured(std::move(onCaptured)) {}
+
   QString pdfFile;  // empty: the default printer, without a dialog
+  // Also handed the captured picture before it is printed (tests look at what the page shows).
+  std::function<void(const QPixmap&)> captured;
 };
 
 // Draws the picture from the page's top-left corner. Returns an empty text on success, otherwise

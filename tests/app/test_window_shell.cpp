@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -451,8 +452,26 @@ TEST_F(WindowShell, PrintsOnePageAndRestoresTheLayout) {
   WriteSettings("CheckBoxBlackZobr->Checked=1\r\n");
   MainWindow& window = Start();
   const QString pdf = Temp("page.pdf");
-  window.SetPrintDestination({pdf});
+  // What the window shows at the moment it is captured.
+  QImage picture;
+  bool printLayout = false, spinsShown = true, toolbarShown = true, inverseBoxShown = true;
+  window.SetPrintDestination({pdf, [&](const QPixmap& captured) {
+                                picture = captured.toImage();
+                                printLayout = window.PrintLayout();
+                                spinsShown = Find<QWidget>("UpDownPocetBodu")->isVisible() ||
+                                             Find<QWidget>("UpDownRpmAdv1")->isVisible();
+                                toolbarShown = Find<QWidget>("GroupBoxToolBar")->isVisible();
+                                inverseBoxShown = Find<QWidget>("CheckBoxBlackZobr")->isVisible();
+                              }});
   window.SpeedButtonPrintClick();
+  EXPECT_TRUE(printLayout);
+  EXPECT_FALSE(spinsShown);
+  EXPECT_FALSE(toolbarShown);
+  EXPECT_FALSE(inverseBoxShown);
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_EQ(picture.size(), Find<QWidget>("ClientArea")->size());
+  // Normal colours on white, although the window is shown inverse.
+  EXPECT_EQ(picture.pixelColor(2, picture.height() - 3), QColor(Qt::white));
   QLocale::setDefault(QLocale::system());
 
   const QByteArray page = ReadAll(pdf);
