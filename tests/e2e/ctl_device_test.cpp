@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -336,6 +337,25 @@ TEST_F(CtlDevice, MonitorWritesOneCsvLinePerMonitorFrame) {
   EXPECT_EQ(text.status, 0) << text.err;
   EXPECT_TRUE(Contains(text.out, "Vorzündung= ")) << text.out;
   EXPECT_TRUE(Contains(text.out, "Programmierungszahl= 0")) << text.out;
+}
+
+TEST_F(CtlDevice, MonitorComesBackWhenTheUnitDoes) {
+  const std::string link = File("unit-link");
+  auto first = std::make_unique<Simulator>(
+      kSim, m_dir, std::vector<std::string>{"--link", link, "--die-after", "2"});
+  ASSERT_TRUE(first->started());
+  Background monitor(kCtl, {"monitor", "--port", link, "--count", "4", "--csv"});
+  // Two polls answered, then the unit is gone until a new one appears under the same name.
+  ASSERT_TRUE(first->WaitForExit(5000));
+  first.reset();
+  Simulator second(kSim, m_dir, {"--link", link});
+  ASSERT_TRUE(second.started());
+  const RunResult result = monitor.Finish(15000);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.err, "No connection with PC")) << result.err;
+  int lines = 0;
+  for (char ch : result.out) lines += ch == '\n';
+  EXPECT_EQ(lines, 5) << result.out;
 }
 
 TEST_F(CtlDevice, TheSimulatorCleansUpItsLinkOnTermination) {

@@ -138,29 +138,44 @@ int Simulator::Stop() {
   return m_status;
 }
 
-RunResult Run(const std::string& program, const std::vector<std::string>& args,
-              const std::vector<std::string>& environment, int timeoutMs) {
-  RunResult result;
+Background::Background(const std::string& program, const std::vector<std::string>& args,
+                       const std::vector<std::string>& environment)
+    : m_start(Clock::now()) {
   int out[2], err[2];
-  if (pipe(out) != 0 || pipe(err) != 0) return result;
-  const auto start = Clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
+  if (pipe(out) != 0) return;
+  if (pipe(err) != 0) {
+    close(out[0]);
+    close(out[1]);
+    return;
+  }
+  m_pid = fork();
+  if (m_pid == 0) {
     close(out[0]);
     close(err[0]);
     Exec(program, args, environment, out[1], err[1]);
   }
   close(out[1]);
   close(err[1]);
-  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  m_out = out[0];
+  m_err = err[0];
+}
+
+Background::~Background() {
+  if (m_pid > 0) Finish(0);
+}
+
+RunResult Background::Finish(int timeoutMs) {
+  RunResult result;
+  if (m_pid <= 0) return result;
+  pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   int open = 2;
   bool timedOut = false;
   while (open > 0) {
-    const long long left = timeoutMs - MsSince(start);
+    const long long left = timeoutMs - MsSince(m_start);
     if (left <= 0) {
       timedOut = true;
-      kill(pid, SIGKILL);
+      kill(m_pid, SIGKILL);
       break;
     }
     if (poll(fds, 2, static_cast<int>(left)) <= 0) continue;
@@ -181,10 +196,16 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args,
     if (fd.fd >= 0) close(fd.fd);
   }
   int status = 0;
-  waitpid(pid, &status, 0);
+  waitpid(m_pid, &status, 0);
+  m_pid = -1;
   result.status = timedOut ? -1 : DecodeStatus(status);
-  result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  result.seconds = std::chrono::duration<double>(Clock::now() - m_start).count();
   return result;
+}
+
+RunResult Run(const std::string& program, const std::vector<std::string>& args,
+              const std::vector<std::string>& environment, int timeoutMs) {
+  return Background(program, args, environment).Finish(timeoutMs);
 }
 
 }  // namespace qm17::e2e

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,6 +56,24 @@ struct RunResult {
   std::string out;
   std::string err;
   double seconds = 0.0;
+};
+
+// A program started in the background; Finish collects its output and status.
+class Background {
+ public:
+  Background(const std::string& program, const std::vector<std::string>& args,
+             const std::vector<std::string>& environment = {});
+  ~Background();
+  Background(const Background&) = delete;
+  Background& operator=(const Background&) = delete;
+  // Waits up to `timeoutMs` in all since the start, then kills the program.
+  RunResult Finish(int timeoutMs = 20000);
+
+ private:
+  pid_t m_pid = -1;
+  int m_out = -1;
+  int m_err = -1;
+  std::chrono::steady_clock::time_point m_start;
 };
 
 // Runs a program with arguments and extra environment entries ("NAME=value"), killing it

@@ -255,3 +255,59 @@ TEST(SimUnitFaults, TheSameSeedGivesTheSameRun) {
 
 }  // namespace
 }  // namespace qm17::sim
+
+namespace qm17::sim {
+namespace {
+
+TEST(SimFraming, BytesAreCutIntoFramesAndAPauseDropsAPartialFrame) {
+  struct Step {
+    long long atMs;
+    std::size_t bytes;  // taken from a running byte counter 0, 1, 2 ...
+  };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    std::vector<std::uint8_t> firstBytes;  // first byte of each frame produced
+    std::size_t pendingAfter;
+  };
+  const Case cases[] = {
+      {"one frame in one piece", {{0, 52}}, {0}, 0},
+      {"two frames and a bit in one piece", {{0, 110}}, {0, 52}, 6},
+      {"a frame in pieces 20 ms apart", {{0, 20}, {20, 20}, {40, 12}}, {0}, 0},
+      {"a pause of 21 ms drops the start", {{0, 20}, {21, 52}}, {20}, 0},
+      {"a long pause, then a whole frame", {{0, 51}, {500, 52}}, {51}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FrameAssembler assembler(20);
+    std::vector<std::uint8_t> firsts;
+    std::uint8_t next = 0;
+    for (const Step& step : c.steps) {
+      std::vector<std::uint8_t> bytes(step.bytes);
+      for (auto& b : bytes) b = next++;
+      for (const auto& frame : assembler.Feed(bytes, step.atMs)) {
+        firsts.push_back(frame[0]);
+        // Every frame is 52 consecutive bytes of what was sent.
+        EXPECT_EQ(frame[51], static_cast<std::uint8_t>(frame[0] + 51));
+      }
+    }
+    EXPECT_EQ(firsts, c.firstBytes);
+    EXPECT_EQ(assembler.pending(), c.pendingAfter);
+  }
+}
+
+TEST(SimFraming, APartialFrameExpiresOnItsOwn) {
+  FrameAssembler assembler(20);
+  EXPECT_EQ(assembler.DeadlineMs(), -1);
+  const std::vector<std::uint8_t> part(30, 0x30);
+  assembler.Feed(part, 100);
+  EXPECT_EQ(assembler.DeadlineMs(), 121);
+  assembler.Expire(120);
+  EXPECT_EQ(assembler.pending(), 30u);
+  assembler.Expire(121);
+  EXPECT_EQ(assembler.pending(), 0u);
+  EXPECT_EQ(assembler.DeadlineMs(), -1);
+}
+
+}  // namespace
+}  // namespace qm17::sim

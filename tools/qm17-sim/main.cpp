@@ -234,24 +234,21 @@ int Run(const Settings& settings) {
   std::printf("%s\n", slavePath.c_str());
   std::fflush(stdout);
 
-  std::vector<std::uint8_t> pending;
-  long long lastByteMs = 0;
+  qm17::sim::FrameAssembler assembler(kFrameGapMs);
   long frames = 0;
   std::uint32_t savedWrites = 0;
   int status = 0;
   while (g_stop == 0) {
-    int timeout = 500;
-    if (!pending.empty()) {
-      timeout = static_cast<int>(std::max<long long>(0, lastByteMs + kFrameGapMs + 1 - NowMs()));
-    }
+    const long long deadline = assembler.DeadlineMs();
+    const int timeout =
+        deadline < 0 ? 500 : static_cast<int>(std::max<long long>(0, deadline - NowMs()));
     pollfd in{master, POLLIN, 0};
     const int ready = poll(&in, 1, timeout);
     if (ready < 0 && errno != EINTR) {
       status = 1;
       break;
     }
-    const long long now = NowMs();
-    if (!pending.empty() && now - lastByteMs > kFrameGapMs) pending.clear();
+    assembler.Expire(NowMs());
     if (ready <= 0) continue;
 
     std::uint8_t buffer[4096];
@@ -262,12 +259,10 @@ int Run(const Settings& settings) {
       poll(nullptr, 0, 50);
       continue;
     }
-    pending.insert(pending.end(), buffer, buffer + n);
-    lastByteMs = now;
-    while (pending.size() >= qm17::sim::kFrameBytes && g_stop == 0) {
-      std::array<std::uint8_t, qm17::sim::kFrameBytes> frame{};
-      std::copy_n(pending.begin(), frame.size(), frame.begin());
-      pending.erase(pending.begin(), pending.begin() + frame.size());
+    const auto received =
+        assembler.Feed(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)), NowMs());
+    for (const auto& frame : received) {
+      if (g_stop != 0) break;
       const auto answer = unit.Answer(frame);
       if (!answer.empty()) {
         if (settings.delayMs > 0) SleepMs(settings.delayMs);

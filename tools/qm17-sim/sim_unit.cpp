@@ -213,4 +213,29 @@ std::vector<std::uint8_t> SimUnit::WithFaults(std::vector<std::uint8_t> frame) {
   return frame;
 }
 
+std::vector<std::array<std::uint8_t, kFrameBytes>> FrameAssembler::Feed(
+    std::span<const std::uint8_t> bytes, long long nowMs) {
+  Expire(nowMs);
+  std::vector<std::array<std::uint8_t, kFrameBytes>> frames;
+  if (bytes.empty()) return frames;
+  m_lastByteMs = nowMs;
+  m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
+  std::size_t used = 0;
+  while (m_pending.size() - used >= kFrameBytes) {
+    auto& frame = frames.emplace_back();
+    std::copy_n(m_pending.begin() + static_cast<std::ptrdiff_t>(used), kFrameBytes, frame.begin());
+    used += kFrameBytes;
+  }
+  m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(used));
+  return frames;
+}
+
+void FrameAssembler::Expire(long long nowMs) {
+  if (!m_pending.empty() && nowMs - m_lastByteMs > m_gapMs) m_pending.clear();
+}
+
+long long FrameAssembler::DeadlineMs() const {
+  return m_pending.empty() ? -1 : m_lastByteMs + m_gapMs + 1;
+}
+
 }  // namespace qm17::sim

@@ -69,6 +69,26 @@ class SimUnit {
   int m_polarityGlitchTicks = 0;
 };
 
+// Cuts the received bytes into 52-byte frames, as firmware with an inter-byte time-out does:
+// a pause of more than `gapMs` inside a frame drops the partial frame.
+class FrameAssembler {
+ public:
+  explicit FrameAssembler(long long gapMs) : m_gapMs(gapMs) {}
+  // Bytes that arrived at `nowMs`; returns the frames they complete, in order.
+  std::vector<std::array<std::uint8_t, kFrameBytes>> Feed(std::span<const std::uint8_t> bytes,
+                                                          long long nowMs);
+  // Drops a partial frame whose last byte is older than the gap.
+  void Expire(long long nowMs);
+  // When a partial frame will expire; -1 when nothing is pending.
+  long long DeadlineMs() const;
+  std::size_t pending() const { return m_pending.size(); }
+
+ private:
+  long long m_gapMs;
+  long long m_lastByteMs = 0;
+  std::vector<std::uint8_t> m_pending;
+};
+
 // The answer to a frame as the unit would give it, built from the first byte and a 50-byte
 // payload, check byte filled in.
 std::array<std::uint8_t, kFrameBytes> MakeFrame(std::uint8_t first,

@@ -40,6 +40,7 @@ void OnInterrupt(int) {
 constexpr int kOperationTickLimit = 200;
 // `monitor --count N` gives up after this many ticks (about 5.5 s) without a monitor frame.
 constexpr int kMonitorSilenceLimit = 100;
+constexpr int kReopenTicks = 18;
 
 struct Arguments {
   std::string port;
@@ -228,7 +229,7 @@ int WithPort(const CommandContext& context, const std::string& port, Body body) 
   }, oldTerm{};
   sigaction(SIGINT, &action, &oldInt);
   sigaction(SIGTERM, &action, &oldTerm);
-  const int status = body(serial);
+  const int status = body(serial, *device);
   sigaction(SIGINT, &oldInt, nullptr);
   sigaction(SIGTERM, &oldTerm, nullptr);
   return status;
@@ -296,7 +297,7 @@ void PrintLiveLine(std::ostream& out, const LiveValues& v, Language language,
 }
 
 int RunMonitor(const CommandContext& context, const Arguments& args, DeviceImage& image,
-               SerialPort& port) {
+               PosixSerialPort& port, const std::string& device) {
   CommandLineView view(context, image, true);
   DeviceLink link(image, port, view);
   if (args.csv) {
@@ -309,8 +310,14 @@ int RunMonitor(const CommandContext& context, const Arguments& args, DeviceImage
   TickClock clock;
   long shown = 0;
   int silentTicks = 0;
+  int reopenTicks = 0;
   while (g_interrupted == 0 && (args.count == 0 || shown < args.count)) {
     clock.WaitForNextTick();
+    // A logger outlives a pulled adapter or a restarted unit: retry about once a second.
+    if (port.vanished() && ++reopenTicks >= kReopenTicks) {
+      reopenTicks = 0;
+      port.Open(device);
+    }
     link.Tick();
     if (view.liveCount() == shown) {
       if (args.count > 0 && ++silentTicks >= kMonitorSilenceLimit) return kExitFailure;
@@ -344,7 +351,7 @@ int RunUnitOperation(const CommandContext& context, const Command& command,
     const int loaded = LoadParameterFile(context, args->file, image);
     if (loaded != kExitOk) return loaded;
   }
-  return WithPort(context, args->port, [&](SerialPort& port) {
+  return WithPort(context, args->port, [&](PosixSerialPort& port, const std::string&) {
     return RunOperation(context, command, *args, image, port);
   });
 }
@@ -363,8 +370,9 @@ int RunMonitorCommand(const CommandContext& context, const std::vector<std::stri
   if (!args) return kExitUsage;
   DeviceImage image{};
   SetDefaultImage(image);
-  return WithPort(context, args->port,
-                  [&](SerialPort& port) { return RunMonitor(context, *args, image, port); });
+  return WithPort(context, args->port, [&](PosixSerialPort& port, const std::string& device) {
+    return RunMonitor(context, *args, image, port, device);
+  });
 }
 
 constexpr char kOperationDetails[] =

@@ -25,7 +25,6 @@ PosixSerialPort::~PosixSerialPort() {
 
 bool PosixSerialPort::Open(const std::string& path) {
   Close();
-  m_vanished = false;
   if (path.empty()) return false;
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
@@ -54,6 +53,7 @@ bool PosixSerialPort::Open(const std::string& path) {
   }
   tcflush(fd, TCIOFLUSH);  // answers meant for an earlier user of the line
   m_fd = fd;
+  m_vanished = false;
   return true;
 }
 

@@ -23,7 +23,7 @@ class PosixSerialPort : public SerialPort {
   bool Open(const std::string& path);
   void Close();
   bool isOpen() const { return m_fd >= 0; }
-  // True once the open device has failed and been closed.
+  // True once the open device has failed and been closed, until an Open succeeds.
   bool vanished() const { return m_vanished; }
 
   std::size_t QueuedBytes() override;
