@@ -649,6 +649,45 @@ TEST_F(WindowTest, MenuStructureAndShortcuts) {
   EXPECT_TRUE(Find<QAction>("MenuCom1")->isChecked());
 }
 
+TEST_F(WindowTest, ShortcutsAndToolButtonsRunTheMenuCommands) {
+  PressKey(Qt::Key_F3);
+  QTest::mouseClick(Find<QToolButton>("SpeedButton5"), Qt::LeftButton);
+  EXPECT_EQ(m_prompts->openDialogs, 2);
+  PressKey(Qt::Key_F2);
+  QTest::mouseClick(Find<QToolButton>("SpeedButton7"), Qt::LeftButton);
+  EXPECT_EQ(m_prompts->saveDialogs, 2);
+
+  struct Case {
+    int key;
+    const char* button;
+    const char* status;
+  };
+  const Case device[] = {{Qt::Key_F7, "Button1", "Read:"},
+                         {Qt::Key_F8, "BitBtn2", "Verify:"},
+                         {Qt::Key_F9, "BitBtn1", "Program device:"}};
+  for (const Case& c : device) {
+    Start({QStringLiteral("qm17"), QStringLiteral("ENGLISH")});
+    PressKey(c.key);
+    EXPECT_TRUE(Shown("LabelHlaseni")) << c.button;
+    EXPECT_EQ(Find<QLabel>("LabelHlaseni")->text(), QString::fromLatin1(c.status));
+    Start({QStringLiteral("qm17"), QStringLiteral("ENGLISH")});
+    QTest::mouseClick(Find<QPushButton>(c.button), Qt::LeftButton);
+    EXPECT_TRUE(Shown("LabelHlaseni")) << c.button;
+    EXPECT_EQ(Find<QLabel>("LabelHlaseni")->text(), QString::fromLatin1(c.status)) << c.button;
+  }
+}
+
+TEST_F(WindowTest, ProgrammingOptionColourFollowsTheKeyboardToo) {
+  QCheckBox* option = Find<QCheckBox>("CheckBoxProgHned");
+  option->setFocus(Qt::MouseFocusReason);
+  QTest::keyClick(option, Qt::Key_Space);
+  ASSERT_TRUE(option->isChecked());
+  EXPECT_EQ(Colour("CheckBoxProgHned", QPalette::Window), QColor(Qt::red));
+  QTest::keyClick(option, Qt::Key_Space);
+  EXPECT_EQ(Colour("CheckBoxProgHned", QPalette::Window),
+            QApplication::palette().color(QPalette::Window));
+}
+
 // No caption may be cut off, in any language, on the screen or in the print layout.
 TEST_F(WindowTest, NoCaptionIsCutOff) {
   for (void (MainWindow::*command)() :
