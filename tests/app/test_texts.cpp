@@ -183,17 +183,6 @@ TEST(UiTextTable, ShapeOfTheTable) {
   EXPECT_EQ(FindRow("MenuCom1", "hint"), nullptr);
 }
 
-TEST(UiTextTable, PolarityCaptionComesBeforeItsItems) {
-  const auto table = UiTextTable();
-  int caption = -1, items = -1;
-  for (int i = 0; i < int(table.size()); ++i) {
-    if (std::strcmp(table[i].element, "RadioGroupPolarita") != 0) continue;
-    (std::strcmp(table[i].property, "caption") == 0 ? caption : items) = i;
-  }
-  EXPECT_GE(caption, 0);
-  EXPECT_EQ(items, caption + 1);
-}
-
 TEST(SingleTexts, PerLanguage) {
   struct Case {
     const char* (*text)(Language);

@@ -581,17 +581,19 @@ TEST_F(WindowShell, KilledDuringSaveLeavesAWholeFile) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
+    ::close(ready[0]);
     for (int round = 0;; ++round) {
       WriteFileAtomically(path, round % 2 ? first : second);
       if (round == 50) (void)::write(ready[1], "r", 1);
     }
   }
+  ::close(ready[1]);  // a child that dies early ends the read instead of blocking it
   char byte = 0;
-  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-  ::kill(child, SIGKILL);
+  const ssize_t got = ::read(ready[0], &byte, 1);
+  ::kill(child, SIGKILL);  // before any check, so that no child outlives a failed test
   ::waitpid(child, nullptr, 0);
   ::close(ready[0]);
-  ::close(ready[1]);
+  ASSERT_EQ(got, 1);
   const auto content = ReadWholeFile(path);
   ASSERT_TRUE(content.has_value());
   EXPECT_TRUE(*content == first || *content == second) << content->size();
