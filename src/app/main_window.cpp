@@ -115,7 +115,10 @@ MainWindow::MainWindow(QWidget* parent)
   Timer1->start();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // Children losing the focus while the window is torn down are no edits.
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->removeEventFilter(this);
+}
 
 void MainWindow::SetPrompts(std::shared_ptr<UserPrompts> prompts) {
   if (prompts) m_prompts = std::move(prompts);

@@ -13,7 +13,6 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -145,10 +144,6 @@ TEST_F(WindowTest, StartsWithTheDefaultSetShownInEnglish) {
   EXPECT_EQ(Find<QLabel>("LabelPocetProgramovani")->text(),
             QStringLiteral("Number of Programing= ---"));
   EXPECT_EQ(Find<QLabel>("LabelVerze1")->text(), QString());
-  EXPECT_EQ(Find<QProgressBar>("CGauge")->maximum(), 3);
-  EXPECT_EQ(Find<QProgressBar>("CGaugeRpm")->maximum(), 100);
-  EXPECT_FALSE(Find<QProgressBar>("CGaugeRpm")->isTextVisible());
-  EXPECT_EQ(Colour("CGaugeRpm", QPalette::Highlight), QColor(255, 0, 255));
 }
 
 // A typed value counts only when it is a whole number within the range; the group separator
@@ -618,35 +613,6 @@ TEST_F(WindowTest, HighlightedMenuItemShowsItsHint) {
   EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(),
             QStringLiteral("Set default parameters "));
   file->hide();
-}
-
-TEST_F(WindowTest, MenuStructureAndShortcuts) {
-  const std::pair<const char*, QKeySequence> shortcuts[] = {
-      {"MenuNew", QKeySequence(Qt::CTRL | Qt::Key_N)},
-      {"MenuOpen", QKeySequence(Qt::Key_F3)},
-      {"MenuSave", QKeySequence(Qt::Key_F2)},
-      {"MenuPrint", QKeySequence(Qt::CTRL | Qt::Key_P)},
-      {"MenuRead", QKeySequence(Qt::Key_F7)},
-      {"MenuVerify", QKeySequence(Qt::Key_F8)},
-      {"MenuProgram", QKeySequence(Qt::Key_F9)},
-      {"AdvanceMinus", QKeySequence(Qt::Key_F4)},
-      {"AdvancePlus", QKeySequence(Qt::Key_F5)},
-      {"MenuContens", QKeySequence(Qt::Key_F1)},
-      {"MenuExit", QKeySequence()},
-      {"MenuAbout", QKeySequence()},
-  };
-  for (const auto& [name, keys] : shortcuts)
-    EXPECT_EQ(Find<QAction>(name)->shortcut(), keys) << name;
-  const std::pair<const char*, int> itemCounts[] = {{"MenuFile", 9},     {"MenuCom", 10},
-                                                    {"MenuDevice", 3},   {"MenuTools", 2},
-                                                    {"MenuLanguage", 3}, {"MenuHelp", 2}};
-  for (const auto& [name, count] : itemCounts)
-    EXPECT_EQ(Find<QMenu>(name)->actions().size(), count) << name;
-  int checkedPorts = 0;
-  for (int k = 1; k <= 10; ++k)
-    checkedPorts += Find<QAction>(QStringLiteral("MenuCom%1").arg(k))->isChecked();
-  EXPECT_EQ(checkedPorts, 1);
-  EXPECT_TRUE(Find<QAction>("MenuCom1")->isChecked());
 }
 
 TEST_F(WindowTest, ShortcutsAndToolButtonsRunTheMenuCommands) {
