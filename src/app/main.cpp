@@ -8,8 +8,10 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("qm17"));
   qm17::MainWindow window;
-  window.FormCreate(QApplication::arguments());
+  // Before start-up, whose port message may wait for a user who is logging out.
   window.InstallShutdownHandlers();
+  window.FormCreate(QApplication::arguments());
+  if (window.ShutdownRequested()) return 0;  // closed and saved already
   window.show();
   return QApplication::exec();
 }

@@ -259,6 +259,8 @@ class MainWindow : public QMainWindow, public LinkView {
   void SetHelpOpener(UrlOpener opener) { m_helpOpener = std::move(opener); }
   // Unix signals and the end of the desktop session save the settings like a normal close.
   void InstallShutdownHandlers();
+  // True once a signal has closed the window (possibly while start-up waited on a message).
+  bool ShutdownRequested() const;
   const QString& LastFilePath() const { return m_lastFilePath; }
 
  private:

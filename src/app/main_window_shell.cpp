@@ -146,6 +146,10 @@ void MainWindow::InstallShutdownHandlers() {
   });
 }
 
+bool MainWindow::ShutdownRequested() const {
+  return m_signalCloser && m_signalCloser->received();
+}
+
 void MainWindow::MenuOpenClick() {
   const QString path = Prompts().AskOpenFileName(this, kOpenFilter, kSuffix, m_lastFilePath);
   if (!path.isEmpty()) {

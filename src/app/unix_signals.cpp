@@ -66,6 +66,7 @@ void UnixSignalCloser::OnReadable() {
     emit signalReceived(static_cast<unsigned char>(byte));
   }
   if (!received) return;
+  m_received = true;
   // The main window first, so its close handler saves what the user sees; then whatever
   // dialog may still be open, so that no nested event loop keeps the program alive.
   if (m_window) m_window->close();

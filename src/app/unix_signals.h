@@ -19,6 +19,8 @@ class UnixSignalCloser : public QObject {
   ~UnixSignalCloser() override;
 
   bool isActive() const { return m_notifier != nullptr; }
+  // Whether a signal has arrived (and the window has been closed for it).
+  bool received() const { return m_received; }
 
  signals:
   void signalReceived(int signalNumber);
@@ -28,6 +30,7 @@ class UnixSignalCloser : public QObject {
 
   QPointer<QWidget> m_window;
   QSocketNotifier* m_notifier = nullptr;
+  bool m_received = false;
 };
 
 }  // namespace qm17

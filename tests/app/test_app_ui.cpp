@@ -109,6 +109,7 @@ TEST(UnixSignalCloser, EachSignalClosesTheWindowOnce) {
     QObject::connect(&closer, &UnixSignalCloser::signalReceived,
                      [&](int number) { received.push_back(number); });
 
+    EXPECT_FALSE(closer.received());
     ASSERT_EQ(std::raise(signalNumber), 0);
     // The handler only writes to a socket: the close happens in the event loop.
     EXPECT_EQ(window.closes, 0);
@@ -117,6 +118,7 @@ TEST(UnixSignalCloser, EachSignalClosesTheWindowOnce) {
     EXPECT_EQ(window.closes, 1) << signalNumber;
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(received, std::vector<int>{signalNumber});
+    EXPECT_TRUE(closer.received());
   }
 }
 

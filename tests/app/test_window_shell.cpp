@@ -562,11 +562,13 @@ TEST_F(WindowShell, SignalClosesAndSaves) {
   MainWindow& window = Start();
   window.InstallShutdownHandlers();
   Find<QAction>("MenuEnglish")->trigger();
+  EXPECT_FALSE(window.ShutdownRequested());
   ASSERT_EQ(::raise(SIGTERM), 0);
   for (int i = 0; i < 100 && window.isVisible(); ++i)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   EXPECT_FALSE(window.isVisible());
   EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=1\r\n"));
+  EXPECT_TRUE(window.ShutdownRequested());
   m_window.reset();  // the handlers go with the window
 }
 
