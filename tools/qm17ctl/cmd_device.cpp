@@ -125,15 +125,17 @@ std::string NoConnectionText(Language language) {
 // on the error stream.
 class CommandLineView : public LinkView {
  public:
-  CommandLineView(const CommandContext& context, DeviceImage& image, bool quiet)
-      : m_context(context), m_image(image), m_quiet(quiet) {}
+  // Status texts go to `progress`; failures always to the error stream.
+  CommandLineView(const CommandContext& context, std::ostream& progress, DeviceImage& image,
+                  bool quiet)
+      : m_context(context), m_progress(progress), m_image(image), m_quiet(quiet) {}
 
   Language CurrentLanguage() const override { return m_context.language; }
   bool PrintLayout() const override { return false; }
   void SetStatus(const std::string& text, bool failure) override {
     m_status = text;
     m_failure = failure;
-    if (!m_quiet) (failure ? m_context.err : m_context.out) << text << std::endl;
+    if (!m_quiet) (failure ? m_context.err : m_progress) << text << std::endl;
   }
   void SetStatusVisible(bool) override {}
   void SetGaugeVisible(bool) override {}
@@ -161,6 +163,7 @@ class CommandLineView : public LinkView {
 
  private:
   const CommandContext& m_context;
+  std::ostream& m_progress;
   DeviceImage& m_image;
   bool m_quiet;
   std::string m_status;
@@ -238,7 +241,9 @@ int WithPort(const CommandContext& context, const std::string& port, Body body) 
 int RunOperation(const CommandContext& context, const Command& command, const Arguments& args,
                  DeviceImage& image, SerialPort& port) {
   const std::string_view name = command.name;
-  CommandLineView view(context, image, false);
+  // When the parameters themselves go to standard output, the progress must not mix in.
+  std::ostream& progress = name == "read" && args.output.empty() ? context.err : context.out;
+  CommandLineView view(context, progress, image, false);
   DeviceLink link(image, port, view);
   if (name == "read") {
     link.StartRead();
@@ -256,7 +261,7 @@ int RunOperation(const CommandContext& context, const Command& command, const Ar
   }
   const IdentificationTexts& id = link.identification();
   if (!id.version.empty() || !id.date.empty()) {
-    context.out << id.version << " " << id.date << " " << id.time << '\n';
+    progress << id.version << " " << id.date << " " << id.time << '\n';
   }
   // Only the final " OK" counts; anything else (a failure, a mismatch, a stop) is a failure.
   const std::string success = Message(context, MsgVerifying) + " OK";
@@ -298,7 +303,7 @@ void PrintLiveLine(std::ostream& out, const LiveValues& v, Language language,
 
 int RunMonitor(const CommandContext& context, const Arguments& args, DeviceImage& image,
                PosixSerialPort& port, const std::string& device) {
-  CommandLineView view(context, image, true);
+  CommandLineView view(context, context.out, image, true);
   DeviceLink link(image, port, view);
   if (args.csv) {
     context.out << "time_s,rpm,advance_deg,voltage_v,speed_alarm,speed_warning,start_limiter,"
