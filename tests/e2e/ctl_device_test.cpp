@@ -117,7 +117,7 @@ TEST_F(CtlDevice, ReadWritesTheUnitsParameterBlock) {
   EXPECT_EQ(written, kDefaultFile);
 
   // Without -o the file goes to standard output, the progress to the error stream.
-  const RunResult piped = Ctl({"read", "--port", sim.device()});
+  const RunResult piped = Ctl({"read", "--port", sim.device(), "-o", "-"});
   EXPECT_EQ(piped.status, 0) << piped.err;
   EXPECT_EQ(piped.out, std::string(kDefaultFile) + "\n");
   EXPECT_EQ(piped.err, "Read:\nVerify:\nVerify: OK\nSIM03 14. 3.2025 10:30\n");

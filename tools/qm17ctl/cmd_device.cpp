@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -193,7 +195,14 @@ class TickClock {
 
 // What File > Open does with the file, then what Program and Verify do with the controls.
 int LoadParameterFile(const CommandContext& context, const std::string& path, DeviceImage& image) {
-  const auto content = ReadWholeFile(path);
+  // "-" reads standard input, as the file commands do.
+  std::optional<std::string> content;
+  if (path == "-") {
+    content.emplace(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    if (std::cin.bad()) content.reset();
+  } else {
+    content = ReadWholeFile(path);
+  }
   if (!content) {
     context.err << Message(context, MsgOpenFileError) << " " << path << '\n';
     return kExitFailure;
@@ -242,7 +251,8 @@ int RunOperation(const CommandContext& context, const Command& command, const Ar
                  DeviceImage& image, SerialPort& port) {
   const std::string_view name = command.name;
   // When the parameters themselves go to standard output, the progress must not mix in.
-  std::ostream& progress = name == "read" && args.output.empty() ? context.err : context.out;
+  const bool toStdout = args.output.empty() || args.output == "-";
+  std::ostream& progress = name == "read" && toStdout ? context.err : context.out;
   CommandLineView view(context, progress, image, false);
   DeviceLink link(image, port, view);
   if (name == "read") {
@@ -271,7 +281,7 @@ int RunOperation(const CommandContext& context, const Command& command, const Ar
   }
   if (name == "read") {
     const std::string content = WriteParameterFile(image);
-    if (args.output.empty()) {
+    if (toStdout) {
       context.out << content << '\n';
     } else if (!WriteFileAtomically(args.output, content)) {
       context.err << Message(context, MsgOpenFileError) << " " << args.output << '\n';
@@ -382,7 +392,8 @@ int RunMonitorCommand(const CommandContext& context, const std::vector<std::stri
 
 constexpr char kOperationDetails[] =
     "P is a port number 1..10 (the device named in the [PORTS] section of the settings file,\n"
-    "else /dev/ttyUSB0 for 1, /dev/ttyUSB1 for 2 ...) or a device path.\n"
+    "else /dev/ttyUSB0 for 1, /dev/ttyUSB1 for 2 ...) or a device path. A FILE of '-' is\n"
+    "standard input; read writes to standard output without -o or with -o -.\n"
     "Exit status: 0 after \"Verify: OK\", 1 when the operation fails or the unit does not\n"
     "match, 2 on bad usage, 3 when the port cannot be opened.\n";
 constexpr char kMonitorDetails[] =
