@@ -326,11 +326,12 @@ void MainWindow::BuildLayout() {
   }
   LabelVerze3 = MakeFixedLabel(m_client, "LabelVerze3", Place(364, 460, 45, 13), 11, false, {});
   LabelVerze2 = MakeFixedLabel(m_client, "LabelVerze2", Place(412, 458, 78, 16), 13, false, {});
-  LabelVerze1 = MakeFixedLabel(m_client, "LabelVerze1", Place(494, 460, 110, 13), 11, false, {});
+  LabelVerze1 = MakeFixedLabel(m_client, "LabelVerze1", Place(494, 460, 200, 13), 11, false, {});
   m_tooltipControls << LabelVerze1->objectName() << LabelVerze2->objectName()
                     << LabelVerze3->objectName();
+  // A line higher than the file name, so that a long path and a full version text fit.
   LabelPocetProgramovani =
-      MakeFixedLabel(m_client, "LabelPocetProgramovani", Place(612, 472, 220, 13), 11, false, {});
+      MakeFixedLabel(m_client, "LabelPocetProgramovani", Place(636, 440, 196, 13), 11, false, {});
 
   // Operation status and file name.
   LabelHlaseni = MakeFixedLabel(m_client, "LabelHlaseni", Place(8, 446, 297, 16), 13, true, {});
@@ -344,7 +345,9 @@ void MainWindow::BuildLayout() {
   SetRole(CGauge, QPalette::Highlight, QColor(0, 255, 255));
   SetRole(CGauge, QPalette::HighlightedText, Qt::black);
   LabelFile1 = MakeLabel(m_client, "LabelFile1", 364, 478, QStringLiteral("File:"));
+  // Room for a long path: the label does not grow when the file changes.
   LabelFile2 = MakeLabel(m_client, "LabelFile2", 412, 478, {});
+  LabelFile2->setGeometry(Place(412, 478, 420, 16));
 }
 
 void MainWindow::BuildMenus() {

@@ -41,6 +41,9 @@ std::optional<int> SpinButtons::ParseText(const QString& text, const QLocale& lo
   QString digits = text;
   const QString separator = locale.groupSeparator();
   if (!separator.isEmpty()) digits.remove(separator);
+  // Where the separator is a (narrow) no-break space, people type a plain space.
+  if (separator == QStringLiteral("\u00A0") || separator == QStringLiteral("\u202F"))
+    digits.remove(u' ');
   qsizetype i = 0;
   bool negative = false;
   if (i < digits.size() && (digits[i] == u'-' || digits[i] == u'+')) {

@@ -659,6 +659,9 @@ TEST_F(WindowTest, NoCaptionIsCutOff) {
   for (void (MainWindow::*command)() :
        {&MainWindow::MenuCzechClick, &MainWindow::MenuEnglishClick, &MainWindow::MenuGermanClick}) {
     (m_window.get()->*command)();
+    // The longest texts the window may show from a file or a unit.
+    Find<QLabel>("LabelFile2")->setText("/home/rider/ignition/curves/race-2026.ign");
+    Find<QLabel>("LabelVerze1")->setText("QM17 RACE FIRMWARE 2026 BUILD");
     const auto widgets = m_window->centralWidget()->findChildren<QWidget*>();
     for (QWidget* w : widgets) {
       if (!w->isVisibleTo(m_window.get()) || qobject_cast<QLineEdit*>(w)) continue;
@@ -720,12 +723,14 @@ TEST_F(WindowTest, Screenshots) {
 TEST(SpinText, ParsingAndGrouping) {
   const QLocale english(QLocale::English, QLocale::UnitedStates);
   const QLocale german(QLocale::German, QLocale::Germany);
+  const QLocale czech(QLocale::Czech, QLocale::CzechRepublic);
   const std::tuple<const char*, const QLocale*, std::optional<int>> parsed[] = {
       {"1500", &english, 1500}, {"1,500", &english, 1500},    {",1,5,0,0,", &english, 1500},
       {"1.500", &english, {}},  {"1.500", &german, 1500},     {"1,500", &german, {}},
       {"", &english, {}},       {"-", &english, {}},          {"-12", &english, -12},
       {"12a", &english, {}},    {"2147483648", &english, {}}, {"2147483647", &english, 2147483647},
       {"１２", &english, {}},  // full-width digits are not decimal input here
+      {"1 500", &czech, 1500},  {"1\u00A0500", &czech, 1500}, {"1 500", &english, {}},
   };
   for (const auto& [text, locale, value] : parsed)
     EXPECT_EQ(SpinButtons::ParseText(QString::fromUtf8(text), *locale), value) << text;
