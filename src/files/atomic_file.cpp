@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <istream>
 #include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -52,14 +52,28 @@ bool WriteFileAtomically(const std::string& requested, std::string_view content)
   const std::string path = target.string();
   const std::filesystem::path folder = target.parent_path();
 #ifdef QM17_POSIX_FILES
-  std::string temp = target.string() + ".XXXXXX";
+  // Renaming would replace a read-only file that a plain create could not open.
+  struct stat old {};
+  const bool exists = ::stat(path.c_str(), &old) == 0;
+  if (exists && ::access(path.c_str(), W_OK) != 0) return false;
+  // A name near the file system's limit leaves no room for the suffix; the temporary file
+  // then gets a short name of its own in the same folder.
+  const std::string name = target.filename().string();
+  std::string temp =
+      name.size() + 7 > 255 ? (folder / ".qm17-save.XXXXXX").string() : target.string() + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return false;
-  // mkstemp creates the file for the owner only; a settings or parameter file should get
-  // the usual permissions, as a plain create would give it.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
+  // mkstemp creates the file for the owner only; a new file gets the usual permissions, as
+  // a plain create would give it, and a replaced file keeps its own.
+  mode_t mode = 0;
+  if (exists) {
+    mode = old.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd, mode);
   const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
   if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
@@ -94,12 +108,23 @@ bool WriteFileAtomically(const std::string& requested, std::string_view content)
 #endif
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return ReadWholeStream(in, maxBytes);
+}
+
+std::optional<std::string> ReadWholeStream(std::istream& in, std::size_t maxBytes) {
+  std::string content;
+  char chunk[65536];
+  while (in) {
+    in.read(chunk, sizeof chunk);
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got > maxBytes - content.size()) return std::nullopt;
+    content.append(chunk, got);
+  }
   if (in.bad()) return std::nullopt;
   return content;
 }

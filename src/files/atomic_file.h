@@ -2,13 +2,23 @@
 // Whole-file reads and crash-safe writes: a temporary file in the same folder, flushed to
 // disk, then renamed over the old one, so an interrupted write leaves the old file intact.
 
+#include <cstddef>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace qm17 {
 
+// An existing file that may not be written (read-only) is left alone and the write fails, as
+// a plain create would; an existing file keeps its permissions.
 bool WriteFileAtomically(const std::string& path, std::string_view content);
-std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// The program's text files are a few hundred bytes. Anything longer than the limit is refused
+// rather than read into memory: a device such as /dev/zero would never end.
+inline constexpr std::size_t kMaxReadBytes = 16u << 20;
+std::optional<std::string> ReadWholeFile(const std::string& path,
+                                         std::size_t maxBytes = kMaxReadBytes);
+std::optional<std::string> ReadWholeStream(std::istream& in, std::size_t maxBytes = kMaxReadBytes);
 
 }  // namespace qm17

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 #include "temp_folder.h"
@@ -60,6 +61,45 @@ TEST(WriteFileAtomically, ReadOnlyFolderKeepsTheOld) {
   fs::permissions(folder.path(), fs::perms::owner_write, fs::perm_options::remove);
   EXPECT_FALSE(WriteFileAtomically(path, "new"));
   EXPECT_EQ(ReadWholeFile(path), "old");
+}
+
+// A replaced file keeps its permissions; a read-only one is not replaced at all.
+TEST(WriteFileAtomically, RespectsTheOldFilesPermissions) {
+  testing::TempFolder folder;
+  const std::string path = folder.File("a.ign");
+  ASSERT_TRUE(WriteFileAtomically(path, "old"));
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_TRUE(WriteFileAtomically(path, "new"));
+  EXPECT_EQ(fs::status(path).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_FALSE(WriteFileAtomically(path, "newer"));
+  EXPECT_EQ(ReadWholeFile(path), "new");
+  EXPECT_EQ(EntriesIn(folder.path()), 1);
+}
+
+TEST(WriteFileAtomically, NameAtTheFileSystemsLimit) {
+  testing::TempFolder folder;
+  const std::string path = folder.File(std::string(251, 'n') + ".ign");
+  ASSERT_TRUE(WriteFileAtomically(path, "x"));
+  ASSERT_TRUE(WriteFileAtomically(path, "y"));
+  EXPECT_EQ(ReadWholeFile(path), "y");
+  EXPECT_EQ(EntriesIn(folder.path()), 1);
+}
+
+TEST(ReadWholeFile, RefusesMoreThanTheLimit) {
+  testing::TempFolder folder;
+  const std::string path = folder.File("ten");
+  ASSERT_TRUE(WriteFileAtomically(path, "0123456789"));
+  EXPECT_EQ(ReadWholeFile(path, 10), "0123456789");
+  EXPECT_FALSE(ReadWholeFile(path, 9).has_value());
+  EXPECT_FALSE(ReadWholeFile("/dev/zero", 200000).has_value());
+  std::istringstream stream(std::string(70000, 'a'));
+  EXPECT_FALSE(ReadWholeStream(stream, 69999).has_value());
+  std::istringstream same(std::string(70000, 'a'));
+  EXPECT_EQ(ReadWholeStream(same, 70000), std::string(70000, 'a'));
 }
 
 }  // namespace

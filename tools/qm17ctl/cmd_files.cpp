@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -26,13 +25,8 @@ enum class ReadResult { Ok, OpenError, WrongVersion };
 // version is right, then normalised.
 // "-" reads standard input, so that commands can be chained.
 ReadResult OpenParameterFile(const std::string& path, DeviceImage& image) {
-  std::optional<std::string> content;
-  if (path == "-") {
-    content.emplace((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-    if (std::cin.bad()) content.reset();
-  } else {
-    content = ReadWholeFile(path);
-  }
+  const std::optional<std::string> content =
+      path == "-" ? ReadWholeStream(std::cin) : ReadWholeFile(path);
   if (!content) return ReadResult::OpenError;
   DeviceImage loaded{};
   SetDefaultImage(loaded);
