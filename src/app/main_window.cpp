@@ -257,7 +257,6 @@ void MainWindow::BuildLayout() {
   CheckBoxProgHned = Make<QCheckBox>(GroupBox2, "CheckBoxProgHned");
   CheckBoxProgHned->setGeometry(Place(16, 193, 205, 16));
   CheckBoxProgHned->setText(QStringLiteral("Programming after change"));
-  CheckBoxProgHned->setAutoFillBackground(true);
   CheckBoxProgHned->setBackgroundRole(QPalette::Window);  // buttons fill with Button otherwise
   CheckBoxProgHned->setFocusPolicy(Qt::ClickFocus);
   m_tooltipControls << CheckBoxProgHned->objectName();
@@ -676,6 +675,8 @@ void MainWindow::ApplyDisplayStyle() {
     progBackground = Qt::black;
   }
   SetRole(CheckBoxProgHned, QPalette::Window, progBackground);
+  // Filled only when coloured, so the plain box blends with its frame's panel.
+  CheckBoxProgHned->setAutoFillBackground(progBackground != ButtonFace());
 
   const bool screenLayout = !m_printLayout;
   for (QWidget* widget : std::initializer_list<QWidget*>{
