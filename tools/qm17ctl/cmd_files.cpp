@@ -45,13 +45,20 @@ int ReportReadFailure(const CommandContext& context, ReadResult result) {
   return kExitFailure;
 }
 
+// Output that could not be written (a full disk, a closed pipe) fails the command.
+int FinishOutput(const CommandContext& context) {
+  context.out.flush();
+  if (context.out) return kExitOk;
+  context.err << "qm17ctl: standard output cannot be written\n";
+  return kExitFailure;
+}
+
 // "-" writes to standard output; a file is replaced only once it is completely written.
 int WriteOutput(const CommandContext& context, const std::string& path,
                 const std::string& content) {
   if (path == "-") {
     context.out << content;
-    context.out.flush();
-    return context.out ? kExitOk : kExitFailure;
+    return FinishOutput(context);
   }
   if (!WriteFileAtomically(path, content)) {
     context.err << Message(context, MsgOpenFileError) << '\n';
@@ -156,7 +163,7 @@ int RunShow(const CommandContext& context, const std::vector<std::string>& args)
   } else {
     PrintTable(context.out, params);
   }
-  return kExitOk;
+  return FinishOutput(context);
 }
 
 int RunNormalise(const CommandContext& context, const std::vector<std::string>& args) {

@@ -57,8 +57,9 @@ class Qm17ctl : public ::testing::Test {
   fs::path Path(const std::string& name) const { return m_folder / name; }
 
   // Runs the program with the arguments, its output captured in files.
-  Result Run(const std::vector<std::string>& args, const fs::path& input = "/dev/null") const {
-    const fs::path outPath = Path("stdout.txt");
+  Result Run(const std::vector<std::string>& args, const fs::path& input = "/dev/null",
+             const fs::path& output = {}) const {
+    const fs::path outPath = output.empty() ? Path("stdout.txt") : output;
     const fs::path errPath = Path("stderr.txt");
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -81,7 +82,7 @@ class Qm17ctl : public ::testing::Test {
     int status = 0;
     ::waitpid(pid, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadFile(outPath);
+    result.out = output.empty() ? ReadFile(outPath) : "";
     result.err = ReadFile(errPath);
     return result;
   }
@@ -199,6 +200,19 @@ TEST_F(Qm17ctl, Failures) {
     EXPECT_EQ(r.err.substr(0, c.message.size()), c.message) << c.name << ": " << r.err;
     EXPECT_EQ(r.out, "") << c.name;
     EXPECT_FALSE(fs::exists(out)) << c.name;
+  }
+}
+
+// Standard output on a full device: the command fails instead of reporting success.
+TEST_F(Qm17ctl, UnwritableStandardOutputFails) {
+  WriteFile(Path("in.ign"), kDefaultFile);
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"new", "-"},
+                                             {"show", Path("in.ign").string()},
+                                             {"normalise", Path("in.ign").string()}}) {
+    const Result r = Run(args, "/dev/null", "/dev/full");
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_EQ(r.err, "qm17ctl: standard output cannot be written\n") << args[0];
   }
 }
 
