@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -30,8 +31,9 @@ void OnStopSignal(int) {
   g_stop = 1;
 }
 
-constexpr int kFrameGapMs = 20;     // a longer pause inside a frame drops the partial frame
-constexpr int kLastAnswerMs = 150;  // time for the client to read the last answer
+constexpr int kFrameGapMs = 20;      // a longer pause inside a frame drops the partial frame
+constexpr int kLastAnswerMs = 1000;  // longest wait for the client to read the last answer
+constexpr int kArrivalMs = 100;      // longest wait for an answer to reach the terminal's queue
 
 const char kUsage[] =
     "Usage: qm17-sim [options]\n"
@@ -187,6 +189,21 @@ void SleepMs(int ms) {
   }
 }
 
+// Waits until the client has taken the answer from the terminal's input queue, which our own
+// slave handle can see. The answer reaches that queue a moment after it was written, so first
+// wait for it to show up there (or for a client so quick that it never shows).
+void WaitUntilTaken(int slave, int limitMs) {
+  const long long start = NowMs();
+  bool arrived = false;
+  while (g_stop == 0 && NowMs() - start < limitMs) {
+    int queued = 0;
+    if (ioctl(slave, FIONREAD, &queued) != 0) return;
+    if (queued > 0) arrived = true;
+    if (queued == 0 && (arrived || NowMs() - start >= kArrivalMs)) return;
+    poll(nullptr, 0, 2);
+  }
+}
+
 int Run(const Settings& settings) {
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
@@ -275,7 +292,7 @@ int Run(const Settings& settings) {
       if (settings.dieAfter > 0 && ++frames >= settings.dieAfter) {
         // Closing the terminal at once would discard the answer still queued for the client;
         // a unit that dies after answering has put its answer on the wire.
-        SleepMs(kLastAnswerMs);
+        WaitUntilTaken(slave, kLastAnswerMs);
         g_stop = 1;
       }
     }
