@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,8 +22,13 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <array>
 #include <deque>
 #include <memory>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include "app/main_window.h"
 #include "app/spin_buttons.h"
@@ -355,6 +362,77 @@ TEST_F(WindowTest, SinglePointShiftWithoutAUnitOnlyReadsTheControls) {
   PressKey(Qt::Key_F5);
   EXPECT_EQ(Byte(80), 20);
   EXPECT_EQ(Byte(81), 10);
+}
+
+// A unit on a pseudo-terminal that reports an engine speed, so that the link has a current
+// point for the single-point shifts.
+class WindowWithUnitTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(m_master, 0);
+    ASSERT_EQ(grantpt(m_master), 0);
+    ASSERT_EQ(unlockpt(m_master), 0);
+    m_settings = QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("qm17/Tarvex.ini");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(m_settings).path()));
+    QFile settings(m_settings);
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(QByteArray("[PORTS]\r\nCOM1=") + ptsname(m_master) + "\r\n");
+    settings.close();
+    WindowTest::SetUp();
+  }
+  void TearDown() override {
+    m_window.reset();
+    QFile::remove(m_settings);
+    if (m_master >= 0) close(m_master);
+  }
+
+  // Sends one monitor frame with the engine speed and ticks until the link has taken it.
+  void ReportSpeed(int rpm) {
+    std::array<unsigned char, 52> frame{};
+    frame[0] = 0xB0;
+    frame[1] = static_cast<unsigned char>(rpm & 0xFF);
+    frame[2] = static_cast<unsigned char>(rpm >> 8);
+    unsigned char check = 0xFF;
+    for (std::size_t i = 0; i < 51; ++i) check ^= frame[i];
+    frame[51] = check;
+    ASSERT_EQ(write(m_master, frame.data(), frame.size()), 52);
+    for (int i = 0; i < 100 && m_window->Link().liveRpm() != rpm; ++i) {
+      QTest::qWait(2);
+      m_window->Timer1Timer();
+      char drain[512];
+      while (read(m_master, drain, sizeof drain) > 0) {
+      }
+    }
+    ASSERT_EQ(m_window->Link().liveRpm(), rpm);
+  }
+
+  int m_master = -1;
+  QString m_settings;
+};
+
+TEST_F(WindowWithUnitTest, SingleShiftsMoveOnlyTheCurrentPoint) {
+  // Points at 2000 and 3000 rpm: 2550 is nearer the upper one, but rounds down to 25 hundreds,
+  // the midpoint, which belongs to the lower one.
+  ReportSpeed(2550);
+  ASSERT_FALSE(m_window->Link().currentPoint().noCurrentPoint);
+  PressKey(Qt::Key_F5);
+  PressKey(Qt::Key_F5);
+  EXPECT_EQ(Byte(81), 12);
+  EXPECT_EQ(Text("EditAdvance2"), QStringLiteral("12"));
+  for (std::size_t i : {0, 2, 3, 14}) EXPECT_EQ(Byte(80 + i), 10) << i;
+
+  ReportSpeed(2600);
+  QTest::mouseClick(Find<QPushButton>("BitBtnAdvMinus"), Qt::LeftButton);
+  EXPECT_EQ(Byte(82), 9);
+  EXPECT_EQ(Byte(81), 12);
+
+  // Below the first point there is none.
+  ReportSpeed(500);
+  EXPECT_TRUE(m_window->Link().currentPoint().noCurrentPoint);
+  const DeviceImage before = m_window->Image();
+  PressKey(Qt::Key_F5);
+  EXPECT_EQ(m_window->Image(), before);
 }
 
 TEST_F(WindowTest, NewAsksAndOnlyYesRestoresTheDefaults) {
