@@ -9,12 +9,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -570,6 +572,43 @@ TEST_F(WindowShell, SignalClosesAndSaves) {
   EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=1\r\n"));
   EXPECT_TRUE(window.ShutdownRequested());
   m_window.reset();  // the handlers go with the window
+}
+
+// Whether the process has a handler for SIGTERM, from its SigCgt mask.
+bool CatchesSigterm(qint64 pid) {
+  QFile status(QString("/proc/%1/status").arg(pid));
+  if (!status.open(QIODevice::ReadOnly)) return false;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (!line.startsWith("SigCgt:")) continue;
+    bool ok = false;
+    const qulonglong mask = line.mid(7).trimmed().toULongLong(&ok, 16);
+    return ok && (mask >> (SIGTERM - 1)) & 1;
+  }
+  return false;
+}
+
+TEST_F(WindowShell, ProgramTerminatedDuringStartUpSavesAndEnds) {
+  WriteSettings("Language=0\r\n");
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_CONFIG_HOME", m_home.path());
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  program.setProcessEnvironment(environment);
+  program.start(QM17_PROGRAM, {"DEUTSCH"});
+  ASSERT_TRUE(program.waitForStarted());
+  // Ready once it catches SIGTERM; start-up may then wait on the port message for ever.
+  bool ready = false;
+  for (QDeadlineTimer deadline(20000); !ready && !deadline.hasExpired();) {
+    ready = CatchesSigterm(program.processId());
+    if (!ready && program.waitForFinished(10)) break;
+  }
+  ASSERT_TRUE(ready);
+  ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+  ASSERT_TRUE(program.waitForFinished(20000));
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0);
+  EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=2\r\n"));
+  EXPECT_EQ(ReadAll(SidePath()), kDefaultSideFile);
 }
 
 TEST_F(WindowShell, KilledDuringSaveLeavesAWholeFile) {
