@@ -368,6 +368,35 @@ TEST_F(CtlDevice, MonitorComesBackWhenTheUnitDoes) {
   EXPECT_EQ(lines, 5) << result.out;
 }
 
+TEST_F(CtlDevice, ASlowUnitStillGetsThrough) {
+  // Each answer comes 100 ms late, well inside the four ticks before a re-send.
+  Simulator sim(kSim, m_dir, {"--delay", "100"});
+  ASSERT_TRUE(sim.started());
+  const RunResult program = Ctl({"program", "--port", sim.device(), File("b.ign")});
+  EXPECT_EQ(program.status, 0) << program.err;
+  EXPECT_EQ(sim.ParameterBlock(), kBlockB);
+  EXPECT_EQ(Ctl({"verify", "--port", sim.device(), File("b.ign")}).status, 0);
+}
+
+TEST_F(CtlDevice, TheSimulatorsOwnCommandLine) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* out;
+  };
+  const Case cases[] = {
+      {{"--help"}, 0, "--die-after N"}, {{"--drop", "1.5"}, 2, ""},    {{"--corrupt", "x"}, 2, ""},
+      {{"--compat", "256"}, 2, ""},     {{"--die-after", "0"}, 2, ""}, {{"--seed"}, 2, ""},
+      {{"--frobnicate", "1"}, 2, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    const RunResult result = e2e::Run(kSim, c.args, {}, 5000);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_TRUE(Contains(result.out, c.out)) << result.out;
+  }
+}
+
 TEST_F(CtlDevice, TheSimulatorCleansUpItsLinkOnTermination) {
   const std::string link = File("unit-link");
   {
