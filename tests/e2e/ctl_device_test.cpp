@@ -378,25 +378,6 @@ TEST_F(CtlDevice, ASlowUnitStillGetsThrough) {
   EXPECT_EQ(Ctl({"verify", "--port", sim.device(), File("b.ign")}).status, 0);
 }
 
-TEST_F(CtlDevice, TheSimulatorsOwnCommandLine) {
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    const char* out;
-  };
-  const Case cases[] = {
-      {{"--help"}, 0, "--die-after N"}, {{"--drop", "1.5"}, 2, ""},    {{"--corrupt", "x"}, 2, ""},
-      {{"--compat", "256"}, 2, ""},     {{"--die-after", "0"}, 2, ""}, {{"--seed"}, 2, ""},
-      {{"--frobnicate", "1"}, 2, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.front());
-    const RunResult result = e2e::Run(kSim, c.args, {}, 5000);
-    EXPECT_EQ(result.status, c.status) << result.err;
-    EXPECT_TRUE(Contains(result.out, c.out)) << result.out;
-  }
-}
-
 TEST_F(CtlDevice, TheSimulatorCleansUpItsLinkOnTermination) {
   const std::string link = File("unit-link");
   {

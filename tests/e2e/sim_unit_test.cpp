@@ -141,15 +141,6 @@ TEST(SimUnitMemory, WritesOfBlockOneAreStoredAndCounted) {
   EXPECT_EQ(monitor[12], 0);
 }
 
-TEST(SimUnitMemory, IdentificationTextFillsBytes16On) {
-  Options options;
-  options.identText = "BENCH UNIT 7 WITH A VERY LONG NAME";  // cut at 30 characters
-  SimUnit unit(options);
-  const std::string text(unit.memory().begin() + 16, unit.memory().begin() + 46);
-  EXPECT_EQ(text, "BENCH UNIT 7 WITH A VERY LONG ");
-  EXPECT_EQ(unit.memory()[46], 0);
-}
-
 int Checksum(const Bytes& frame) {
   int sum = 0xFF;
   for (std::uint8_t b : frame) sum ^= b;
