@@ -223,18 +223,6 @@ TEST(QtSerialPortOpen, MissingDeviceFailsAndStaysQuiet) {
   EXPECT_FALSE(port.IsOpen());
 }
 
-TEST(QtSerialPortOpen, OpeningAgainClosesTheFormerDevice) {
-  Pty first;
-  Pty second;
-  ASSERT_TRUE(first.ok() && second.ok());
-  QtSerialPort port;
-  ASSERT_TRUE(port.Open(first.slavePath()));
-  ASSERT_TRUE(port.Open(second.slavePath()));
-  port.Write(kPollFrame);
-  EXPECT_EQ(second.Receive(1000).size(), 52u);
-  EXPECT_TRUE(first.Receive(50).empty());
-}
-
 // What makes the device vanish, seen from the port.
 enum class Trigger { EventLoop, Write, WriteAndWait, QueuedBytes };
 
@@ -300,21 +288,6 @@ TEST(QtSerialPortVanishing, APortOpenedBeforeTheQueuedCloseStaysOpen) {
   EXPECT_EQ(lost, 0);
   back.Send(52);
   EXPECT_TRUE(WaitUntil([&] { return port.QueuedBytes() == 52; }, true));
-}
-
-TEST(QtSerialPortVanishing, TheSameDeviceOpensAgainWhenItIsBack) {
-  Pty pty;
-  ASSERT_TRUE(pty.ok());
-  QtSerialPort port;
-  ASSERT_TRUE(port.Open(pty.slavePath()));
-  pty.CloseMaster();
-  ASSERT_TRUE(WaitUntil([&] { return !port.IsOpen(); }, true));
-
-  Pty again;
-  ASSERT_TRUE(again.ok());
-  ASSERT_TRUE(port.Open(again.slavePath()));
-  port.Write(kPollFrame);
-  EXPECT_EQ(again.Receive(1000).size(), 52u);
 }
 
 }  // namespace

@@ -202,18 +202,8 @@ class WindowViewTest : public QObject {
     m_window->ShowLiveValues(Decode({{5, 7}, {11, 3}, {31, 1}, {32, 1}}));
     QCOMPARE(Find<QLabel>(QStringLiteral("LabelAdvance"))->text(),
              QStringLiteral("Vorzündung=  7 [°]"));
-    QCOMPARE(Find<QLabel>(QStringLiteral("LabelMonOmez1"))->text(),
-             QStringLiteral("Start Begrenzer - JA"));
     QCOMPARE(Find<QLabel>(QStringLiteral("LabelPocetProgramovani"))->text(),
              QStringLiteral("Programmierungszahl= 3"));
-    Find<QAction>(QStringLiteral("MenuCzech"))->trigger();
-    m_window->ShowLiveValues(Decode({{5, 7}, {31, 1}, {32, 1}}));
-    QCOMPARE(Find<QLabel>(QStringLiteral("LabelAdvance"))->text(),
-             QStringLiteral("PŘEDSTIH=  7 [°]"));
-    QCOMPARE(Find<QLabel>(QStringLiteral("LabelPolaritaMer"))->text(),
-             QStringLiteral("Polarita CKPS - Záporná"));
-    QCOMPARE(Find<QLabel>(QStringLiteral("LabelMonRetard"))->text(),
-             QStringLiteral("Snížení předstihu - ANO"));
   }
 
   void StatusLabelAndGauge() {
