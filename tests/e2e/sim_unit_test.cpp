@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace qm17::sim {
