@@ -548,6 +548,7 @@ void MainWindow::LoadMessageTexts() {
 void MainWindow::FormCreate(const QStringList& arguments) {
   m_comPortNumber = 1;
   SetDefaultImage(m_image);
+  adjustSize();  // the layout's size, not the toolkit's default of a window never shown
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect available = screen->geometry();
     const QSize outer = frameGeometry().size();

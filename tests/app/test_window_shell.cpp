@@ -12,6 +12,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <deque>
@@ -196,6 +198,10 @@ TEST_F(WindowShell, FirstStartWithoutFiles) {
   EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), "");
   EXPECT_FALSE(Find<QCheckBox>("CheckBoxBlackZobr")->isChecked());
   EXPECT_FALSE(Find<QCheckBox>("CheckBoxIgnAll")->isChecked());
+  // Centred at the layout's size (the desktop's frame is unknown before the first show).
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  EXPECT_EQ(window.pos(),
+            QPoint((screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2));
   window.move(10, 20);
   Stop();
   EXPECT_EQ(ReadAll(SidePath()), kDefaultSideFile);
