@@ -740,6 +740,14 @@ TEST_F(WindowTest, NoCaptionIsCutOff) {
     // The longest texts the window may show from a file or a unit.
     Find<QLabel>("LabelFile2")->setText("/home/rider/ignition/curves/race-2026.ign");
     Find<QLabel>("LabelVerze1")->setText("QM17 RACE FIRMWARE 2026 BUILD");
+    const auto message = [this](MessageId entry) { return m_window->MessageText(entry); };
+    Find<QLabel>("LabelRpm")->setText("RPM = 25000 ");
+    Find<QLabel>("LabelNapeti")->setText("U = 16.5 [V]");
+    Find<QLabel>("LabelAdvance")->setText(message(MsgAdvancePrefix) + "60 [°]");
+    Find<QLabel>("LabelMonOmez1")->setText(message(MsgStartLimiterPrefix) + message(MsgNo));
+    Find<QLabel>("LabelMonRetard")->setText(message(MsgRetardPrefix) + message(MsgNo));
+    Find<QLabel>("LabelPolaritaMer")->setText(message(MsgPolarityPrefix) + message(MsgNegative));
+    Find<QLabel>("LabelPocetProgramovani")->setText(message(MsgProgramCountPrefix) + "65535");
     const auto widgets = m_window->centralWidget()->findChildren<QWidget*>();
     for (QWidget* w : widgets) {
       if (!w->isVisibleTo(m_window.get()) || qobject_cast<QLineEdit*>(w)) continue;
