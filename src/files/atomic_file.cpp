@@ -56,6 +56,14 @@ bool WriteFileAtomically(const std::string& requested, std::string_view content)
   struct stat old {};
   const bool exists = ::stat(path.c_str(), &old) == 0;
   if (exists && ::access(path.c_str(), W_OK) != 0) return false;
+  // Only a regular file can be replaced: a device or a pipe (/dev/stdout, a FIFO) is written
+  // into, never renamed over; a folder fails to open.
+  if (exists && !S_ISREG(old.st_mode)) {
+    const int out = ::open(path.c_str(), O_WRONLY | O_TRUNC);
+    if (out < 0) return false;
+    const bool written = WriteAll(out, content);
+    return ::close(out) == 0 && written;
+  }
   // A name near the file system's limit leaves no room for the suffix; the temporary file
   // then gets a short name of its own in the same folder.
   const std::string name = target.filename().string();

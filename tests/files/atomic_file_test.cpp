@@ -1,6 +1,8 @@
 #include "files/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -86,6 +88,22 @@ TEST(WriteFileAtomically, NameAtTheFileSystemsLimit) {
   ASSERT_TRUE(WriteFileAtomically(path, "x"));
   ASSERT_TRUE(WriteFileAtomically(path, "y"));
   EXPECT_EQ(ReadWholeFile(path), "y");
+  EXPECT_EQ(EntriesIn(folder.path()), 1);
+}
+
+// A pipe stays a pipe: what is written goes into it (as with "-o /dev/stdout").
+TEST(WriteFileAtomically, WritesIntoAPipeRatherThanReplacingIt) {
+  testing::TempFolder folder;
+  const std::string fifo = folder.File("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_TRUE(WriteFileAtomically(fifo, "abc"));
+  char buffer[8] = {};
+  EXPECT_EQ(::read(reader, buffer, sizeof buffer), 3);
+  ::close(reader);
+  EXPECT_EQ(std::string(buffer), "abc");
+  EXPECT_TRUE(fs::is_fifo(fifo));
   EXPECT_EQ(EntriesIn(folder.path()), 1);
 }
 
