@@ -261,6 +261,8 @@ class MainWindow : public QMainWindow, public LinkView {
   void InstallShutdownHandlers();
   // True once a signal has closed the window (possibly while start-up waited on a message).
   bool ShutdownRequested() const;
+  // The desktop session is ending: save as a close would, and keep running in case it does not.
+  void CommitSessionData();
   const QString& LastFilePath() const { return m_lastFilePath; }
 
  private:

@@ -139,11 +139,13 @@ void MainWindow::InstallShutdownHandlers() {
   if (m_signalCloser) return;
   m_signalCloser = new UnixSignalCloser(this, this);
   // The session manager may end the program without closing the window: save first.
-  connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
-    ReadControlsToImage();
-    NormaliseImage();
-    SaveSettings();
-  });
+  connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::CommitSessionData);
+}
+
+void MainWindow::CommitSessionData() {
+  ReadControlsToImage();
+  NormaliseImage();
+  SaveSettings();
 }
 
 bool MainWindow::ShutdownRequested() const {

@@ -580,6 +580,16 @@ TEST_F(WindowShell, SignalClosesAndSaves) {
   m_window.reset();  // the handlers go with the window
 }
 
+TEST_F(WindowShell, SessionEndSavesWithoutClosing) {
+  MainWindow& window = Start();
+  Find<QLineEdit>("EditPocetBodu")->setText("9");
+  window.CommitSessionData();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(ReadAll(SidePath()).contains("\r\n    9    10   150     1 "))
+      << ReadAll(SidePath()).data();
+  EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=0\r\n"));
+}
+
 // Whether the process has a handler for SIGTERM, from its SigCgt mask.
 bool CatchesSigterm(qint64 pid) {
   QFile status(QString("/proc/%1/status").arg(pid));
