@@ -16,7 +16,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view content);
 
 // The program's text files are a few hundred bytes. Anything longer than the limit is refused
 // rather than read into memory: a device such as /dev/zero would never end.
-inline constexpr std::size_t kMaxReadBytes = 16u << 20;
+inline constexpr std::size_t kMaxReadBytes = 1u << 20;
 std::optional<std::string> ReadWholeFile(const std::string& path,
                                          std::size_t maxBytes = kMaxReadBytes);
 std::optional<std::string> ReadWholeStream(std::istream& in, std::size_t maxBytes = kMaxReadBytes);

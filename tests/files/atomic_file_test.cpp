@@ -114,6 +114,12 @@ TEST(ReadWholeFile, RefusesMoreThanTheLimit) {
   EXPECT_EQ(ReadWholeFile(path, 10), "0123456789");
   EXPECT_FALSE(ReadWholeFile(path, 9).has_value());
   EXPECT_FALSE(ReadWholeFile("/dev/zero", 200000).has_value());
+  // Without a limit of its own a read stops at 1 MiB.
+  ASSERT_TRUE(WriteFileAtomically(path, std::string(1048576, ' ')));
+  EXPECT_EQ(ReadWholeFile(path).value_or("").size(), 1048576u);
+  ASSERT_TRUE(WriteFileAtomically(path, std::string(1048577, ' ')));
+  EXPECT_FALSE(ReadWholeFile(path).has_value());
+  EXPECT_FALSE(ReadWholeFile("/dev/zero").has_value());
   std::istringstream stream(std::string(70000, 'a'));
   EXPECT_FALSE(ReadWholeStream(stream, 69999).has_value());
   std::istringstream same(std::string(70000, 'a'));
