@@ -238,6 +238,7 @@ TEST(CurrentPointSearch, MidpointRuleAndBounds) {
   const Case cases[] =
       {
           {15, 0, true, 0},        {15, 999, true, 0},   {15, 1000, false, 0},
+          {15, 2550, false, 1},    {15, 2560, false, 1}, {15, 2600, false, 2},  // 2000 / 3000
           {15, 1599, false, 0},    {15, 3500, false, 2},  // exact middle of points 3 and 4: lower
           {15, 3599, false, 2},    {15, 3600, false, 3}, {15, 15000, false, 14},
           {15, 65535, false, 14},  {5, 9000, false, 4},  {1, 1000, false, 0},
