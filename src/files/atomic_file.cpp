@@ -75,7 +75,10 @@ bool WriteFileAtomically(const std::string& requested, std::string_view content)
   // a plain create would give it, and a replaced file keeps its own.
   mode_t mode = 0;
   if (exists) {
-    mode = old.st_mode & 07777;
+    mode = old.st_mode & 0777;  // as a write would, without set-id bits
+    // Saving someone else's file (as root) leaves it theirs; elsewhere this fails harmlessly.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    }
   } else {
     const mode_t mask = ::umask(0);
     ::umask(mask);
