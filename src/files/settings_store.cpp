@@ -66,7 +66,7 @@ std::string_view SingleLine(std::string_view value) {
 
 void IniFile::Parse(std::string_view text) {
   m_lines.clear();
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  while (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // byte-order marks
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);

@@ -39,6 +39,7 @@ TEST(IniFile, ReadInteger) {
       {"[form_hlav]\nLEFT=12\n", "left", 12},
       {"[FORM_HLAV]\n  Left  =  12  \n", "Left", 12},
       {"\xEF\xBB\xBF[FORM_HLAV]\r\nLeft=-300\r\nTop=5\r\n", "Left", -300},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF[FORM_HLAV]\nLeft=3\n", "Left", 3},
       {"[FORM_HLAV]\nLeft=+4\n", "Left", 4},
       {"[FORM_HLAV]\nLeft=abc\n", "Left", -1},
       {"[FORM_HLAV]\nLeft=12px\n", "Left", -1},
