@@ -56,9 +56,10 @@ bool WriteFileAtomically(const std::string& requested, std::string_view content)
   struct stat old {};
   const bool exists = ::stat(path.c_str(), &old) == 0;
   if (exists && ::access(path.c_str(), W_OK) != 0) return false;
-  // Only a regular file can be replaced: a device or a pipe (/dev/stdout, a FIFO) is written
-  // into, never renamed over; a folder fails to open.
+  // Only a regular file can be replaced: a terminal, /dev/null or a pipe (/dev/stdout, a FIFO)
+  // is written into, never renamed over; a folder or a disk is refused.
   if (exists && !S_ISREG(old.st_mode)) {
+    if (!S_ISCHR(old.st_mode) && !S_ISFIFO(old.st_mode)) return false;
     const int out = ::open(path.c_str(), O_WRONLY | O_TRUNC);
     if (out < 0) return false;
     const bool written = WriteAll(out, content);
