@@ -8,7 +8,8 @@ namespace qm17 {
 
 class IniFile;
 
-// $XDG_CONFIG_HOME/qm17, else $HOME/.config/qm17 (no trailing slash). Not created here.
+// $XDG_CONFIG_HOME/qm17, else $HOME/.config/qm17 (no trailing slash); the Windows folder on
+// Windows. Not created here.
 std::string ConfigDirectory();
 // Creates the configuration folder (and its parents) when missing; false if it cannot.
 bool EnsureConfigDirectory();
