@@ -411,6 +411,13 @@ TEST_F(LinkTest, SuccessfulReadAndVerify) {
   const std::vector<std::string> verified = {"status:Verify:", "label shown",  "progress 0",
                                              "gauge shown",    "gauge hidden", "status:Verify: OK"};
   EXPECT_EQ(view.log, verified);
+
+  // A second Read counts its gauge from 0 again.
+  view.log.clear();
+  link.StartRead();
+  EXPECT_NE(RunUntilIdle(), -1);
+  EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "progress 1"), 1);
+  EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "progress 2"), 0);
 }
 
 TEST_F(LinkTest, DifferencesAreRetriedThenReported) {
@@ -705,6 +712,8 @@ TEST_F(LinkTest, ProgrammingAfterChange) {
       {true, 0, true},     // ... until the option is ticked again
       {true, 99, true},    // a reserved byte counts too
       {true, 0, false},
+      {false, 0, false},  // unticked and ticked again: programs even with nothing changed
+      {true, 0, true},
   };
   int i = 0;
   for (const Step& s : steps) {
