@@ -272,7 +272,8 @@ TEST_F(LinkTest, SendsAndGivesUpWithoutAnswers) {
     EXPECT_EQ(failedAt, c.failedAt);
     EXPECT_EQ(view.status, c.text);
     EXPECT_TRUE(view.red);
-    EXPECT_TRUE(view.gaugeVisible);  // left for the countdown to hide
+    EXPECT_EQ(fresh.messageCountdown(), 199);  // the failure stays 200 ticks from its own tick
+    EXPECT_TRUE(view.gaugeVisible);            // left for the countdown to hide
     EXPECT_TRUE(std::none_of(port.sent.begin(), port.sent.end(),
                              [](const Sent& s) { return s.waited && s.tick < 20; }));
   }

@@ -68,6 +68,7 @@ TEST(ReadParameterFile, RightVersion) {
       {"second key skipped", "KORVALEX_KEY 26 KORVALEX_KEY 25 POLARITA 1", {{55, 1}}},
       {"key last", "POCET_BODU 7\nBASE_ADV 3\nKORVALEX_KEY 26", {}},
       {"version after a wrong key", "KORVALEX_KEY 25 POCET_BODU 3 KORVALEX_KEY 026 BASE_ADV 4", {{51, 4}}},
+      {"a key without its number", "KORVALEX_KEY KORVALEX_KEY 26\nPOCET_BODU 3", {{50, 3}}},
       {"any white space", "KORVALEX_KEY\t26\n\n\tLIMITER\t70\r\n80 \t 9", {{56, 70}, {52, 80}, {57, 9}}},
       {"malformed numbers keep their bytes", "KORVALEX_KEY 26\nLIMITER -70 1x 9\nPOCET_BODU +5", {{57, 9}}},
       {"a keyword ends a short list", "KORVALEX_KEY 26\nLIMITER 70\nGEBER_NR 2\nRPM_ADV 2000 ADVANCE 30", {{56, 70}, {58, 2}, {60, 20}, {80, 30}}},
