@@ -1,15 +1,21 @@
 #include "device/qt_serial_port.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <sys/ioctl.h>
-#include <termios.h>
+#include <unistd.h>
 #endif
 
 namespace qm17 {
 
 namespace {
+
+// Far more than the ~9 ms a frame takes on the line; a driver that has not sent it by then is
+// stuck, and the window must not wait on it.
+constexpr int kDrainLimitMs = 250;
 
 // Errors after which the device is gone or unusable until it is opened again. Qt keeps the
 // port open after them and, on Linux, keeps reporting them as fast as it can.
@@ -41,6 +47,7 @@ bool QtSerialPort::Open(const QString& device) {
   Close();
   ++m_generation;
   m_failed = false;
+  m_drainTimedOut = false;
   m_port.setPortName(device);
   m_port.setBaudRate(QSerialPort::Baud57600);
   m_port.setDataBits(QSerialPort::Data8);
@@ -93,19 +100,64 @@ void QtSerialPort::Write(const Frame& frame) {
 }
 
 void QtSerialPort::WriteAndWait(const Frame& frame) {
-  Write(frame);
   if (!Usable()) return;
+  // A line that did not drain last time and still holds bytes is not waited on again: a
+  // stuck driver costs the window one bounded pause, not one on every poll.
+  const bool stuck = m_drainTimedOut && OutputPending();
+  Write(frame);
+  if (!Usable() || stuck) return;
+  m_drainTimedOut = !WaitUntilSent(kDrainLimitMs);
+}
+
+bool QtSerialPort::OutputPending() {
+  if (m_port.bytesToWrite() > 0) return true;
 #ifdef Q_OS_UNIX
-  // flush() handed the bytes to the driver; tcdrain returns when the last one is on the line
-  // (about 9 ms for a frame at 57600 baud).
-  ::tcdrain(static_cast<int>(m_port.handle()));
+  int queued = 0;
+  return ::ioctl(static_cast<int>(m_port.handle()), TIOCOUTQ, &queued) == 0 && queued > 0;
 #else
-  m_port.waitForBytesWritten(100);
+  return false;
+#endif
+}
+
+bool QtSerialPort::WaitUntilSent(int limitMs) {
+  QElapsedTimer timer;
+  timer.start();
+  // Bytes the driver had no room for are still in Qt's buffer; hand them over first.
+  while (m_port.bytesToWrite() > 0) {
+    const qint64 left = limitMs - timer.elapsed();
+    if (left <= 0 || !m_port.waitForBytesWritten(static_cast<int>(left)))
+      return !Usable() || m_port.bytesToWrite() == 0;
+    if (!Usable()) return true;
+  }
+#ifdef Q_OS_UNIX
+  // Then until the driver's queue is empty (about 9 ms for a frame at 57600 baud). Unlike
+  // tcdrain this gives up, so a driver that never sends cannot freeze the window.
+  const int fd = static_cast<int>(m_port.handle());
+  for (;;) {
+    int queued = 0;
+    if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
+    if (timer.elapsed() >= limitMs) return false;
+    ::usleep(1000);
+  }
+#else
+  return true;
+#endif
+}
+
+bool QtSerialPort::HungUp() {
+#ifdef Q_OS_UNIX
+  pollfd p{static_cast<int>(m_port.handle()), POLLIN | POLLOUT, 0};
+  return ::poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+  return true;
 #endif
 }
 
 void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
   if (!IsFatal(error) || !m_port.isOpen() || m_failed) return;
+  // A full output queue (a stalled line) is reported like a lost device; the frames wait in
+  // Qt's buffer and leave when the line moves again. Only a line that hung up is gone.
+  if (error == QSerialPort::ResourceError && !HungUp()) return;
   m_failed = true;
   // Closing inside Qt's own error signal would pull the device out from under the code that
   // is still reporting; close once control is back in the event loop.

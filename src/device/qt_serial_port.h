@@ -36,6 +36,12 @@ class QtSerialPort : public QObject, public SerialPort {
   void OnError(QSerialPort::SerialPortError error);
   void CloseAfterFailure(unsigned generation);
   bool Usable() const { return m_port.isOpen() && !m_failed; }
+  // Bytes written but not yet on the line, in Qt's buffer or the driver's.
+  bool OutputPending();
+  // Waits at most `limitMs` for everything written to leave; false when it has not.
+  bool WaitUntilSent(int limitMs);
+  // The device side has hung up (unplugged adapter, closed pseudo-terminal).
+  bool HungUp();
 
   QSerialPort m_port;
   // Set on the first fatal error until the queued close has run; the port is then dead to
@@ -43,6 +49,8 @@ class QtSerialPort : public QObject, public SerialPort {
   bool m_failed = false;
   // Counts opens, so that a close queued for a vanished device spares a port opened since.
   unsigned m_generation = 0;
+  // The last wait for the line to drain gave up.
+  bool m_drainTimedOut = false;
 };
 
 }  // namespace qm17

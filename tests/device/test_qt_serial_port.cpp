@@ -209,6 +209,53 @@ TEST(QtSerialPortLine, OpensAt57600EightDataBitsNoParityOneStopNoHandshake) {
   EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
 }
 
+TEST(QtSerialPortLine, WaitingForAStalledLineIsBounded) {
+  // Output held back by the terminal, as by a driver that never sends: the wait for the poll
+  // frame to leave gives up after a quarter second instead of freezing the window, and a
+  // second poll while the line still holds bytes does not wait again.
+  Pty pty;
+  ASSERT_TRUE(pty.ok());
+  QtSerialPort port;
+  ASSERT_TRUE(port.Open(pty.slavePath()));
+  const int control = ::open(pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(control, 0);
+  ASSERT_EQ(::tcflow(control, TCOOFF), 0);
+
+  QElapsedTimer timer;
+  timer.start();
+  port.WriteAndWait(kPollFrame);
+  const qint64 first = timer.restart();
+  port.WriteAndWait(kPollFrame);
+  const qint64 second = timer.elapsed();
+  EXPECT_GE(first, 200);
+  EXPECT_LT(first, 1000);
+  EXPECT_LT(second, 100);
+  EXPECT_TRUE(pty.Receive(50).empty());
+  // A full queue is not a lost device: the port stays open and the frames wait.
+  WaitUntil([] { return false; }, true, 100);
+  EXPECT_TRUE(port.IsOpen());
+
+  // Once the line moves again both frames arrive, whole and in order.
+  ASSERT_EQ(::tcflow(control, TCOON), 0);
+  std::vector<std::uint8_t> got;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::vector<std::uint8_t> more = pty.Receive(5);
+        got.insert(got.end(), more.begin(), more.end());
+        return got.size() >= 2 * kFrameLength;
+      },
+      true));
+  std::vector<std::uint8_t> expected(kPollFrame.begin(), kPollFrame.end());
+  expected.insert(expected.end(), kPollFrame.begin(), kPollFrame.end());
+  EXPECT_EQ(got, expected);
+  EXPECT_TRUE(port.IsOpen());
+
+  // A line that drains is waited on as before.
+  port.WriteAndWait(kBlockFrame);
+  EXPECT_EQ(pty.Receive(1000), std::vector<std::uint8_t>(kBlockFrame.begin(), kBlockFrame.end()));
+  ::close(control);
+}
+
 TEST(QtSerialPortOpen, MissingDeviceFailsAndStaysQuiet) {
   QtSerialPort port;
   EXPECT_FALSE(port.Open("/nonexistent/qm17-no-such-port"));
