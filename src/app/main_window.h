@@ -267,6 +267,9 @@ class MainWindow : public QMainWindow, public LinkView {
 
  private:
   void PrintWindow();
+  // The status label grows to show a whole print header, and keeps its layout width otherwise.
+  void FitStatusLabel();
+  int m_statusLabelWidth = 0;  // the layout width, taken at the first fit
   PrintDestination m_printDestination;
   UrlOpener m_helpOpener;
   UnixSignalCloser* m_signalCloser = nullptr;

@@ -126,6 +126,7 @@ bool MainWindow::PrintLayout() const {
 void MainWindow::SetStatus(const std::string& text, bool failure) {
   SetLabelBackground(LabelHlaseni, failure ? QColor(Qt::red) : NormalColour(CheckBoxBlackZobr));
   LabelHlaseni->setText(QString::fromStdString(text));
+  FitStatusLabel();
 }
 
 void MainWindow::SetStatusVisible(bool visible) {

@@ -210,6 +210,7 @@ void MainWindow::PrintWindow() {
   LabelHlaseni->setText(QString::fromUtf8(PrintHeaderText(CurrentLanguage())) +
                         locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("    ") +
                         LongTime(locale, now.time()));
+  FitStatusLabel();
   SetBackground(LabelHlaseni, Qt::white);
   LabelHlaseni->show();
   LabelSpojeni->hide();
@@ -228,6 +229,12 @@ void MainWindow::PrintWindow() {
                                   ? QColor(Qt::black)
                                   : QApplication::palette().color(QPalette::Window));
   if (!error.isEmpty()) Prompts().ShowMessage(this, error);
+}
+
+void MainWindow::FitStatusLabel() {
+  if (m_statusLabelWidth == 0) m_statusLabelWidth = LabelHlaseni->width();
+  LabelHlaseni->resize(std::max(m_statusLabelWidth, LabelHlaseni->sizeHint().width()),
+                       LabelHlaseni->height());
 }
 
 void MainWindow::MenuAboutClick() {

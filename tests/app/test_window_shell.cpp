@@ -509,19 +509,30 @@ TEST_F(WindowShell, PrintHeaderPerLanguageAndFailedJob) {
       {"Language=2\r\n", "Date and Time of printing:  "},
       {"Language=0\r\n", "Datum a čas tisku:  "},
   };
+  // The C locale's formats give one of the longest header lines: "8 Dec 2026    20:49:58".
+  QLocale::setDefault(QLocale::c());
   for (const auto& [saved, header] : cases) {
     WriteSettings(saved);
     MainWindow& window = Start();
+    QLabel* status = Find<QLabel>("LabelHlaseni");
+    const int layoutWidth = status->width();
     // A job that cannot start is reported, and the window comes back as it was.
     window.SetPrintDestination({Temp("no-such-folder/page.pdf")});
     window.MenuPrintClick();
-    EXPECT_TRUE(Find<QLabel>("LabelHlaseni")->text().startsWith(QString::fromUtf8(header)));
+    EXPECT_TRUE(status->text().startsWith(QString::fromUtf8(header)));
+    // The whole line shows, the time included; a later status has the layout's width again.
+    EXPECT_GE(status->contentsRect().width(),
+              status->fontMetrics().horizontalAdvance(status->text()))
+        << status->text().toStdString();
+    window.SetStatus("Read:", false);
+    EXPECT_EQ(status->width(), layoutWidth);
     EXPECT_EQ(m_prompts->FileMessages().size(), 1);
     EXPECT_FALSE(window.PrintLayout());
     EXPECT_TRUE(Find<QWidget>("CheckBoxBlackZobr")->isVisible());
     EXPECT_NE(Find<QLabel>("LabelHlaseni")->palette().color(QPalette::Window), QColor(Qt::white));
     m_window.reset();
   }
+  QLocale::setDefault(QLocale::system());
 }
 
 TEST_F(WindowShell, AboutPerLanguage) {
