@@ -281,6 +281,11 @@ void MainWindow::BuildLayout() {
     radio->setGeometry(Place(10, 24 + 25 * item, 210, 20));
     m_polarityButtons->addButton(radio, item);
     m_polarityItems[static_cast<std::size_t>(item)] = radio;
+    // Tab enters the group at the selected item; the arrow keys move between the items.
+    radio->setFocusPolicy(Qt::ClickFocus);
+    connect(radio, &QRadioButton::toggled, radio, [radio](bool checked) {
+      radio->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+    });
   }
   CheckBoxBlackZobr = Make<QCheckBox>(m_client, "CheckBoxBlackZobr");
   CheckBoxBlackZobr->setGeometry(Place(600, 160, 177, 17));
@@ -659,7 +664,9 @@ void MainWindow::ApplyDisplayStyle() {
     SetRole(widget, QPalette::WindowText, caption);
   for (QRadioButton* radio : m_polarityItems) SetRole(radio, QPalette::WindowText, caption);
 
-  const auto pointCount = static_cast<std::size_t>(m_image[image_byte::kPointCountByte]);
+  // As many rows as the number-of-points box shows: a byte out of range is shown at the bound.
+  const auto pointCount = static_cast<std::size_t>(
+      ClampToRange(m_image[image_byte::kPointCountByte], kPointCountRange));
   for (std::size_t i = 0; i < kPointCount; ++i) {
     const bool used = i < pointCount;
     m_rpmEdits[i]->setVisible(used);
@@ -811,7 +818,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Focus leaving for a menu or another window is not leaving the box.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-        edit->objectName() != QLatin1String(kNoExitEdit) && !m_applying) {
+        reason != Qt::MenuBarFocusReason && edit->objectName() != QLatin1String(kNoExitEdit) &&
+        !m_applying) {
       m_applying = true;
       EditExit();
       m_applying = false;

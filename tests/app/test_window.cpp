@@ -24,6 +24,7 @@
 #include <QToolButton>
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include <fcntl.h>
@@ -151,6 +152,30 @@ TEST_F(WindowTest, StartsWithTheDefaultSetShownInEnglish) {
   EXPECT_EQ(Find<QLabel>("LabelPocetProgramovani")->text(),
             QStringLiteral("Number of Programing= ---"));
   EXPECT_EQ(Find<QLabel>("LabelVerze1")->text(), QString());
+}
+
+QStringList g_connectWarnings;
+
+// Start-up as the program runs it, the shutdown handlers included, makes no connection that
+// the toolkit refuses (a refused connection is silently missing afterwards).
+TEST_F(WindowTest, StartUpMakesOnlyValidConnections) {
+  m_window.reset();
+  g_connectWarnings.clear();
+  const QtMessageHandler previous =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
+        if (QByteArray(context.category) == "qt.core.qobject.connect" ||
+            text.contains(QLatin1String("QObject::connect")))
+          g_connectWarnings << text;
+      });
+  auto window = std::make_unique<MainWindow>();
+  window->SetPrompts(m_prompts);
+  window->InstallShutdownHandlers();
+  window->FormCreate({QStringLiteral("qm17"), QStringLiteral("ENGLISH")});
+  window->show();
+  window->MenuGermanClick();
+  window.reset();
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(g_connectWarnings.isEmpty()) << g_connectWarnings.join('\n').toStdString();
 }
 
 // A typed value counts only when it is a whole number within the range; the group separator
@@ -319,6 +344,93 @@ TEST_F(WindowTest, FewerPointsHideRowsThatKeepTheirValues) {
   EXPECT_TRUE(Shown("EditAdvance5"));
   EXPECT_EQ(Text("EditAdvance5"), QStringLiteral("33"));
   EXPECT_EQ(Byte(84), 33);
+}
+
+// The rows follow what the number-of-points box shows, also for a byte out of its range.
+TEST_F(WindowTest, RowsFollowTheShownNumberOfPoints) {
+  const std::pair<int, int> cases[] = {{0, 1}, {1, 1}, {15, 15}, {16, 15}, {255, 15}};
+  for (const auto& [byte, rows] : cases) {
+    m_window->Image()[50] = static_cast<std::uint8_t>(byte);
+    m_window->ShowImageInControls();
+    EXPECT_EQ(Text("EditPocetBodu"), QString::number(rows)) << byte;
+    for (int k = 1; k <= 15; ++k) {
+      EXPECT_EQ(Shown(QStringLiteral("EditAdvance%1").arg(k)), k <= rows) << byte << " row " << k;
+      EXPECT_EQ(Shown(QStringLiteral("UpDownRpmAdv%1").arg(k)), k <= rows) << byte << " row " << k;
+    }
+    EXPECT_EQ(Byte(50), byte);
+  }
+}
+
+// Choosing a polarity stores the item's number and nothing else: no other control is read,
+// nothing is normalised or shown again.
+TEST_F(WindowTest, PolarityChoiceTouchesOnlyItsByte) {
+  Find<QWidget>("CheckBoxBlackZobr")->setFocus(Qt::MouseFocusReason);
+  m_window->Image()[60] = 50;  // out of order: normalising would lift point 2
+  m_window->Image()[61] = 40;
+  Edit("EditAdvance1")->setText("33");  // typed but never applied
+  Tick("RadioGroupPolaritaItem1");
+  EXPECT_EQ(Byte(55), 1);
+  EXPECT_EQ(Byte(60), 50);
+  EXPECT_EQ(Byte(61), 40);
+  EXPECT_EQ(Byte(80), 10);
+  EXPECT_EQ(Text("EditRpmAdv1"), QStringLiteral("1,000"));
+  EXPECT_EQ(Text("EditAdvance1"), QStringLiteral("33"));
+}
+
+// Which user actions hand the parameters to the unit when "Programming after change" is on.
+TEST_F(WindowTest, ProgrammingAfterChangeStartsOnlyOnChanges) {
+  const auto idle = [this] {
+    for (int i = 0; i < 60 && m_window->Link().operation() != Operation::Idle; ++i)
+      m_window->Timer1Timer();
+    ASSERT_EQ(m_window->Link().operation(), Operation::Idle);
+  };
+  const auto programming = [this] { return m_window->Link().operation() == Operation::Program; };
+
+  // Ticking the option with the mouse programs at once, even with nothing changed.
+  Tick("CheckBoxProgHned");
+  EXPECT_TRUE(programming());
+  EXPECT_TRUE(Shown("LabelHlaseni"));
+  EXPECT_EQ(Find<QLabel>("LabelHlaseni")->text(), QStringLiteral("Program device:"));
+  idle();
+
+  struct Case {
+    const char* what;
+    std::function<void()> action;
+    bool programs;
+  };
+  const Case cases[] = {
+      {"polarity item", [this] { Tick("RadioGroupPolaritaItem0"); }, true},
+      {"same polarity again", [this] { Tick("RadioGroupPolaritaItem0"); }, false},
+      {"advance up, then down",
+       [this] {
+         ClickArrow("UpDownAdvance1", true);
+         ClickArrow("UpDownAdvance1", false);
+       },
+       true},
+      {"base advance down", [this] { ClickArrow("UpDownBaseAdv", false); }, true},
+      {"ignitions at their minimum", [this] { ClickArrow("UpDownPocPalcu", false); }, false},
+      {"shift light typed and left", [this] { TypeAndLeave("EditLedRazeni", "13000"); }, false},
+      {"shift light spin", [this] { ClickArrow("UpDownLedRazeni", true); }, false},
+      {"enter applies the shift light",
+       [this] {
+         Edit("EditLedRazeni")->setFocus();
+         PressKey(Qt::Key_Return);
+       },
+       true},
+      {"language", [this] { m_window->MenuGermanClick(); }, false},
+      {"inverse display", [this] { Tick("CheckBoxBlackZobr"); }, false},
+      {"advance typed and left", [this] { TypeAndLeave("EditAdvance3", "12"); }, true},
+  };
+  for (const Case& c : cases) {
+    c.action();
+    EXPECT_EQ(programming(), c.programs) << c.what;
+    idle();
+  }
+  // Unticked, a change programs nothing.
+  Tick("CheckBoxProgHned");
+  idle();
+  TypeAndLeave("EditAdvance3", "13");
+  EXPECT_FALSE(programming());
 }
 
 TEST_F(WindowTest, AdvanceShiftsForAllPointsStayWithinZeroToSixty) {
@@ -506,8 +618,38 @@ TEST_F(WindowTest, ReservedBytesSurviveEdits) {
 TEST_F(WindowTest, InverseDisplayAndTheProgrammingOptionColours) {
   const QColor face = QApplication::palette().color(QPalette::Window);
   const QColor text = QApplication::palette().color(QPalette::WindowText);
-  const char* captions[] = {"LabelPocetBodu", "LabelRpm",           "LabelFile1",       "Label26",
-                            "CheckBoxIgnAll", "RadioGroupPolarita", "CheckBoxBlackZobr"};
+  const char* captions[] = {"LabelHlaseni",
+                            "LabelRpm",
+                            "LabelAdvance",
+                            "LabelNapeti",
+                            "LabelPocetProgramovani",
+                            "LabelVerze1",
+                            "LabelVerze2",
+                            "LabelVerze3",
+                            "LabelFile1",
+                            "LabelFile2",
+                            "LabelMonOmez1",
+                            "LabelMonRetard",
+                            "LabelPolaritaMer",
+                            "Label26",
+                            "LabelAdvance1",
+                            "Label1",
+                            "LabelAdvance2",
+                            "LabelBaseAdv",
+                            "CheckBoxIgnAll",
+                            "LabelPocetBodu",
+                            "LabelOmez1",
+                            "LabelOmez2",
+                            "LabelRetard",
+                            "LabelLedRazeni",
+                            "LabelPocPalcu",
+                            "RadioGroupPolarita",
+                            "CheckBoxBlackZobr",
+                            "CheckBoxProgHned",
+                            "RadioGroupPolaritaItem0"};
+  // These keep their own colours in both schemes.
+  const char* ownColours[] = {"LabelSpojeni", "LabelTest1", "LabelTest8", "EditRpmAdv1",
+                              "EditBaseAdv"};
 
   Tick("CheckBoxBlackZobr");
   EXPECT_EQ(Colour("ClientArea", QPalette::Window), QColor(Qt::black));
@@ -517,6 +659,10 @@ TEST_F(WindowTest, InverseDisplayAndTheProgrammingOptionColours) {
   EXPECT_EQ(Colour("CheckBoxProgHned", QPalette::Window), QColor(Qt::black));
   // The no-connection caption keeps its own colours.
   EXPECT_EQ(Colour("LabelSpojeni", QPalette::Window), QColor(Qt::red));
+  for (const char* name : ownColours) {
+    EXPECT_EQ(Colour(name, QPalette::WindowText), text) << name;
+    EXPECT_EQ(Colour(name, QPalette::Text), QApplication::palette().color(QPalette::Text)) << name;
+  }
 
   Tick("CheckBoxProgHned");
   EXPECT_EQ(Colour("CheckBoxProgHned", QPalette::Window), QColor(Qt::red));
@@ -691,6 +837,89 @@ TEST_F(WindowTest, HighlightedMenuItemShowsItsHint) {
   EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(),
             QStringLiteral("Set default parameters "));
   file->hide();
+
+  // The menus themselves: only three carry a hint, the others clear the line.
+  const std::pair<const char*, const char*> titles[] = {
+      {"MenuCom", "Set number of com"},
+      {"MenuLanguage", "Set English or Czech or German"},
+      {"MenuHelp", "Not available jet"},
+      {"MenuDevice", ""},
+      {"MenuTools", ""},
+  };
+  for (const auto& [name, hint] : titles) {
+    QMenu* menu = Find<QMenu>(name);
+    bar->setActiveAction(menu->menuAction());
+    EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(), QString::fromUtf8(hint)) << name;
+    menu->hide();
+  }
+  m_window->MenuCzechClick();
+  QMenu* com = Find<QMenu>("MenuCom");
+  bar->setActiveAction(com->menuAction());
+  com->setActiveAction(Find<QAction>("MenuCom10"));
+  EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(),
+            QStringLiteral("Nastavení komunikace na port com 10"));
+  com->hide();
+}
+
+// Tooltips only on the tool bar, the shift buttons, the programming option and the firmware
+// captions; every other control shows its hint in the status line alone.
+TEST_F(WindowTest, TooltipsOnlyWhereMarked) {
+  const QStringList withTooltip = {
+      "SpeedButton6", "SpeedButton5", "SpeedButton7",   "SpeedButtonPrint", "Button1",
+      "BitBtn2",      "BitBtn1",      "BitBtnAdvMinus", "BitBtnAdvPlus",    "CheckBoxProgHned",
+      "LabelVerze1",  "LabelVerze2",  "LabelVerze3"};
+  for (void (MainWindow::*command)() :
+       {&MainWindow::MenuCzechClick, &MainWindow::MenuEnglishClick, &MainWindow::MenuGermanClick}) {
+    (m_window.get()->*command)();
+    for (QWidget* w : m_window->findChildren<QWidget*>()) {
+      const bool marked = withTooltip.contains(w->objectName());
+      EXPECT_EQ(!w->toolTip().isEmpty(), marked)
+          << w->objectName().toStdString() << " '" << w->toolTip().toStdString() << "'";
+    }
+    // Frames and the window carry no hint at all.
+    for (const char* frame : {"GroupBoxToolBar", "GroupBox6", "GroupBox2", "RadioGroupPolarita"})
+      EXPECT_EQ(Find<QWidget>(frame)->statusTip(), QString()) << frame;
+    EXPECT_EQ(m_window->statusTip(), QString());
+  }
+}
+
+// Tab visits the curve rows point by point, the number of points, the polarity group at its
+// selected item, the parameter frame top to bottom and the inverse display option; the tool
+// bar, the shift buttons and the option boxes are skipped.
+TEST_F(WindowTest, TabOrder) {
+  QStringList expected;
+  for (int k = 1; k <= 15; ++k)
+    expected << QStringLiteral("EditRpmAdv%1").arg(k) << QStringLiteral("EditAdvance%1").arg(k);
+  expected << "EditPocetBodu"
+           << "RadioGroupPolaritaItem2"
+           << "EditBaseAdv"
+           << "EditOmez1"
+           << "EditOmez2"
+           << "EditRetard"
+           << "EditLedRazeni"
+           << "EditPocPalcu"
+           << "CheckBoxBlackZobr"
+           << "EditRpmAdv1";
+  Edit("EditRpmAdv1")->setFocus(Qt::TabFocusReason);
+  QStringList visited;
+  for (qsizetype i = 0; i < expected.size(); ++i) {
+    visited << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(visited, expected);
+
+  // The group is entered at the item the user chose last.
+  Tick("RadioGroupPolaritaItem1");
+  Edit("EditPocetBodu")->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("RadioGroupPolaritaItem1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Edit("EditBaseAdv"));
+  // With fewer points, Tab passes over the hidden rows.
+  TypeAndLeave("EditPocetBodu", "2");
+  Edit("EditAdvance2")->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Edit("EditPocetBodu"));
 }
 
 TEST_F(WindowTest, ShortcutsAndToolButtonsRunTheMenuCommands) {
@@ -803,6 +1032,13 @@ TEST_F(WindowTest, Screenshots) {
       EXPECT_FALSE(picture.isNull());
       EXPECT_TRUE(picture.save(file)) << file.toStdString();
     }
+    m_window->SetPrintLayout(true);
+    m_window->ApplyDisplayStyle();
+    const QString file =
+        QStringLiteral("%1/window-%2-print.png").arg(folder, QString::fromLatin1(name));
+    EXPECT_TRUE(m_window->centralWidget()->grab().save(file)) << file.toStdString();
+    m_window->SetPrintLayout(false);
+    m_window->ApplyDisplayStyle();
   }
 }
 
