@@ -14,7 +14,8 @@ QString ApplicationTitle(const QString& programPath) {
   const qsizetype dot = name.indexOf(QLatin1Char('.'));
   if (dot >= 0) name.truncate(dot);
   if (name.isEmpty()) return name;
-  return name.left(1).toUpper() + name.mid(1).toLower();
+  // The first letter keeps its case: "qm17" stays "qm17", "TARVEX.EXE" becomes "Tarvex".
+  return name.left(1) + name.mid(1).toLower();
 }
 
 QString AboutBoxText(Language language) {

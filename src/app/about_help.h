@@ -15,8 +15,8 @@ namespace qm17 {
 const char* BuildDate();
 const char* BuildTime();
 
-// The program file's name without its folder, cut at the first dot, first letter upper case
-// and the rest lower case: "/usr/bin/qm17" gives "Qm17".
+// The program file's name without its folder, cut at the first dot, every letter after the
+// first in lower case: "/usr/bin/qm17" gives "qm17", "C:/Programs/TARVEX.EXE" "Tarvex".
 QString ApplicationTitle(const QString& programPath);
 
 QString AboutBoxText(Language language);

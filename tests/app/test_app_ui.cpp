@@ -19,10 +19,10 @@ namespace {
 
 TEST(ApplicationTitle, FromTheProgramFileName) {
   const std::pair<const char*, const char*> cases[] = {
-      {"/usr/bin/qm17", "Qm17"},
-      {"qm17", "Qm17"},
+      {"/usr/bin/qm17", "qm17"},  // the first letter keeps its case
+      {"qm17", "qm17"},
       {"C:/Programs/TARVEX.EXE", "Tarvex"},
-      {"/opt/tools.d/qm17-dev.bin.old", "Qm17-dev"},  // the folder's dot does not count
+      {"/opt/QM17-Setup.d/QM17-DEV.bin.old", "Qm17-dev"},  // the folder's dot does not count
       {"/usr/bin/.hidden", ""},
       {"", ""},
   };

@@ -550,7 +550,7 @@ TEST_F(WindowShell, AboutPerLanguage) {
     EXPECT_TRUE(m_prompts->messages[0].startsWith(QString::fromUtf8(start)))
         << m_prompts->messages[0].toStdString();
     EXPECT_TRUE(m_prompts->messages[0].contains(QString(BuildDate()) + "\n"));
-    EXPECT_EQ(m_prompts->titles.value(0), "Test_window_shell");
+    EXPECT_EQ(m_prompts->titles.value(0), "test_window_shell");
     m_window.reset();
   }
 }
