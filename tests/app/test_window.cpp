@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -233,6 +234,23 @@ TEST_F(WindowTest, EditsAreNormalisedAndShownAgain) {
   EXPECT_EQ(Byte(56), 160);
   EXPECT_EQ(Byte(52), 160);
   EXPECT_EQ(Text("EditOmez2"), QStringLiteral("16,000"));
+}
+
+// Only focus moving to another control of the window leaves a box; a menu, a popup or another
+// window taking the focus for a while does not.
+TEST_F(WindowTest, WhatCountsAsLeavingABox) {
+  const std::pair<Qt::FocusReason, int> cases[] = {
+      {Qt::MenuBarFocusReason, 10},  {Qt::PopupFocusReason, 10}, {Qt::ActiveWindowFocusReason, 10},
+      {Qt::MouseFocusReason, 33},    {Qt::TabFocusReason, 33},   {Qt::BacktabFocusReason, 33},
+      {Qt::ShortcutFocusReason, 33}, {Qt::OtherFocusReason, 33},
+  };
+  for (const auto& [reason, stored] : cases) {
+    Start({QStringLiteral("qm17"), QStringLiteral("ENGLISH")});
+    Type("EditAdvance1", "33");
+    QFocusEvent focusOut(QEvent::FocusOut, reason);
+    QApplication::sendEvent(Edit("EditAdvance1"), &focusOut);
+    EXPECT_EQ(Byte(80), stored) << reason;
+  }
 }
 
 TEST_F(WindowTest, AllSpeedsAtTheTopAreSpreadOut) {
@@ -913,6 +931,11 @@ TEST_F(WindowTest, TabOrder) {
   Edit("EditPocetBodu")->setFocus(Qt::TabFocusReason);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("RadioGroupPolaritaItem1"));
+  // The arrow keys choose within the group, as a click does.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  EXPECT_TRUE(Find<QRadioButton>("RadioGroupPolaritaItem2")->isChecked());
+  EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("RadioGroupPolaritaItem2"));
+  EXPECT_EQ(Byte(55), 2);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), Edit("EditBaseAdv"));
   // With fewer points, Tab passes over the hidden rows.
