@@ -379,22 +379,6 @@ TEST_F(WindowTest, RowsFollowTheShownNumberOfPoints) {
   }
 }
 
-// Choosing a polarity stores the item's number and nothing else: no other control is read,
-// nothing is normalised or shown again.
-TEST_F(WindowTest, PolarityChoiceTouchesOnlyItsByte) {
-  Find<QWidget>("CheckBoxBlackZobr")->setFocus(Qt::MouseFocusReason);
-  m_window->Image()[60] = 50;  // out of order: normalising would lift point 2
-  m_window->Image()[61] = 40;
-  Edit("EditAdvance1")->setText("33");  // typed but never applied
-  Tick("RadioGroupPolaritaItem1");
-  EXPECT_EQ(Byte(55), 1);
-  EXPECT_EQ(Byte(60), 50);
-  EXPECT_EQ(Byte(61), 40);
-  EXPECT_EQ(Byte(80), 10);
-  EXPECT_EQ(Text("EditRpmAdv1"), QStringLiteral("1,000"));
-  EXPECT_EQ(Text("EditAdvance1"), QStringLiteral("33"));
-}
-
 // Which user actions hand the parameters to the unit when "Programming after change" is on.
 TEST_F(WindowTest, ProgrammingAfterChangeStartsOnlyOnChanges) {
   const auto idle = [this] {
@@ -597,9 +581,20 @@ TEST_F(WindowTest, NewAsksAndOnlyYesRestoresTheDefaults) {
   EXPECT_EQ(m_prompts->questions.last(), QStringLiteral("Wollen Sie Standardeinstellungen?"));
 }
 
+// A choice stores the item's number and nothing else: no other control is read, nothing is
+// normalised or shown again.
 TEST_F(WindowTest, PolarityIsStoredOnlyOnTheUsersChoice) {
+  Find<QWidget>("CheckBoxBlackZobr")->setFocus(Qt::MouseFocusReason);  // no box to leave
+  m_window->Image()[60] = 50;  // out of order: normalising would lift point 2
+  m_window->Image()[61] = 40;
+  Edit("EditAdvance1")->setText("33");  // typed but never applied
   Tick("RadioGroupPolaritaItem0");
   EXPECT_EQ(Byte(55), 0);
+  EXPECT_EQ(Byte(60), 50);
+  EXPECT_EQ(Byte(61), 40);
+  EXPECT_EQ(Byte(80), 10);
+  EXPECT_EQ(Text("EditRpmAdv1"), QStringLiteral("1,000"));
+  EXPECT_EQ(Text("EditAdvance1"), QStringLiteral("33"));
   // A byte out of range from the unit selects the last item without running the handler.
   m_window->Image()[55] = 7;
   m_window->ShowImageInControls();
@@ -886,19 +881,14 @@ TEST_F(WindowTest, TooltipsOnlyWhereMarked) {
       "SpeedButton6", "SpeedButton5", "SpeedButton7",   "SpeedButtonPrint", "Button1",
       "BitBtn2",      "BitBtn1",      "BitBtnAdvMinus", "BitBtnAdvPlus",    "CheckBoxProgHned",
       "LabelVerze1",  "LabelVerze2",  "LabelVerze3"};
-  for (void (MainWindow::*command)() :
-       {&MainWindow::MenuCzechClick, &MainWindow::MenuEnglishClick, &MainWindow::MenuGermanClick}) {
-    (m_window.get()->*command)();
-    for (QWidget* w : m_window->findChildren<QWidget*>()) {
-      const bool marked = withTooltip.contains(w->objectName());
-      EXPECT_EQ(!w->toolTip().isEmpty(), marked)
-          << w->objectName().toStdString() << " '" << w->toolTip().toStdString() << "'";
-    }
-    // Frames and the window carry no hint at all.
-    for (const char* frame : {"GroupBoxToolBar", "GroupBox6", "GroupBox2", "RadioGroupPolarita"})
-      EXPECT_EQ(Find<QWidget>(frame)->statusTip(), QString()) << frame;
-    EXPECT_EQ(m_window->statusTip(), QString());
+  for (QWidget* w : m_window->findChildren<QWidget*>()) {
+    EXPECT_EQ(!w->toolTip().isEmpty(), withTooltip.contains(w->objectName()))
+        << w->objectName().toStdString() << " '" << w->toolTip().toStdString() << "'";
   }
+  // Frames and the window carry no hint at all.
+  for (const char* frame : {"GroupBoxToolBar", "GroupBox6", "GroupBox2", "RadioGroupPolarita"})
+    EXPECT_EQ(Find<QWidget>(frame)->statusTip(), QString()) << frame;
+  EXPECT_EQ(m_window->statusTip(), QString());
 }
 
 // Tab visits the curve rows point by point, the number of points, the polarity group at its
