@@ -489,7 +489,9 @@ void MainWindow::SetHint(QObject* target, const QString& hint) {
 }
 
 void MainWindow::ApplyTextRow(const UiTextRow& row) {
-  const QString text = QString::fromUtf8(row.text[m_languageIndex]);
+  // A stored number out of range reads as English, as normalising would make it.
+  const std::size_t language = m_languageIndex < kLanguageCount ? m_languageIndex : 1;
+  const QString text = QString::fromUtf8(row.text[language]);
   const QString property = QString::fromLatin1(row.property);
   // An element may name several controls that share the text.
   static const QRegularExpression kName(QStringLiteral("[A-Za-z][A-Za-z0-9_]*"));

@@ -152,7 +152,12 @@ TEST_F(WindowTest, StartsWithTheDefaultSetShownInEnglish) {
   EXPECT_EQ(Find<QLabel>("LabelAdvance")->text(), QStringLiteral("ADVANCE= --- [°]"));
   EXPECT_EQ(Find<QLabel>("LabelPocetProgramovani")->text(),
             QStringLiteral("Number of Programing= ---"));
-  EXPECT_EQ(Find<QLabel>("LabelVerze1")->text(), QString());
+  // The firmware captions come only from a unit, never from an image restored or loaded.
+  for (std::size_t i = 0; i < 9; ++i) m_window->Image()[i] = static_cast<std::uint8_t>('A' + i);
+  m_window->Image()[16] = 'Q';
+  m_window->ShowImageInControls();
+  for (const char* label : {"LabelVerze1", "LabelVerze2", "LabelVerze3"})
+    EXPECT_EQ(Find<QLabel>(label)->text(), QString()) << label;
 }
 
 QStringList g_connectWarnings;
