@@ -246,6 +246,11 @@ class MainWindow : public QMainWindow, public LinkView {
   QAction* MenuAbout = nullptr;
 
   // Device link
+  // Repaints the live labels from the states last reported, in the colours of the display
+  // style in force: a printed page shows them in the normal scheme, not in black.
+  void PaintLiveBackgrounds();
+  std::array<LiveColour, 5> m_liveColours{};  // speed, voltage, limiter, retard, polarity
+  bool m_liveShown = false;                   // a monitor frame has coloured them
   QtSerialPort m_serial;
   DeviceLink m_link{m_image, m_serial, *this};
   QTimer* Timer1 = nullptr;

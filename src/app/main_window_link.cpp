@@ -28,10 +28,18 @@ void SetBackground(QWidget* widget, QPalette::ColorRole role, const QColor& colo
   widget->setPalette(palette);
 }
 
-// A label's own background, painted over whatever lies behind it.
+// A label's own background, painted over whatever lies behind it. Set even when the label
+// shows the colour already: one it only inherits would follow the window, which printing
+// turns white.
 void SetLabelBackground(QLabel* label, const QColor& colour) {
   label->setAutoFillBackground(true);
-  SetBackground(label, QPalette::Window, colour);
+  const QPalette& current = label->palette();
+  if (current.color(QPalette::Window) == colour &&
+      current.isBrushSet(QPalette::Active, QPalette::Window))
+    return;
+  QPalette palette = current;
+  palette.setColor(QPalette::Window, colour);
+  label->setPalette(palette);
 }
 
 // The gauge clamps to its range; QProgressBar would ignore a value outside it instead.
@@ -43,12 +51,14 @@ const QColor kAqua(0, 255, 255);
 const QColor kLime(0, 255, 0);
 
 // Background of a live label or the status label in its normal state.
+QColor NormalColour(bool inverse) {
+  return inverse ? QColor(Qt::black) : QApplication::palette().color(QPalette::Window);
+}
 QColor NormalColour(const QCheckBox* inverseDisplay) {
-  return inverseDisplay->isChecked() ? QColor(Qt::black)
-                                     : QApplication::palette().color(QPalette::Window);
+  return NormalColour(inverseDisplay->isChecked());
 }
 
-QColor LiveBackground(LiveColour colour, const QCheckBox* inverseDisplay) {
+QColor LiveBackground(LiveColour colour, bool inverse) {
   switch (colour) {
     case LiveColour::Red:
       return Qt::red;
@@ -59,7 +69,7 @@ QColor LiveBackground(LiveColour colour, const QCheckBox* inverseDisplay) {
     case LiveColour::Normal:
       break;
   }
-  return NormalColour(inverseDisplay);
+  return NormalColour(inverse);
 }
 
 }  // namespace
@@ -149,20 +159,28 @@ void MainWindow::ShowLiveValues(const LiveValues& values) {
   const MonitorDisplay shown =
       FormatMonitor(values, CurrentLanguage(), m_image[image_byte::kLimiter]);
   LabelRpm->setText(QString::fromStdString(shown.rpmText));
-  SetLabelBackground(LabelRpm, LiveBackground(shown.rpmColour, CheckBoxBlackZobr));
   SetGaugeValue(CGaugeRpm, shown.rpmBar);
   LabelNapeti->setText(QString::fromStdString(shown.voltageText));
-  SetLabelBackground(LabelNapeti, LiveBackground(shown.voltageColour, CheckBoxBlackZobr));
   LabelMonOmez1->setText(QString::fromStdString(shown.startLimiterText));
-  SetLabelBackground(LabelMonOmez1, LiveBackground(shown.startLimiterColour, CheckBoxBlackZobr));
   LabelMonRetard->setText(QString::fromStdString(shown.retardText));
-  SetLabelBackground(LabelMonRetard, LiveBackground(shown.retardColour, CheckBoxBlackZobr));
   LabelAdvance->setText(QString::fromStdString(shown.advanceText));
   LabelPocetProgramovani->setText(QString::fromStdString(shown.programCountText));
   LabelPolaritaMer->setText(QString::fromStdString(shown.polarityText));
-  SetLabelBackground(LabelPolaritaMer, LiveBackground(shown.polarityColour, CheckBoxBlackZobr));
   for (std::size_t i = 0; i < m_labelTests.size(); ++i)
     m_labelTests[i]->setText(QString::fromStdString(shown.testTexts[i]));
+  m_liveColours = {shown.rpmColour, shown.voltageColour, shown.startLimiterColour,
+                   shown.retardColour, shown.polarityColour};
+  m_liveShown = true;
+  PaintLiveBackgrounds();
+}
+
+void MainWindow::PaintLiveBackgrounds() {
+  if (!m_liveShown) return;  // labels no frame has coloured keep the window's background
+  const bool inverse = CheckBoxBlackZobr->isChecked() && !m_printLayout;
+  const std::array<QLabel*, 5> labels = {LabelRpm, LabelNapeti, LabelMonOmez1, LabelMonRetard,
+                                         LabelPolaritaMer};
+  for (std::size_t i = 0; i < labels.size(); ++i)
+    SetLabelBackground(labels[i], LiveBackground(m_liveColours[i], inverse));
 }
 
 void MainWindow::ShowCurrentPoint(const CurrentPoint& point) {

@@ -218,6 +218,7 @@ void MainWindow::PrintWindow() {
   CGauge->hide();
   m_printLayout = true;
   ApplyDisplayStyle();
+  PaintLiveBackgrounds();
   SetBackground(m_client, Qt::white);
 
   const QString error = PrintWidget(*m_client, m_printDestination, windowTitle());
@@ -225,6 +226,7 @@ void MainWindow::PrintWindow() {
   // The normal layout comes back whether or not the printer took the job.
   m_printLayout = false;
   ApplyDisplayStyle();
+  PaintLiveBackgrounds();
   SetBackground(LabelHlaseni, CheckBoxBlackZobr->isChecked()
                                   ? QColor(Qt::black)
                                   : QApplication::palette().color(QPalette::Window));

@@ -463,8 +463,19 @@ TEST_F(WindowShell, PrintsOnePageAndRestoresTheLayout) {
   // What the window shows at the moment it is captured.
   QImage picture;
   bool printLayout = false, spinsShown = true, toolbarShown = true, inverseBoxShown = true;
+  // Inactive states have the normal colour, black on the inverse screen; 0 V is red.
+  LiveValues live;
+  live.polarityFlag = true;
+  window.ShowLiveValues(live);
+  const auto background = [&](const char* name) {
+    return Find<QLabel>(name)->palette().color(QPalette::Window);
+  };
+  ASSERT_EQ(background("LabelMonOmez1"), QColor(Qt::black));
+  QColor limiterPrinted, voltagePrinted;
   window.SetPrintDestination({pdf, [&](const QPixmap& captured) {
                                 picture = captured.toImage();
+                                limiterPrinted = background("LabelMonOmez1");
+                                voltagePrinted = background("LabelNapeti");
                                 printLayout = window.PrintLayout();
                                 spinsShown = Find<QWidget>("UpDownPocetBodu")->isVisible() ||
                                              Find<QWidget>("UpDownRpmAdv1")->isVisible();
@@ -476,6 +487,11 @@ TEST_F(WindowShell, PrintsOnePageAndRestoresTheLayout) {
   EXPECT_FALSE(spinsShown);
   EXPECT_FALSE(toolbarShown);
   EXPECT_FALSE(inverseBoxShown);
+  // The live labels in the normal scheme on the page, in the inverse one again on screen.
+  EXPECT_EQ(limiterPrinted, QApplication::palette().color(QPalette::Window));
+  EXPECT_EQ(voltagePrinted, QColor(Qt::red));
+  EXPECT_EQ(background("LabelMonOmez1"), QColor(Qt::black));
+  EXPECT_EQ(background("LabelNapeti"), QColor(Qt::red));
   ASSERT_FALSE(picture.isNull());
   EXPECT_EQ(picture.size(), Find<QWidget>("ClientArea")->size());
   // Normal colours on white, although the window is shown inverse.
