@@ -101,11 +101,12 @@ void QtSerialPort::Write(const Frame& frame) {
 
 void QtSerialPort::WriteAndWait(const Frame& frame) {
   if (!Usable()) return;
-  // A line that did not drain last time and still holds bytes is not waited on again: a
-  // stuck driver costs the window one bounded pause, not one on every poll.
-  const bool stuck = m_drainTimedOut && OutputPending();
+  // A line that did not drain last time and still holds bytes gets neither this poll nor a
+  // second wait: a stuck driver costs the window one bounded pause, not one on every poll,
+  // and no pile of stale polls floods the unit when the line moves again.
+  if (m_drainTimedOut && OutputPending()) return;
   Write(frame);
-  if (!Usable() || stuck) return;
+  if (!Usable()) return;
   m_drainTimedOut = !WaitUntilSent(kDrainLimitMs);
 }
 
