@@ -6,8 +6,9 @@
 
 namespace qm17 {
 
+// Messages are plain boxes: text and an OK button, no icon.
 void QtUserPrompts::ShowMessage(QWidget* parent, const QString& text) {
-  QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+  ShowTitledMessage(parent, QApplication::applicationDisplayName(), text);
 }
 
 void QtUserPrompts::ShowTitledMessage(QWidget* parent, const QString& title, const QString& text) {
