@@ -32,6 +32,8 @@
 #include "files/atomic_file.h"
 #include "files/settings_store.h"
 
+#include "common/known_answers.h"
+
 namespace qm17 {
 namespace {
 
@@ -173,20 +175,7 @@ const char kDefaultSideFile[] =
     "   10    10    10    10    10    10    10    10    10    10 \r\n"
     "   10    10    10    10    10     0     0     0     0     0 \r\n";
 
-// The default parameter set as a parameter file.
-const char kDefaultParameterFile[] =
-    "KORVALEX_KEY   26 \r\n"
-    "\r\n"
-    "RPM_ADV      1000  2000  3000  4000  5000  6000  7000  8000  9000 10000 11000 12000 13000 "
-    "14000 15000 \r\n"
-    "ADVANCE        10    10    10    10    10    10    10    10    10    10    10    10    10 "
-    "   10    10 \r\n"
-    "POCET_BODU     15 \r\n"
-    "BASE_ADV       10 \r\n"
-    "LIMITER        60   150     6 \r\n"
-    "POLARITA        2 \r\n"
-    "GEBER_NR        1 \r\n"
-    "PILOT_LIGHT 12000 ";
+constexpr const auto& kDefaultParameterFile = test::kDefaultParameterFile;
 
 TEST_F(WindowShell, FirstStartWithoutFiles) {
   QFile::remove(SettingsPath());

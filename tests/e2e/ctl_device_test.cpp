@@ -14,6 +14,8 @@
 
 #include "process_harness.h"
 
+#include "common/known_answers.h"
+
 namespace qm17::e2e {
 namespace {
 
@@ -49,20 +51,7 @@ const Bytes kDefaultBlock = {15, 10, 150, 1,  0,  2,  60,  6,   1,   120, 10,  2
                              0,  0,  0,   0,  10, 10, 10,  10,  10,  10,  10,  10,  10,
                              10, 10, 10,  10, 10, 10, 0,   0,   0,   0,   0};
 
-// The parameter file of the default set, as a Read writes it.
-const char kDefaultFile[] =
-    "KORVALEX_KEY   26 \r\n"
-    "\r\n"
-    "RPM_ADV      1000  2000  3000  4000  5000  6000  7000  8000  9000 10000 11000 12000 13000 "
-    "14000 15000 \r\n"
-    "ADVANCE        10    10    10    10    10    10    10    10    10    10    10    10    10 "
-    "   10    10 \r\n"
-    "POCET_BODU     15 \r\n"
-    "BASE_ADV       10 \r\n"
-    "LIMITER        60   150     6 \r\n"
-    "POLARITA        2 \r\n"
-    "GEBER_NR        1 \r\n"
-    "PILOT_LIGHT 12000 ";
+constexpr const auto& kDefaultFile = test::kDefaultParameterFile;
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;

@@ -12,23 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "common/known_answers.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kDefaultFile =
-    "KORVALEX_KEY   26 \r\n"
-    "\r\n"
-    "RPM_ADV      1000  2000  3000  4000  5000  6000  7000  8000  9000 10000 11000 12000 13000 "
-    "14000 15000 \r\n"
-    "ADVANCE        10    10    10    10    10    10    10    10    10    10    10    10    10 "
-    "   10    10 \r\n"
-    "POCET_BODU     15 \r\n"
-    "BASE_ADV       10 \r\n"
-    "LIMITER        60   150     6 \r\n"
-    "POLARITA        2 \r\n"
-    "GEBER_NR        1 \r\n"
-    "PILOT_LIGHT 12000 ";
+constexpr const auto& kDefaultFile = qm17::test::kDefaultParameterFile;
 
 struct Result {
   int status = -1;
