@@ -14,7 +14,7 @@ QString ApplicationTitle(const QString& programPath) {
   const qsizetype dot = name.indexOf(QLatin1Char('.'));
   if (dot >= 0) name.truncate(dot);
   if (name.isEmpty()) return name;
-  // The first letter keeps its case: "qm17" stays "qm17", "TARVEX.EXE" becomes "Tarvex".
+  // The first letter keeps its case: "qm17" stays "qm17", "SETUP.EXE" becomes "Setup".
   return name.left(1) + name.mid(1).toLower();
 }
 

@@ -16,7 +16,7 @@ const char* BuildDate();
 const char* BuildTime();
 
 // The program file's name without its folder, cut at the first dot, every letter after the
-// first in lower case: "/usr/bin/qm17" gives "qm17", "C:/Programs/TARVEX.EXE" "Tarvex".
+// first in lower case: "/usr/bin/qm17" gives "qm17", "C:/Programs/SETUP.EXE" "Setup".
 QString ApplicationTitle(const QString& programPath);
 
 QString AboutBoxText(Language language);

@@ -21,7 +21,7 @@ TEST(ApplicationTitle, FromTheProgramFileName) {
   const std::pair<const char*, const char*> cases[] = {
       {"/usr/bin/qm17", "qm17"},  // the first letter keeps its case
       {"qm17", "qm17"},
-      {"C:/Programs/TARVEX.EXE", "Tarvex"},
+      {"C:/Programs/SETUP.EXE", "Setup"},
       {"/opt/QM17-Setup.d/QM17-DEV.bin.old", "Qm17-dev"},  // the folder's dot does not count
       {"/usr/bin/.hidden", ""},
       {"", ""},
