@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -135,6 +139,8 @@ TEST_F(CtlDevice, PortNumbersAndUsage) {
       {{"read", "--port", "3"}, 0, ""},
       {{"read", "--port", File("missing-device")}, 3, "Com opening error!"},
       {{"read", "--port", File("a.ign")}, 3, "Com opening error!"},  // not a terminal
+      {{"read", "--port", m_dir.path()}, 3, "Com opening error!"},   // a folder
+      {{"read", "--port", "/dev/null"}, 3, "Com opening error!"},    // a device, not a line
       {{"read", "--port", "11"}, 2, ""},
       {{"read", "--port", "0"}, 2, ""},
       {{"read"}, 2, ""},
@@ -142,6 +148,10 @@ TEST_F(CtlDevice, PortNumbersAndUsage) {
       {{"verify", "--port", "3", File("a.ign"), File("b.ign")}, 2, ""},
       {{"read", "--port", "3", "--lang", "fr"}, 2, ""},
       {{"monitor", "--port", "3", "--count", "0"}, 2, ""},
+      {{"monitor", "--port", "3", "--count", "-3"}, 2, "positive number"},
+      {{"monitor", "--port", "3", "--count", "99999999999"}, 2, "positive number"},
+      {{"monitor", "--port", "3", "--count", "4x"}, 2, "positive number"},
+      {{"monitor", "--port", "3", "--count"}, 2, "needs a value"},
       {{"read", "--port", "3", "--csv"}, 2, ""},
       {{"program", "--port", "3", File("no-such.ign")}, 1, "Open file error!"},
   };
@@ -165,6 +175,33 @@ TEST_F(CtlDevice, AFileOfAnotherVersionIsRefusedBeforeTheUnitIsTouched) {
   EXPECT_TRUE(Contains(result.err, "Unmatched version of *.ign file!")) << result.err;
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(sim.ParameterBlock(), kDefaultBlock);
+}
+
+TEST_F(CtlDevice, AFileOnStandardInputIsReadLikeAnyOther) {
+  Simulator sim(kSim, m_dir, {});
+  ASSERT_TRUE(sim.started());
+  struct Case {
+    const char* input;
+    int status;
+    const char* err;
+    Bytes block;  // what the unit holds afterwards
+  };
+  const Case cases[] = {
+      {"b.ign", 0, "", kBlockB},
+      // An input without end is refused, not read until memory runs out.
+      {"/dev/zero", 1, "Open file error!", kBlockB},
+      {"old.ign", 1, "Unmatched version of *.ign file!", kBlockB},
+  };
+  m_dir.Write("old.ign", "KORVALEX_KEY 25\r\n");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    const std::string input = c.input[0] == '/' ? c.input : File(c.input);
+    const RunResult result = e2e::Run(kCtl, {"program", "--port", sim.device(), "-"},
+                                      {"HOME=" + m_dir.path()}, 20000, input);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
+    EXPECT_EQ(sim.ParameterBlock(), c.block);
+  }
 }
 
 TEST_F(CtlDevice, ASilentUnitFailsEveryOperationAfterItsRetries) {
@@ -302,8 +339,24 @@ TEST_F(CtlDevice, AUnitVanishingMidOperationEndsInFailureNotAHang) {
       EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
     }
     EXPECT_LT(result.seconds, 4.0);
+    EXPECT_LT(result.cpuSeconds, 0.5);  // a dead line is waited for, never polled in a loop
     EXPECT_TRUE(sim.WaitForExit(1000));
   }
+}
+
+TEST_F(CtlDevice, AMonitorWhoseUnitNeverComesBackGivesUpCalmly) {
+  Simulator sim(kSim, m_dir, {"--die-after", "1"});
+  ASSERT_TRUE(sim.started());
+  const RunResult result = Ctl({"monitor", "--port", sim.device(), "--count", "3", "--csv"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_TRUE(Contains(result.err, "No connection with PC")) << result.err;
+  int lines = 0;
+  for (char ch : result.out) lines += ch == '\n';
+  EXPECT_EQ(lines, 2) << result.out;  // the header and the one answer
+  // About 100 silent ticks after the last frame, then it stops.
+  EXPECT_GT(result.seconds, 5.0);
+  EXPECT_LT(result.seconds, 9.0);
+  EXPECT_LT(result.cpuSeconds, 0.5);
 }
 
 TEST_F(CtlDevice, MonitorWritesOneCsvLinePerMonitorFrame) {
@@ -367,15 +420,83 @@ TEST_F(CtlDevice, ASlowUnitStillGetsThrough) {
   EXPECT_EQ(Ctl({"verify", "--port", sim.device(), File("b.ign")}).status, 0);
 }
 
-TEST_F(CtlDevice, TheSimulatorCleansUpItsLinkOnTermination) {
+TEST_F(CtlDevice, TheSimulatorEndsOnEachStopSignalAndRemovesItsLink) {
   const std::string link = File("unit-link");
-  {
-    Simulator sim(kSim, m_dir, {"--link", link});
+  struct Case {
+    int signal;
+    std::vector<std::string> options;
+  };
+  const Case cases[] = {
+      {SIGTERM, {}},
+      {SIGINT, {}},
+      {SIGHUP, {}},
+      // Even while it holds back an answer for a minute.
+      {SIGTERM, {"--delay", "60000"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.signal);
+    std::vector<std::string> options = c.options;
+    options.insert(options.end(), {"--link", link});
+    Simulator sim(kSim, m_dir, options);
     ASSERT_TRUE(sim.started());
-    ASSERT_EQ(Ctl({"read", "--port", link}).status, 0);
-    EXPECT_EQ(sim.Stop(), 0);
+    Background monitor(kCtl, {"monitor", "--port", link, "--count", "1"});
+    // Stop once the first poll has surely arrived, answered or not.
+    poll(nullptr, 0, 600);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(sim.Stop(c.signal), 0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 1.0);
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
   }
-  EXPECT_FALSE(std::ifstream(link).good());
+}
+
+TEST_F(CtlDevice, ASimulatorLeavesALinkThatAnotherTookOverAlone) {
+  const std::string link = File("unit-link");
+  Simulator first(kSim, m_dir, {"--link", link});
+  ASSERT_TRUE(first.started());
+  Simulator second(kSim, m_dir, {"--link", link});
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(first.Stop(), 0);
+  std::error_code error;
+  EXPECT_EQ(std::filesystem::read_symlink(link, error).string(), second.device());
+  EXPECT_EQ(Ctl({"read", "--port", link}).status, 0);
+  EXPECT_EQ(second.Stop(), 0);
+  EXPECT_FALSE(std::filesystem::is_symlink(link));
+}
+
+TEST(SimCommandLine, HelpNamesEveryOptionAndBadValuesAreRefused) {
+  const RunResult help = e2e::Run(kSim, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* option :
+       {"--link PATH", "--state FILE", "--seed N", "--ident TEXT", "--compat N", "--silent",
+        "--drop P", "--corrupt P", "--junk P", "--delay MS", "--wrong-answer", "--clamp",
+        "--die-after N", "--help"}) {
+    EXPECT_TRUE(Contains(help.out, option)) << option;
+  }
+  struct Case {
+    std::vector<std::string> args;
+    const char* err;
+  };
+  const Case cases[] = {
+      {{"--drop", "-0.1"}, "bad probability"},
+      {{"--corrupt", "1.5"}, "bad probability"},
+      {{"--junk", "nan"}, "bad probability"},
+      {{"--drop", "half"}, "bad probability"},
+      {{"--die-after", "0"}, "bad frame count"},
+      {{"--die-after", "99999999999999999999"}, "bad frame count"},
+      {{"--delay", "-5"}, "bad delay"},
+      {{"--compat", "256"}, "bad compatibility code"},
+      {{"--seed", "x"}, "bad seed"},
+      {{"--link"}, "needs a value"},
+      {{"--bogus", "1"}, "unknown option: --bogus"},
+      {{"stray"}, "unexpected argument: stray"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    const RunResult result = e2e::Run(kSim, c.args, {}, 5000);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
+    EXPECT_EQ(result.out, "");  // no terminal was made
+  }
 }
 
 }  // namespace

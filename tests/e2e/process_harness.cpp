@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,11 +34,12 @@ std::vector<char*> Argv(const std::string& program, std::vector<std::string>& ar
 
 // Child side of a fork: never returns.
 [[noreturn]] void Exec(const std::string& program, std::vector<std::string> args,
-                       const std::vector<std::string>& environment, int outFd, int errFd) {
+                       const std::vector<std::string>& environment, int outFd, int errFd,
+                       const std::string& input = "/dev/null") {
   dup2(outFd, STDOUT_FILENO);
   dup2(errFd, STDERR_FILENO);
-  const int null = open("/dev/null", O_RDONLY);
-  if (null >= 0) dup2(null, STDIN_FILENO);
+  const int in = open(input.c_str(), O_RDONLY);
+  if (in >= 0) dup2(in, STDIN_FILENO);
   for (const auto& entry : environment) putenv(strdup(entry.c_str()));
   auto argv = Argv(program, args);
   execv(program.c_str(), argv.data());
@@ -125,9 +127,9 @@ bool Simulator::WaitForExit(int ms) {
   }
 }
 
-int Simulator::Stop() {
+int Simulator::Stop(int signal) {
   if (m_pid > 0) {
-    kill(m_pid, SIGTERM);
+    kill(m_pid, signal);
     if (!WaitForExit(3000)) {
       kill(m_pid, SIGKILL);
       waitpid(m_pid, nullptr, 0);
@@ -139,7 +141,7 @@ int Simulator::Stop() {
 }
 
 Background::Background(const std::string& program, const std::vector<std::string>& args,
-                       const std::vector<std::string>& environment)
+                       const std::vector<std::string>& environment, const std::string& input)
     : m_start(Clock::now()) {
   int out[2], err[2];
   if (pipe(out) != 0) return;
@@ -152,7 +154,7 @@ Background::Background(const std::string& program, const std::vector<std::string
   if (m_pid == 0) {
     close(out[0]);
     close(err[0]);
-    Exec(program, args, environment, out[1], err[1]);
+    Exec(program, args, environment, out[1], err[1], input);
   }
   close(out[1]);
   close(err[1]);
@@ -196,16 +198,22 @@ RunResult Background::Finish(int timeoutMs) {
     if (fd.fd >= 0) close(fd.fd);
   }
   int status = 0;
-  waitpid(m_pid, &status, 0);
+  rusage usage{};
+  wait4(m_pid, &status, 0, &usage);
   m_pid = -1;
   result.status = timedOut ? -1 : DecodeStatus(status);
+  const auto asSeconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  result.cpuSeconds = asSeconds(usage.ru_utime) + asSeconds(usage.ru_stime);
   result.seconds = std::chrono::duration<double>(Clock::now() - m_start).count();
   return result;
 }
 
 RunResult Run(const std::string& program, const std::vector<std::string>& args,
-              const std::vector<std::string>& environment, int timeoutMs) {
-  return Background(program, args, environment).Finish(timeoutMs);
+              const std::vector<std::string>& environment, int timeoutMs,
+              const std::string& input) {
+  return Background(program, args, environment, input).Finish(timeoutMs);
 }
 
 }  // namespace qm17::e2e

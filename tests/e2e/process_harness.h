@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,8 +42,8 @@ class Simulator {
   std::vector<std::uint8_t> ParameterBlock() const;
   // Waits up to `ms` for the process to end by itself.
   bool WaitForExit(int ms);
-  // SIGTERM, then the exit status (-1 when it had to be killed).
-  int Stop();
+  // The signal (SIGTERM unless told), then the exit status (-1 when it had to be killed).
+  int Stop(int signal = SIGTERM);
 
  private:
   pid_t m_pid = -1;
@@ -56,13 +57,16 @@ struct RunResult {
   std::string out;
   std::string err;
   double seconds = 0.0;
+  double cpuSeconds = 0.0;  // user and system time the program used
 };
 
 // A program started in the background; Finish collects its output and status.
 class Background {
  public:
+  // Standard input comes from the file `input`.
   Background(const std::string& program, const std::vector<std::string>& args,
-             const std::vector<std::string>& environment = {});
+             const std::vector<std::string>& environment = {},
+             const std::string& input = "/dev/null");
   ~Background();
   Background(const Background&) = delete;
   Background& operator=(const Background&) = delete;
@@ -79,6 +83,7 @@ class Background {
 // Runs a program with arguments and extra environment entries ("NAME=value"), killing it
 // after `timeoutMs`.
 RunResult Run(const std::string& program, const std::vector<std::string>& args,
-              const std::vector<std::string>& environment = {}, int timeoutMs = 20000);
+              const std::vector<std::string>& environment = {}, int timeoutMs = 20000,
+              const std::string& input = "/dev/null");
 
 }  // namespace qm17::e2e

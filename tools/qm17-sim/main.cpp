@@ -31,6 +31,19 @@ void OnStopSignal(int) {
   g_stop = 1;
 }
 
+// The stop signals stay blocked except inside WaitMs, so that one arriving just before a wait
+// cuts the wait short instead of being noticed only when it ends (up to a whole --delay).
+sigset_t g_waitMask;
+
+// poll() that a stop signal interrupts; -1 ms waits without end.
+int WaitMs(pollfd* fds, nfds_t count, long long ms) {
+  if (g_stop != 0) return 0;
+  timespec limit{};
+  limit.tv_sec = static_cast<time_t>(ms / 1000);
+  limit.tv_nsec = static_cast<long>(ms % 1000) * 1000000;
+  return ppoll(fds, count, ms < 0 ? nullptr : &limit, &g_waitMask);
+}
+
 constexpr int kFrameGapMs = 20;      // a longer pause inside a frame drops the partial frame
 constexpr int kLastAnswerMs = 1000;  // longest wait for the client to read the last answer
 constexpr int kArrivalMs = 100;      // longest wait for an answer to reach the terminal's queue
@@ -54,8 +67,13 @@ const char kUsage[] =
     "  --delay MS        wait MS milliseconds before each answer\n"
     "  --wrong-answer    answer block frames with a wrong answer byte (check byte good)\n"
     "  --clamp           store the parameter block with the limiter 100 rpm lower\n"
-    "  --die-after N     exit after N received frames\n"
-    "  --help            show this text\n";
+    "  --die-after N     exit after N received frames, once the last answer has been read\n"
+    "  --help            show this text\n"
+    "\n"
+    "A dropped or silent answer still leaves the frame's effect: a written parameter block is\n"
+    "stored. Requests are taken in steps of 52 bytes; a pause of more than 20 ms inside one\n"
+    "drops the bytes received so far. SIGINT, SIGTERM and SIGHUP end the program and remove\n"
+    "the link.\n";
 
 struct Settings {
   qm17::sim::Options unit;
@@ -173,7 +191,7 @@ void WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
     } else if (n < 0 && errno == EAGAIN && ++stalls < 50) {
       // Nobody reads the terminal: its queue is full. Wait a little, then give the answer up.
       pollfd out{fd, POLLOUT, 0};
-      poll(&out, 1, 10);
+      WaitMs(&out, 1, 10);
     } else {
       return;
     }
@@ -185,7 +203,7 @@ void SleepMs(int ms) {
   while (g_stop == 0) {
     const long long left = until - NowMs();
     if (left <= 0) return;
-    poll(nullptr, 0, static_cast<int>(left));
+    WaitMs(nullptr, 0, left);
   }
 }
 
@@ -200,7 +218,7 @@ void WaitUntilTaken(int slave, int limitMs) {
     if (ioctl(slave, FIONREAD, &queued) != 0) return;
     if (queued > 0) arrived = true;
     if (queued == 0 && (arrived || NowMs() - start >= kArrivalMs)) return;
-    poll(nullptr, 0, 2);
+    WaitMs(nullptr, 0, 2);
   }
 }
 
@@ -257,10 +275,9 @@ int Run(const Settings& settings) {
   int status = 0;
   while (g_stop == 0) {
     const long long deadline = assembler.DeadlineMs();
-    const int timeout =
-        deadline < 0 ? 500 : static_cast<int>(std::max<long long>(0, deadline - NowMs()));
+    const long long timeout = deadline < 0 ? -1 : std::max<long long>(0, deadline - NowMs());
     pollfd in{master, POLLIN, 0};
-    const int ready = poll(&in, 1, timeout);
+    const int ready = WaitMs(&in, 1, timeout);
     if (ready < 0 && errno != EINTR) {
       status = 1;
       break;
@@ -273,7 +290,7 @@ int Run(const Settings& settings) {
     if (n <= 0) {
       if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
       // Only a closed slave ends up here, which our own handle prevents; do not spin on it.
-      poll(nullptr, 0, 50);
+      WaitMs(nullptr, 0, 50);
       continue;
     }
     const auto received =
@@ -298,7 +315,13 @@ int Run(const Settings& settings) {
     }
   }
 
-  if (!settings.linkPath.empty()) unlink(settings.linkPath.c_str());
+  // Another simulator may have taken the name over meanwhile; its link is not ours to remove.
+  if (!settings.linkPath.empty()) {
+    std::error_code error;
+    if (std::filesystem::read_symlink(settings.linkPath, error) == slavePath) {
+      unlink(settings.linkPath.c_str());
+    }
+  }
   close(slave);
   close(master);
   return status;
@@ -317,9 +340,13 @@ int main(int argc, char** argv) {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGHUP, &action, nullptr);
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    sigaction(signal, &action, nullptr);
+    sigaddset(&stopSignals, signal);
+  }
+  sigprocmask(SIG_BLOCK, &stopSignals, &g_waitMask);
   std::signal(SIGPIPE, SIG_IGN);
   return Run(settings);
 }

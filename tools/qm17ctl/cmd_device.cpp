@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -195,14 +194,10 @@ class TickClock {
 
 // What File > Open does with the file, then what Program and Verify do with the controls.
 int LoadParameterFile(const CommandContext& context, const std::string& path, DeviceImage& image) {
-  // "-" reads standard input, as the file commands do.
-  std::optional<std::string> content;
-  if (path == "-") {
-    content.emplace(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    if (std::cin.bad()) content.reset();
-  } else {
-    content = ReadWholeFile(path);
-  }
+  // "-" reads standard input, as the file commands do; both are bounded, so that an endless
+  // input (a device, a stream that never ends) is refused rather than exhausting memory.
+  const std::optional<std::string> content =
+      path == "-" ? ReadWholeStream(std::cin) : ReadWholeFile(path);
   if (!content) {
     context.err << Message(context, MsgOpenFileError) << " " << path << '\n';
     return kExitFailure;
@@ -399,7 +394,10 @@ constexpr char kOperationDetails[] =
 constexpr char kMonitorDetails[] =
     "P is a port number 1..10 or a device path, as for read.\n"
     "--csv writes a header, then one line per monitor frame: time, speed, advance, voltage,\n"
-    "flags, number of programmings and the eight test values.\n";
+    "flags, number of programmings and the eight test values.\n"
+    "Without --count it runs until interrupted and reopens a vanished device about once a\n"
+    "second. With --count N it stops after N frames (exit 0) or after about 5.5 s without\n"
+    "one (exit 1).\n";
 
 const Command kRead{"read", "--port P [-o FILE]",
                     "read the unit's parameters (to FILE, else to standard output)",
