@@ -204,6 +204,30 @@ TEST_F(CtlDevice, AFileOnStandardInputIsReadLikeAnyOther) {
   }
 }
 
+TEST_F(CtlDevice, OutputThatCannotBeWrittenFailsTheCommand) {
+  Simulator sim(kSim, m_dir, {});
+  ASSERT_TRUE(sim.started());
+  struct Case {
+    std::vector<std::string> args;
+    const char* output;  // where standard output goes
+    const char* err;
+  };
+  const Case cases[] = {
+      {{"read", "--port", sim.device()}, "/dev/full", "standard output cannot be written"},
+      {{"monitor", "--port", sim.device(), "--csv"},
+       "/dev/full",
+       "standard output cannot be written"},
+      {{"read", "--port", sim.device(), "-o", m_dir.path()}, "/dev/null", "Open file error!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front() + " > " + c.output);
+    const RunResult result =
+        e2e::Run(kCtl, c.args, {"HOME=" + m_dir.path()}, 10000, "/dev/null", c.output);
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
+  }
+}
+
 TEST_F(CtlDevice, ASilentUnitFailsEveryOperationAfterItsRetries) {
   Simulator sim(kSim, m_dir, {"--silent"});
   ASSERT_TRUE(sim.started());

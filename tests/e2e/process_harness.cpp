@@ -141,7 +141,8 @@ int Simulator::Stop(int signal) {
 }
 
 Background::Background(const std::string& program, const std::vector<std::string>& args,
-                       const std::vector<std::string>& environment, const std::string& input)
+                       const std::vector<std::string>& environment, const std::string& input,
+                       const std::string& output)
     : m_start(Clock::now()) {
   int out[2], err[2];
   if (pipe(out) != 0) return;
@@ -154,7 +155,9 @@ Background::Background(const std::string& program, const std::vector<std::string
   if (m_pid == 0) {
     close(out[0]);
     close(err[0]);
-    Exec(program, args, environment, out[1], err[1], input);
+    const int outFd = output.empty() ? out[1] : open(output.c_str(), O_WRONLY);
+    if (outFd != out[1]) close(out[1]);
+    Exec(program, args, environment, outFd, err[1], input);
   }
   close(out[1]);
   close(err[1]);
@@ -211,9 +214,9 @@ RunResult Background::Finish(int timeoutMs) {
 }
 
 RunResult Run(const std::string& program, const std::vector<std::string>& args,
-              const std::vector<std::string>& environment, int timeoutMs,
-              const std::string& input) {
-  return Background(program, args, environment, input).Finish(timeoutMs);
+              const std::vector<std::string>& environment, int timeoutMs, const std::string& input,
+              const std::string& output) {
+  return Background(program, args, environment, input, output).Finish(timeoutMs);
 }
 
 }  // namespace qm17::e2e

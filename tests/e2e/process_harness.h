@@ -63,10 +63,11 @@ struct RunResult {
 // A program started in the background; Finish collects its output and status.
 class Background {
  public:
-  // Standard input comes from the file `input`.
+  // Standard input comes from the file `input`; standard output goes to the file `output`
+  // when one is named, else it is collected.
   Background(const std::string& program, const std::vector<std::string>& args,
              const std::vector<std::string>& environment = {},
-             const std::string& input = "/dev/null");
+             const std::string& input = "/dev/null", const std::string& output = {});
   ~Background();
   Background(const Background&) = delete;
   Background& operator=(const Background&) = delete;
@@ -84,6 +85,6 @@ class Background {
 // after `timeoutMs`.
 RunResult Run(const std::string& program, const std::vector<std::string>& args,
               const std::vector<std::string>& environment = {}, int timeoutMs = 20000,
-              const std::string& input = "/dev/null");
+              const std::string& input = "/dev/null", const std::string& output = {});
 
 }  // namespace qm17::e2e

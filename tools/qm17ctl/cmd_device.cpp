@@ -192,6 +192,14 @@ class TickClock {
   std::chrono::steady_clock::time_point m_next;
 };
 
+// Output that did not arrive (a full disk, a closed pipe) must not pass for success.
+bool OutputWritten(const CommandContext& context) {
+  context.out.flush();
+  if (context.out) return true;
+  context.err << "qm17ctl: standard output cannot be written\n";
+  return false;
+}
+
 // What File > Open does with the file, then what Program and Verify do with the controls.
 int LoadParameterFile(const CommandContext& context, const std::string& path, DeviceImage& image) {
   // "-" reads standard input, as the file commands do; both are bounded, so that an endless
@@ -278,6 +286,7 @@ int RunOperation(const CommandContext& context, const Command& command, const Ar
     const std::string content = WriteParameterFile(image);
     if (toStdout) {
       context.out << content << '\n';
+      if (!OutputWritten(context)) return kExitFailure;
     } else if (!WriteFileAtomically(args.output, content)) {
       context.err << Message(context, MsgOpenFileError) << " " << args.output << '\n';
       return kExitFailure;
@@ -341,6 +350,7 @@ int RunMonitor(const CommandContext& context, const Arguments& args, DeviceImage
     } else {
       PrintLiveLine(context.out, view.live(), context.language, image[image_byte::kLimiter]);
     }
+    if (!OutputWritten(context)) return kExitFailure;  // a logger that cannot log stops
   }
   return kExitOk;
 }

@@ -33,6 +33,7 @@ bool PosixSerialPort::Open(const std::string& path) {
     close(fd);
     return false;
   }
+  const termios saved = mode;
   // No sharing: a second program on the same line would steal answers. An advisory lock
   // rather than TIOCEXCL, because the lock goes away with the process, however it ends.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -53,6 +54,7 @@ bool PosixSerialPort::Open(const std::string& path) {
   }
   tcflush(fd, TCIOFLUSH);  // answers meant for an earlier user of the line
   m_fd = fd;
+  m_savedMode = saved;
   m_vanished = false;
   return true;
 }
@@ -60,6 +62,7 @@ bool PosixSerialPort::Open(const std::string& path) {
 void PosixSerialPort::Close() {
   if (m_fd < 0) return;
   tcflush(m_fd, TCIFLUSH);
+  tcsetattr(m_fd, TCSANOW, &m_savedMode);  // fails harmlessly on a vanished device
   close(m_fd);
   m_fd = -1;
 }
@@ -78,9 +81,13 @@ std::size_t PosixSerialPort::QueuedBytes() {
   }
   if (queued > 0) return static_cast<std::size_t>(queued);
   // Nothing queued: make sure the device is still there rather than silently gone.
-  pollfd state{m_fd, POLLIN, 0};
-  if (poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) Vanish();
+  if (HungUp()) Vanish();
   return 0;
+}
+
+bool PosixSerialPort::HungUp() const {
+  pollfd state{m_fd, POLLIN, 0};
+  return poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 std::size_t PosixSerialPort::Read(std::span<std::uint8_t> buffer) {
@@ -89,8 +96,9 @@ std::size_t PosixSerialPort::Read(std::span<std::uint8_t> buffer) {
     const ssize_t n = read(m_fd, buffer.data(), buffer.size());
     if (n > 0) return static_cast<std::size_t>(n);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno == EAGAIN) return 0;
-    Vanish();  // end of file or an I/O error: the device is gone
+    // In the line's raw mode an empty queue reads as 0 bytes, as a hung-up line does too.
+    if ((n == 0 && !HungUp()) || (n < 0 && errno == EAGAIN)) return 0;
+    Vanish();  // a hang-up or an I/O error: the device is gone
     return 0;
   }
 }

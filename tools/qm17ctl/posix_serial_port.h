@@ -3,6 +3,8 @@
 // control. A device that vanishes (adapter pulled, simulator gone) is closed once and then
 // reads as an empty, silent line, so the link notices it only by the missing answers.
 
+#include <termios.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -33,10 +35,12 @@ class PosixSerialPort : public SerialPort {
 
  private:
   bool WriteAll(const Frame& frame);
+  bool HungUp() const;
   void Vanish();
 
   int m_fd = -1;
   bool m_vanished = false;
+  termios m_savedMode{};  // the line's own settings, put back when it is closed
 };
 
 }  // namespace qm17

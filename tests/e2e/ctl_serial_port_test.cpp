@@ -1,0 +1,197 @@
+// The command-line tool's serial port on a pseudo-terminal: what it refuses to open, how it
+// leaves the line, and how it notices a device that has gone.
+
+#include "posix_serial_port.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "process_harness.h"
+
+namespace qm17 {
+namespace {
+
+// A pseudo-terminal whose far end the test plays.
+class Line {
+ public:
+  Line() {
+    m_master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) return;
+    if (const char* name = ptsname(m_master)) m_path = name;
+    // Our own handle keeps the line up while the port under test closes and reopens it.
+    m_slave = open(m_path.c_str(), O_RDWR | O_NOCTTY);
+  }
+  ~Line() { Hangup(); }
+  Line(const Line&) = delete;
+  Line& operator=(const Line&) = delete;
+
+  const std::string& path() const { return m_path; }
+  int slave() const { return m_slave; }
+  void Send(const std::vector<std::uint8_t>& bytes) const {
+    const std::size_t before = Queued();
+    ASSERT_EQ(write(m_master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    // The bytes reach the other side's queue a moment later.
+    for (int i = 0; i < 500 && Queued() < before + bytes.size(); ++i) poll(nullptr, 0, 2);
+  }
+  std::size_t Queued() const {
+    int queued = 0;
+    ioctl(m_slave, FIONREAD, &queued);
+    return static_cast<std::size_t>(queued);
+  }
+  // What the port sent, waiting up to half a second for `count` bytes.
+  std::vector<std::uint8_t> Received(std::size_t count) const {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < 50 && bytes.size() < count; ++i) {
+      pollfd in{m_master, POLLIN, 0};
+      if (poll(&in, 1, 10) <= 0) continue;
+      std::uint8_t chunk[256];
+      const ssize_t n = read(m_master, chunk, sizeof chunk);
+      if (n > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    return bytes;
+  }
+  // The far end goes away, as a pulled adapter or a killed simulator does.
+  void Hangup() {
+    if (m_slave >= 0) close(m_slave);
+    if (m_master >= 0) close(m_master);
+    m_slave = m_master = -1;
+  }
+
+ private:
+  int m_master = -1;
+  int m_slave = -1;
+  std::string m_path;
+};
+
+Frame Numbered() {
+  Frame frame{};
+  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>(i);
+  return frame;
+}
+
+TEST(CtlDeviceSerialPort, OnlyAFreeTerminalOpens) {
+  e2e::TempDir dir;
+  dir.Write("file", "KORVALEX_KEY 26\r\n");
+  Line line;
+  ASSERT_FALSE(line.path().empty());
+  PosixSerialPort holder;
+  ASSERT_TRUE(holder.Open(line.path()));
+  struct Case {
+    const char* name;
+    std::string path;
+  };
+  const Case cases[] = {
+      {"empty name", ""},
+      {"missing", dir.File("missing")},
+      {"regular file", dir.File("file")},
+      {"folder", dir.path()},
+      {"device that is no terminal", "/dev/null"},
+      {"terminal held by another user", line.path()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PosixSerialPort port;
+    EXPECT_FALSE(port.Open(c.path));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.QueuedBytes(), 0u);
+  }
+  holder.Close();
+  PosixSerialPort next;
+  EXPECT_TRUE(next.Open(line.path()));  // free again once the holder has let go
+}
+
+TEST(CtlDeviceSerialPort, ClosingPutsTheLinesOwnSettingsBack) {
+  Line line;
+  termios cooked{};
+  ASSERT_EQ(tcgetattr(line.slave(), &cooked), 0);
+  cooked.c_lflag |= ICANON | ECHO;
+  cfsetispeed(&cooked, B9600);
+  cfsetospeed(&cooked, B9600);
+  ASSERT_EQ(tcsetattr(line.slave(), TCSANOW, &cooked), 0);
+
+  PosixSerialPort port;
+  ASSERT_TRUE(port.Open(line.path()));
+  termios open{};
+  ASSERT_EQ(tcgetattr(line.slave(), &open), 0);
+  EXPECT_EQ(open.c_lflag & (ICANON | ECHO), 0u);
+  EXPECT_EQ(cfgetospeed(&open), static_cast<speed_t>(B57600));
+  EXPECT_EQ(open.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(open.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+  EXPECT_EQ(open.c_iflag & (IXON | IXOFF), 0u);
+
+  port.Close();
+  termios closed{};
+  ASSERT_EQ(tcgetattr(line.slave(), &closed), 0);
+  EXPECT_EQ(closed.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
+  EXPECT_EQ(cfgetospeed(&closed), static_cast<speed_t>(B9600));
+}
+
+TEST(CtlDeviceSerialPort, FramesGoOutWholeAndQueuedBytesAreCounted) {
+  Line line;
+  PosixSerialPort port;
+  ASSERT_TRUE(port.Open(line.path()));
+  const Frame frame = Numbered();
+  port.Write(frame);
+  EXPECT_EQ(line.Received(52), std::vector<std::uint8_t>(frame.begin(), frame.end()));
+  port.WriteAndWait(frame);
+  EXPECT_EQ(line.Received(52), std::vector<std::uint8_t>(frame.begin(), frame.end()));
+
+  EXPECT_EQ(port.QueuedBytes(), 0u);
+  line.Send(std::vector<std::uint8_t>(51, 0x30));
+  EXPECT_EQ(port.QueuedBytes(), 51u);
+  line.Send({0xCF});
+  EXPECT_EQ(port.QueuedBytes(), 52u);
+  std::array<std::uint8_t, 100> buffer{};
+  EXPECT_EQ(port.Read(buffer), 52u);
+  EXPECT_EQ(buffer[0], 0x30);
+  EXPECT_EQ(buffer[51], 0xCF);
+  EXPECT_EQ(port.Read(buffer), 0u);  // nothing left: no wait
+  EXPECT_FALSE(port.vanished());
+}
+
+TEST(CtlDeviceSerialPort, AVanishedDeviceIsClosedOnceAndThenSilent) {
+  std::array<std::uint8_t, 52> buffer{};
+  struct Case {
+    const char* name;
+    void (*notice)(PosixSerialPort& port, std::array<std::uint8_t, 52>& buffer);
+  };
+  const Case cases[] = {
+      {"count of queued bytes", [](PosixSerialPort& p, auto&) { p.QueuedBytes(); }},
+      {"read", [](PosixSerialPort& p, auto& b) { p.Read(b); }},
+      {"write", [](PosixSerialPort& p, auto&) { p.Write(Numbered()); }},
+      {"write and wait", [](PosixSerialPort& p, auto&) { p.WriteAndWait(Numbered()); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Line line;
+    PosixSerialPort port;
+    ASSERT_TRUE(port.Open(line.path()));
+    line.Hangup();
+    c.notice(port, buffer);
+    EXPECT_TRUE(port.vanished());
+    EXPECT_FALSE(port.isOpen());
+    // Afterwards every call is a quiet no-op.
+    port.Write(Numbered());
+    port.WriteAndWait(Numbered());
+    EXPECT_EQ(port.Read(buffer), 0u);
+    EXPECT_EQ(port.QueuedBytes(), 0u);
+    EXPECT_TRUE(port.vanished());
+    // A device that is back opens and clears the mark.
+    Line again;
+    ASSERT_TRUE(port.Open(again.path()));
+    EXPECT_FALSE(port.vanished());
+  }
+}
+
+}  // namespace
+}  // namespace qm17
