@@ -69,6 +69,16 @@ TEST(SimUnitAnswers, BlockFramesAreAnsweredWithTheBlockAsHeld) {
   compat25.compatibilityCode = 25;
   Bytes ident25 = kIdentBlock;
   ident25[10] = 25;
+  Options named;
+  named.identText = "QM TEST";
+  Bytes identNamed = kIdentBlock;
+  for (std::size_t i = 0; i < 7; ++i) identNamed[16 + i] = static_cast<std::uint8_t>("QM TEST"[i]);
+  Options longName;
+  longName.identText = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  Bytes identLong = kIdentBlock;  // cut at 30 characters: bytes 46..49 stay zero
+  for (std::size_t i = 0; i < 30; ++i) {
+    identLong[16 + i] = static_cast<std::uint8_t>("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123"[i]);
+  }
   const Case cases[] = {
       {"read block 0", {}, Frame(0x40, kZeros, 0xBF), Expect(0xC0, kIdentBlock, 0x52)},
       {"read block 1", {}, Frame(0x41, kZeros, 0xBE), Expect(0xC1, kDefaultBlock, 0x67)},
@@ -86,6 +96,9 @@ TEST(SimUnitAnswers, BlockFramesAreAnsweredWithTheBlockAsHeld) {
        Expect(0x83, WrittenBlock(), 0x39)},
       {"other compatibility code", compat25, Frame(0x40, kZeros, 0xBF),
        Expect(0xC0, ident25, 0x51)},
+      {"identification text", named, Frame(0x40, kZeros, 0xBF), Expect(0xC0, identNamed, 0x78)},
+      {"identification text of more than 30 characters", longName, Frame(0x40, kZeros, 0xBF),
+       Expect(0xC0, identLong, 0x49)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -126,7 +139,6 @@ TEST(SimUnitMemory, WritesOfBlockOneAreStoredAndCounted) {
   unit.Answer(Frame(0x01, WrittenBlock(), 0xBB));
   unit.Answer(Frame(0x01, WrittenBlock(), 0xBB));
   EXPECT_EQ(unit.programCount(), 2);
-  EXPECT_EQ(unit.blockWrites(), 2u);
   EXPECT_EQ(Bytes(unit.memory().begin() + 50, unit.memory().end()), WrittenBlock());
   // A later read gives the stored block, and a write with a bad check byte changes nothing.
   Bytes junkBlock(50, 0x55);
@@ -181,6 +193,40 @@ TEST(SimUnitMonitor, LiveValuesMoveLikeAnEngine) {
   EXPECT_TRUE(sawWarning);
   EXPECT_TRUE(sawRetard);
   EXPECT_TRUE(sawStartLimiter);
+}
+
+TEST(SimUnitMonitor, LiveValuesSitAtTheirOffsetsLowByteFirst) {
+  // Polarity 0 positive, 1 negative, 2 self-search (which finds the positive edge).
+  struct Case {
+    std::uint8_t polarity;
+    std::uint8_t byte31;
+  };
+  for (const Case c : {Case{0, 0}, Case{1, 1}, Case{2, 0}}) {
+    SCOPED_TRACE(static_cast<int>(c.polarity));
+    SimUnit unit({});
+    Bytes block = kDefaultBlock;
+    block[5] = c.polarity;
+    int check = 0xFF ^ 0x01;
+    for (std::uint8_t b : block) check ^= b;
+    unit.Answer(Frame(0x01, block, static_cast<std::uint8_t>(check)));
+    int polarityGood = 0;
+    for (int poll = 1; poll <= 300; ++poll) {
+      const Bytes f = unit.Answer(Frame(0x30, kZeros, 0xCF));
+      ASSERT_EQ(f.size(), 52u);
+      const int rpm = f[1] | (f[2] << 8);
+      EXPECT_EQ(f[11] | (f[12] << 8), 1);     // one write of block 1
+      EXPECT_EQ(f[13] | (f[14] << 8), poll);  // test value 1: polls so far
+      EXPECT_EQ(f[15] | (f[16] << 8), rpm / 10);
+      EXPECT_EQ(f[17] | (f[18] << 8), f[5]);
+      EXPECT_EQ(f[31], c.byte31);
+      polarityGood += f[32] != 0;
+      // Bytes the live display does not use stay zero.
+      for (int unused : {4, 6, 8, 29, 34, 40, 50}) EXPECT_EQ(f[unused], 0) << unused;
+    }
+    // Now and then the unit reports a polarity fault, mostly not.
+    EXPECT_GT(polarityGood, 240);
+    EXPECT_LT(polarityGood, 300);
+  }
 }
 
 TEST(SimUnitMonitor, AdvanceFollowsTheStoredCurve) {

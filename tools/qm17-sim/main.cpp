@@ -271,7 +271,7 @@ int Run(const Settings& settings) {
 
   qm17::sim::FrameAssembler assembler(kFrameGapMs);
   long frames = 0;
-  std::uint32_t savedWrites = 0;
+  std::uint16_t savedWrites = 0;
   int status = 0;
   while (g_stop == 0) {
     const long long deadline = assembler.DeadlineMs();
@@ -302,8 +302,8 @@ int Run(const Settings& settings) {
         if (settings.delayMs > 0) SleepMs(settings.delayMs);
         WriteAll(master, answer);
       }
-      if (!settings.statePath.empty() && unit.blockWrites() != savedWrites) {
-        savedWrites = unit.blockWrites();
+      if (!settings.statePath.empty() && unit.programCount() != savedWrites) {
+        savedWrites = unit.programCount();
         SaveState(settings.statePath, unit.memory());
       }
       if (settings.dieAfter > 0 && ++frames >= settings.dieAfter) {

@@ -58,22 +58,20 @@ void Put16(std::array<std::uint8_t, kBlockBytes>& payload, std::size_t frameOffs
   payload[frameOffset] = static_cast<std::uint8_t>(value >> 8);
 }
 
-}  // namespace
-
-std::uint8_t CheckByte(std::span<const std::uint8_t> head51) {
-  std::uint8_t check = 0xFF;
-  for (std::size_t i = 0; i < head51.size() && i < kFrameBytes - 1; ++i) check ^= head51[i];
-  return check;
-}
-
+// An answer from its first byte and a 50-byte payload, check byte filled in: 0xFF XOR the
+// first 51 bytes.
 std::array<std::uint8_t, kFrameBytes> MakeFrame(std::uint8_t first,
                                                 std::span<const std::uint8_t> payload) {
   std::array<std::uint8_t, kFrameBytes> frame{};
   frame[0] = first;
   std::copy_n(payload.begin(), std::min(payload.size(), kBlockBytes), frame.begin() + 1);
-  frame[51] = CheckByte(std::span<const std::uint8_t>(frame.data(), kFrameBytes - 1));
+  std::uint8_t check = 0xFF;
+  for (std::size_t i = 0; i + 1 < kFrameBytes; ++i) check ^= frame[i];
+  frame[51] = check;
   return frame;
 }
+
+}  // namespace
 
 SimUnit::SimUnit(const Options& options) : m_options(options), m_random(options.seed) {
   WriteIdentification(m_memory, m_options);
@@ -114,7 +112,6 @@ std::vector<std::uint8_t> SimUnit::BlockAnswer(std::uint8_t command,
       limiter = limiter > 0 ? static_cast<std::uint8_t>(limiter - 1) : 1;
     }
     ++m_programCount;
-    ++m_blockWrites;
   }
   std::uint8_t first = command ^ kAnswerFlip;
   if (m_options.wrongAnswer) first ^= 0x02;  // still a well-formed frame, just the wrong one

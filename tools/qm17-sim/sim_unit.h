@@ -30,9 +30,6 @@ struct Options {
   bool clamp = false;               // block 1 is stored with one value changed
 };
 
-// Check byte of a frame whose first 51 bytes are given: 0xFF XOR all of them.
-std::uint8_t CheckByte(std::span<const std::uint8_t> head51);
-
 class SimUnit {
  public:
   explicit SimUnit(const Options& options);
@@ -42,10 +39,9 @@ class SimUnit {
   std::vector<std::uint8_t> Answer(std::span<const std::uint8_t, kFrameBytes> request);
 
   const Memory& memory() const { return m_memory; }
+  // Writes of block 1 so far, as the monitor frame reports them; the caller saves the memory
+  // whenever it changes.
   std::uint16_t programCount() const { return m_programCount; }
-  std::uint16_t rpm() const { return m_rpm; }
-  // Number of block-1 writes so far: the caller saves the state after each.
-  std::uint32_t blockWrites() const { return m_blockWrites; }
 
  private:
   std::vector<std::uint8_t> MonitorAnswer();
@@ -59,7 +55,6 @@ class SimUnit {
   Options m_options;
   Memory m_memory{};
   std::uint16_t m_programCount = 0;
-  std::uint32_t m_blockWrites = 0;
   std::mt19937 m_random;
   // Engine model: speed sweeps up and down; flags change now and then.
   std::uint16_t m_rpm = 1200;
@@ -88,10 +83,5 @@ class FrameAssembler {
   long long m_lastByteMs = 0;
   std::vector<std::uint8_t> m_pending;
 };
-
-// The answer to a frame as the unit would give it, built from the first byte and a 50-byte
-// payload, check byte filled in.
-std::array<std::uint8_t, kFrameBytes> MakeFrame(std::uint8_t first,
-                                                std::span<const std::uint8_t> payload);
 
 }  // namespace qm17::sim
