@@ -257,6 +257,21 @@ TEST_F(CtlDevice, ASilentUnitFailsEveryOperationAfterItsRetries) {
   EXPECT_EQ(sim.ParameterBlock(), kDefaultBlock);
 }
 
+TEST_F(CtlDevice, AnInterruptedOperationStopsAndFails) {
+  Simulator sim(kSim, m_dir, {"--silent"});
+  ASSERT_TRUE(sim.started());
+  for (const int signal : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    Background program(kCtl, {"program", "--port", sim.device(), File("a.ign")});
+    poll(nullptr, 0, 400);
+    program.Signal(signal);
+    const RunResult result = program.Finish(5000);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "qm17ctl: interrupted")) << result.err;
+    EXPECT_LT(result.seconds, 1.2);  // well before the retries would have run out
+  }
+}
+
 TEST_F(CtlDevice, AWrongCompatibilityCodeStopsBeforeAnythingIsWritten) {
   Simulator sim(kSim, m_dir, {"--compat", "25"});
   ASSERT_TRUE(sim.started());

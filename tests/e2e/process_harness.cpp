@@ -169,6 +169,10 @@ Background::~Background() {
   if (m_pid > 0) Finish(0);
 }
 
+void Background::Signal(int signal) const {
+  if (m_pid > 0) kill(m_pid, signal);
+}
+
 RunResult Background::Finish(int timeoutMs) {
   RunResult result;
   if (m_pid <= 0) return result;

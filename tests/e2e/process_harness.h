@@ -73,6 +73,7 @@ class Background {
   Background& operator=(const Background&) = delete;
   // Waits up to `timeoutMs` in all since the start, then kills the program.
   RunResult Finish(int timeoutMs = 20000);
+  void Signal(int signal) const;
 
  private:
   pid_t m_pid = -1;

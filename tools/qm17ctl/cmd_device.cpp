@@ -272,6 +272,9 @@ int RunOperation(const CommandContext& context, const Command& command, const Ar
     clock.WaitForNextTick();
     link.Tick();
   }
+  if (g_interrupted != 0 && link.operation() != Operation::Idle) {
+    context.err << "qm17ctl: interrupted\n";
+  }
   const IdentificationTexts& id = link.identification();
   if (!id.version.empty() || !id.date.empty()) {
     progress << id.version << " " << id.date << " " << id.time << '\n';
