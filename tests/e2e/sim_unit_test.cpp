@@ -41,6 +41,13 @@ Bytes Expect(std::uint8_t first, const Bytes& payload, std::uint8_t check) {
 
 const Bytes kZeros(50, 0);
 
+// A request the unit must accept, for tests about what it does with the block.
+Request WriteOfBlock1(const Bytes& block) {
+  std::uint8_t check = 0xFF ^ 0x01;
+  for (std::uint8_t b : block) check ^= b;
+  return Frame(0x01, block, check);
+}
+
 Bytes WrittenBlock() {
   Bytes block = kDefaultBlock;
   block[1] = 12;   // base advance
@@ -206,9 +213,7 @@ TEST(SimUnitMonitor, LiveValuesSitAtTheirOffsetsLowByteFirst) {
     SimUnit unit({});
     Bytes block = kDefaultBlock;
     block[5] = c.polarity;
-    int check = 0xFF ^ 0x01;
-    for (std::uint8_t b : block) check ^= b;
-    unit.Answer(Frame(0x01, block, static_cast<std::uint8_t>(check)));
+    unit.Answer(WriteOfBlock1(block));
     int polarityGood = 0;
     for (int poll = 1; poll <= 300; ++poll) {
       const Bytes f = unit.Answer(Frame(0x30, kZeros, 0xCF));
@@ -239,9 +244,7 @@ TEST(SimUnitMonitor, AdvanceFollowsTheStoredCurve) {
   block[11] = 120;
   block[30] = 20;
   block[31] = 40;
-  int check = 0xFF ^ 0x01;
-  for (std::uint8_t b : block) check ^= b;
-  unit.Answer(Frame(0x01, block, static_cast<std::uint8_t>(check)));
+  unit.Answer(WriteOfBlock1(block));
   const Request poll = Frame(0x30, kZeros, 0xCF);
   for (int i = 0; i < 120; ++i) {
     const Bytes f = unit.Answer(poll);
