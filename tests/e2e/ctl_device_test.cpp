@@ -262,13 +262,16 @@ TEST_F(CtlDevice, AnInterruptedOperationStopsAndFails) {
   ASSERT_TRUE(sim.started());
   for (const int signal : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(signal);
-    Background program(kCtl, {"program", "--port", sim.device(), File("a.ign")});
-    poll(nullptr, 0, 400);
+    Background program(kCtl, {"verify", "--port", sim.device(), File("a.ign")});
+    ASSERT_TRUE(program.WaitForOutput("Verify:\n", 5000));
+    const auto start = std::chrono::steady_clock::now();
     program.Signal(signal);
-    const RunResult result = program.Finish(5000);
+    const RunResult result = program.Finish(10000);
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err, "qm17ctl: interrupted")) << result.err;
-    EXPECT_LT(result.seconds, 1.2);  // well before the retries would have run out
+    EXPECT_FALSE(Contains(result.err, "Verify error!")) << result.err;
+    // Within a tick or two, not when the retries would have run out (1.1 s).
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 0.5);
   }
 }
 

@@ -173,9 +173,25 @@ void Background::Signal(int signal) const {
   if (m_pid > 0) kill(m_pid, signal);
 }
 
+bool Background::WaitForOutput(const std::string& text, int ms) {
+  const auto start = Clock::now();
+  while (m_out >= 0 && m_outSoFar.find(text) == std::string::npos) {
+    const long long left = ms - MsSince(start);
+    if (left <= 0) return false;
+    pollfd in{m_out, POLLIN, 0};
+    if (poll(&in, 1, static_cast<int>(left)) <= 0) continue;
+    char buffer[4096];
+    const ssize_t n = read(m_out, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    m_outSoFar.append(buffer, static_cast<std::size_t>(n));
+  }
+  return m_out >= 0;
+}
+
 RunResult Background::Finish(int timeoutMs) {
   RunResult result;
   if (m_pid <= 0) return result;
+  result.out = std::move(m_outSoFar);
   pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   int open = 2;

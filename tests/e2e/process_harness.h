@@ -74,11 +74,14 @@ class Background {
   // Waits up to `timeoutMs` in all since the start, then kills the program.
   RunResult Finish(int timeoutMs = 20000);
   void Signal(int signal) const;
+  // Waits up to `ms` until standard output holds `text`; what was read is kept for Finish.
+  bool WaitForOutput(const std::string& text, int ms);
 
  private:
   pid_t m_pid = -1;
   int m_out = -1;
   int m_err = -1;
+  std::string m_outSoFar;
   std::chrono::steady_clock::time_point m_start;
 };
 
