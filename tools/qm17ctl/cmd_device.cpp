@@ -192,37 +192,6 @@ class TickClock {
   std::chrono::steady_clock::time_point m_next;
 };
 
-// Output that did not arrive (a full disk, a closed pipe) must not pass for success.
-bool OutputWritten(const CommandContext& context) {
-  context.out.flush();
-  if (context.out) return true;
-  context.err << "qm17ctl: standard output cannot be written\n";
-  return false;
-}
-
-// What File > Open does with the file, then what Program and Verify do with the controls.
-int LoadParameterFile(const CommandContext& context, const std::string& path, DeviceImage& image) {
-  // "-" reads standard input, as the file commands do; both are bounded, so that an endless
-  // input (a device, a stream that never ends) is refused rather than exhausting memory.
-  const std::optional<std::string> content =
-      path == "-" ? ReadWholeStream(std::cin) : ReadWholeFile(path);
-  if (!content) {
-    context.err << Message(context, MsgOpenFileError) << " " << path << '\n';
-    return kExitFailure;
-  }
-  DeviceImage loaded = image;
-  if (!ReadParameterFile(*content, loaded)) {
-    context.err << FileVersionMismatchText(context.language) << " " << path << '\n';
-    return kExitFailure;
-  }
-  NormaliseImage(loaded);
-  // The window sends what its controls hold: each value within its control's range.
-  ParametersToImage(ParametersFromImage(loaded), loaded);
-  NormaliseImage(loaded);
-  image = loaded;
-  return kExitOk;
-}
-
 // Opens the port, runs `body` with SIGINT and SIGTERM turned into a clean stop.
 template <typename Body>
 int WithPort(const CommandContext& context, const std::string& port, Body body) {
@@ -371,8 +340,9 @@ int RunUnitOperation(const CommandContext& context, const Command& command,
   SetDefaultImage(image);
   if (!args->file.empty()) {
     // A file that cannot be used never gets as far as the unit.
-    const int loaded = LoadParameterFile(context, args->file, image);
-    if (loaded != kExitOk) return loaded;
+    if (!OpenParameterFile(context, args->file, image)) return kExitFailure;
+    // The window sends what its controls hold.
+    HoldToControlRanges(image);
   }
   return WithPort(context, args->port, [&](PosixSerialPort& port, const std::string&) {
     return RunOperation(context, command, *args, image, port);

@@ -19,46 +19,12 @@ namespace qm17::ctl {
 
 namespace {
 
-enum class ReadResult { Ok, OpenError, WrongVersion };
-
-// Reads a parameter file the way File > Open does: onto the default set, refused unless the
-// version is right, then normalised.
-// "-" reads standard input, so that commands can be chained.
-ReadResult OpenParameterFile(const std::string& path, DeviceImage& image) {
-  const std::optional<std::string> content =
-      path == "-" ? ReadWholeStream(std::cin) : ReadWholeFile(path);
-  if (!content) return ReadResult::OpenError;
-  DeviceImage loaded{};
-  SetDefaultImage(loaded);
-  if (!ReadParameterFile(*content, loaded)) return ReadResult::WrongVersion;
-  NormaliseImage(loaded);
-  image = loaded;
-  return ReadResult::Ok;
-}
-
-int ReportReadFailure(const CommandContext& context, ReadResult result) {
-  if (result == ReadResult::OpenError) {
-    context.err << Message(context, MsgOpenFileError) << '\n';
-  } else {
-    context.err << FileVersionMismatchText(context.language) << '\n';
-  }
-  return kExitFailure;
-}
-
-// Output that could not be written (a full disk, a closed pipe) fails the command.
-int FinishOutput(const CommandContext& context) {
-  context.out.flush();
-  if (context.out) return kExitOk;
-  context.err << "qm17ctl: standard output cannot be written\n";
-  return kExitFailure;
-}
-
 // "-" writes to standard output; a file is replaced only once it is completely written.
 int WriteOutput(const CommandContext& context, const std::string& path,
                 const std::string& content) {
   if (path == "-") {
     context.out << content;
-    return FinishOutput(context);
+    return OutputWritten(context) ? kExitOk : kExitFailure;
   }
   if (!WriteFileAtomically(path, content)) {
     context.err << Message(context, MsgOpenFileError) << '\n';
@@ -154,16 +120,14 @@ int RunShow(const CommandContext& context, const std::vector<std::string>& args)
   }
   if (!file) return UsageError(context, kShow, "expected one FILE");
   DeviceImage image{};
-  if (const ReadResult result = OpenParameterFile(*file, image); result != ReadResult::Ok) {
-    return ReportReadFailure(context, result);
-  }
+  if (!OpenParameterFile(context, *file, image)) return kExitFailure;
   const IgnitionParameters params = ParametersFromImage(image);
   if (json) {
     PrintJson(context.out, params);
   } else {
     PrintTable(context.out, params);
   }
-  return FinishOutput(context);
+  return OutputWritten(context) ? kExitOk : kExitFailure;
 }
 
 int RunNormalise(const CommandContext& context, const std::vector<std::string>& args) {
@@ -184,13 +148,8 @@ int RunNormalise(const CommandContext& context, const std::vector<std::string>& 
   }
   if (!file) return UsageError(context, kNormalise, "expected one FILE");
   DeviceImage image{};
-  if (const ReadResult result = OpenParameterFile(*file, image); result != ReadResult::Ok) {
-    return ReportReadFailure(context, result);
-  }
-  // Showing the set and reading it back holds every value to its control's range; Save then
-  // normalises once more, as the window does.
-  ParametersToImage(ParametersFromImage(image), image);
-  NormaliseImage(image);
+  if (!OpenParameterFile(context, *file, image)) return kExitFailure;
+  HoldToControlRanges(image);
   return WriteOutput(context, output, WriteParameterFile(image));
 }
 
@@ -209,6 +168,38 @@ const Command kNormalise{
 const Command kFileCommands[] = {kNew, kShow, kNormalise};
 
 }  // namespace
+
+bool OpenParameterFile(const CommandContext& context, const std::string& path, DeviceImage& image) {
+  // Both reads are bounded, so an endless input (a device, a stream) is refused rather than
+  // exhausting memory.
+  const std::optional<std::string> content =
+      path == "-" ? ReadWholeStream(std::cin) : ReadWholeFile(path);
+  if (!content) {
+    context.err << Message(context, MsgOpenFileError) << '\n';
+    return false;
+  }
+  DeviceImage loaded{};
+  SetDefaultImage(loaded);
+  if (!ReadParameterFile(*content, loaded)) {
+    context.err << FileVersionMismatchText(context.language) << '\n';
+    return false;
+  }
+  NormaliseImage(loaded);
+  image = loaded;
+  return true;
+}
+
+void HoldToControlRanges(DeviceImage& image) {
+  ParametersToImage(ParametersFromImage(image), image);
+  NormaliseImage(image);
+}
+
+bool OutputWritten(const CommandContext& context) {
+  context.out.flush();
+  if (context.out) return true;
+  context.err << "qm17ctl: standard output cannot be written\n";
+  return false;
+}
 
 std::span<const Command> FileCommands() {
   return kFileCommands;

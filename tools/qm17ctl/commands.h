@@ -41,4 +41,17 @@ void PrintCommandHelp(std::ostream& out, const Command& command);
 // The message of one entry of the message table, in the context's language.
 std::string Message(const CommandContext& context, int entry);
 
+// Reads a parameter file the way File > Open does: onto the default set, refused unless the
+// version is right, then normalised. "-" reads standard input. On failure prints the message
+// ("Open file error!" or the file-version text) and returns false.
+bool OpenParameterFile(const CommandContext& context, const std::string& path, DeviceImage& image);
+
+// What showing a set in the window and reading it back does: every value held to its
+// control's range, then normalised.
+void HoldToControlRanges(DeviceImage& image);
+
+// Output that could not be written (a full disk, a closed pipe) must not pass for success:
+// prints why and returns false.
+bool OutputWritten(const CommandContext& context);
+
 }  // namespace qm17::ctl
