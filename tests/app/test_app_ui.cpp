@@ -139,12 +139,3 @@ TEST(UnixSignalCloser, LeavesTheDefaultHandlersBehind) {
 
 }  // namespace
 }  // namespace qm17
-
-int main(int argc, char** argv) {
-  // Test discovery runs the program at build time, outside CTest's environment.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

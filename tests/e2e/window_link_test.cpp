@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "app/main_window.h"
-#include "app/user_prompts.h"
+#include "common/recording_prompts.h"
 #include "params/device_image.h"
 
 namespace qm17 {
@@ -26,19 +26,7 @@ namespace {
 
 constexpr int kOperationMs = 15000;  // a failing operation takes about 1.1 s per frame
 
-// Answers every dialog at once and remembers the messages.
-class RecordingPrompts : public UserPrompts {
- public:
-  void ShowMessage(QWidget*, const QString& text) override { messages << text; }
-  Answer AskYesNoCancel(QWidget*, const QString&) override { return Answer::Cancel; }
-  QString AskOpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
-    return {};
-  }
-  QString AskSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-    return {};
-  }
-  QStringList messages;
-};
+using RecordingPrompts = test::RecordingPrompts;
 
 // qm17-sim on a fresh pseudo-terminal reached through a fixed link path.
 class Sim {

@@ -16,24 +16,13 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/user_prompts.h"
+#include "common/recording_prompts.h"
 #include "device/monitor.h"
 
 namespace qm17 {
 namespace {
 
-class SilentPrompts : public UserPrompts {
- public:
-  void ShowMessage(QWidget*, const QString& text) override { messages << text; }
-  Answer AskYesNoCancel(QWidget*, const QString&) override { return Answer::Cancel; }
-  QString AskOpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
-    return {};
-  }
-  QString AskSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-    return {};
-  }
-  QStringList messages;
-};
+using SilentPrompts = test::RecordingPrompts;
 
 // A monitor frame with the given bytes set and all others 0.
 LiveValues Decode(std::initializer_list<std::pair<int, int>> bytes) {

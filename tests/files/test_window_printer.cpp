@@ -116,11 +116,3 @@ TEST(PrintWidget, CapturesWhatTheWidgetShows) {
 
 }  // namespace
 }  // namespace qm17
-
-int main(int argc, char** argv) {
-  // Test discovery runs the program at build time, outside CTest's environment.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -1,0 +1,24 @@
+#pragma once
+// A dialog seam for tests that answers every question at once and remembers the messages.
+
+#include <QString>
+#include <QStringList>
+
+#include "app/user_prompts.h"
+
+namespace qm17::test {
+
+class RecordingPrompts : public UserPrompts {
+ public:
+  void ShowMessage(QWidget*, const QString& text) override { messages << text; }
+  Answer AskYesNoCancel(QWidget*, const QString&) override { return Answer::Cancel; }
+  QString AskOpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    return {};
+  }
+  QString AskSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    return {};
+  }
+  QStringList messages;
+};
+
+}  // namespace qm17::test
