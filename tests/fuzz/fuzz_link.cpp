@@ -1,0 +1,308 @@
+// Fuzz target for the device link: the input is a script of ticks, user commands, image edits
+// and what the line does with the unit's answers (deliver, lose, damage, junk, forge, short
+// reads). A model unit answers every frame the link sends, so a few script bytes carry a Read,
+// a Verify or a Program to its end; forged frames and junk reach everything else.
+//
+// Rules: every frame sent is well formed, addresses block 0 or 1 and carries what it should;
+// the counters stay in range; and while the line has only lost or damaged the unit's answers
+// (never forged or shifted any), "Verifying OK" is shown only when the unit really holds the
+// window's parameter block.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "app/texts.h"
+#include "device/link.h"
+#include "fuzz_support.h"
+
+namespace {
+
+using qm17::DeviceImage;
+using qm17::Frame;
+using qm17::kBlockSize;
+using qm17::kPayloadLength;
+
+// The checks keep their own arithmetic so that a fault in the link's frame code cannot hide.
+bool CheckByteGood(const Frame& frame) {
+  std::uint8_t sum = 0xFF;
+  for (const std::uint8_t byte : frame) sum ^= byte;
+  return sum == 0;
+}
+
+Frame MakeFrame(std::uint8_t first, const std::uint8_t* payload) {
+  Frame frame{};
+  frame[0] = first;
+  std::copy_n(payload, kPayloadLength, frame.begin() + 1);
+  std::uint8_t check = 0xFF;
+  for (std::size_t i = 0; i + 1 < frame.size(); ++i) check ^= frame[i];
+  frame[51] = check;
+  return frame;
+}
+
+bool BlockEquals(const Frame& frame, const DeviceImage& image, std::size_t block) {
+  return std::equal(frame.begin() + 1, frame.end() - 1, image.begin() + block * kBlockSize);
+}
+
+// A unit that answers every request it receives intact; the line decides what reaches the link.
+class ModelUnit {
+ public:
+  explicit ModelUnit(std::uint8_t compatibilityCode) {
+    memory[0] = 'F', memory[1] = 'U', memory[2] = 'Z', memory[3] = 1;
+    memory[qm17::image_byte::kCompatibilityCode] = compatibilityCode;
+    qm17::SetDefaultImage(memory);
+  }
+
+  void Receive(const Frame& request) {
+    if (loseNextRequest) {
+      loseNextRequest = false;
+      return;
+    }
+    if (!CheckByteGood(request)) return;
+    const std::uint8_t command = request[0];
+    if (command == 0x30) {
+      ++m_polls;
+      std::array<std::uint8_t, kPayloadLength> live{};
+      live[0] = static_cast<std::uint8_t>(m_polls * 37);  // engine speed, low byte
+      live[1] = static_cast<std::uint8_t>(m_polls % 40);  // high byte: up to 10 000 rpm
+      live[8] = 0x8E, live[9] = 0x07;                     // about 13.8 V
+      Answer(MakeFrame(0xB0, live.data()));
+    } else if ((command & 0x80) == 0 && (command & 0x3F) <= 1) {
+      const std::size_t block = command & 0x3F;
+      if ((command & 0x40) == 0 && block == 1) {
+        std::copy(request.begin() + 1, request.end() - 1, memory.begin() + kBlockSize);
+      }
+      Answer(MakeFrame(command ^ 0x80, memory.data() + block * kBlockSize));
+    }
+  }
+
+  DeviceImage memory{};
+  std::deque<Frame> answers;  // sent by the unit, not yet through the line
+  bool loseNextRequest = false;
+
+ private:
+  void Answer(const Frame& frame) {
+    if (answers.size() >= 64) answers.pop_front();  // lost on a line that never delivers
+    answers.push_back(frame);
+  }
+  unsigned m_polls = 0;
+};
+
+class ScriptPort : public qm17::SerialPort {
+ public:
+  ScriptPort(const DeviceImage& image, ModelUnit& unit) : m_image(image), m_unit(unit) {}
+
+  std::size_t QueuedBytes() override { return queue.size(); }
+  std::size_t Read(std::span<std::uint8_t> buffer) override {
+    std::size_t n = std::min(buffer.size(), queue.size());
+    if (readCap > 0) n = std::min<std::size_t>(n, readCap);
+    std::copy_n(queue.begin(), n, buffer.begin());
+    queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(n));
+    return n;
+  }
+  void Write(const Frame& frame) override {
+    FUZZ_REQUIRE(CheckByteGood(frame));
+    const std::uint8_t command = frame[0];
+    FUZZ_REQUIRE(command == 0x00 || command == 0x01 || command == 0x40 || command == 0x41);
+    FUZZ_REQUIRE(link != nullptr && link->operation() != qm17::Operation::Idle);
+    const std::size_t block = command & 0x01;
+    if ((command & 0x40) != 0 && link->operation() == qm17::Operation::Read) {
+      FUZZ_REQUIRE(std::all_of(frame.begin() + 1, frame.end() - 1, [](auto b) { return b == 0; }));
+    } else {
+      FUZZ_REQUIRE(BlockEquals(frame, m_image, block));
+    }
+    m_unit.Receive(frame);
+  }
+  void WriteAndWait(const Frame& frame) override {
+    // Only polls wait for the line, and only an idle link polls.
+    FUZZ_REQUIRE(frame[0] == 0x30 && frame[51] == 0xCF);
+    FUZZ_REQUIRE(std::all_of(frame.begin() + 1, frame.end() - 1, [](auto b) { return b == 0; }));
+    FUZZ_REQUIRE(link != nullptr && link->operation() == qm17::Operation::Idle);
+    m_unit.Receive(frame);
+  }
+
+  std::deque<std::uint8_t> queue;
+  std::uint8_t readCap = 0;  // 0: a read takes everything queued
+  const qm17::DeviceLink* link = nullptr;
+
+ private:
+  const DeviceImage& m_image;
+  ModelUnit& m_unit;
+};
+
+class CheckingView : public qm17::LinkView {
+ public:
+  CheckingView(DeviceImage& image, const ModelUnit& unit, qm17::Language language, bool printLayout,
+               int nestedTicks)
+      : m_image(image),
+        m_unit(unit),
+        m_language(language),
+        m_printLayout(printLayout),
+        m_nestedTicks(nestedTicks) {}
+
+  qm17::Language CurrentLanguage() const override { return m_language; }
+  bool PrintLayout() const override { return m_printLayout; }
+  void SetStatus(const std::string& text, bool failure) override {
+    using qm17::MessageTexts;
+    if (failure) {
+      FUZZ_REQUIRE(text == MessageTexts(m_language, qm17::MsgProgramError) ||
+                   text == MessageTexts(m_language, qm17::MsgVerifyError) ||
+                   text == MessageTexts(m_language, qm17::MsgReadError));
+      return;
+    }
+    if (text != MessageTexts(m_language, qm17::MsgVerifying) + " OK") return;
+    FUZZ_REQUIRE(link != nullptr && link->operation() == qm17::Operation::Verify);
+    // The one rule that matters most: success means the unit holds what the window shows.
+    if (lineHonest) {
+      FUZZ_REQUIRE(std::equal(m_image.begin() + kBlockSize, m_image.end(),
+                              m_unit.memory.begin() + kBlockSize));
+    }
+  }
+  void SetStatusVisible(bool) override {}
+  void SetGaugeVisible(bool) override {}
+  void SetGaugeProgress(int progress) override { FUZZ_REQUIRE(progress >= 0 && progress <= 3); }
+  void SetNoConnectionVisible(bool) override {}
+  void ShowLiveValues(const qm17::LiveValues& values) override {
+    const auto display = qm17::FormatMonitor(values, m_language, m_image[52]);
+    FUZZ_REQUIRE(display.rpmBar >= 0 && display.rpmBar <= 100);
+  }
+  void ShowCurrentPoint(const qm17::CurrentPoint& point) override {
+    FUZZ_REQUIRE(point.index < 15);
+    FUZZ_REQUIRE(!point.noCurrentPoint || point.index == 0);
+  }
+  void NormaliseAndShowImage() override { qm17::NormaliseImage(m_image); }
+  void ShowVersionMismatch() override {
+    // A modal box lets the timer run on beneath it; one level of boxes is enough to matter.
+    FUZZ_REQUIRE(link != nullptr && link->operation() == qm17::Operation::Idle);
+    if (m_depth > 0) return;
+    ++m_depth;
+    for (int i = 0; i < m_nestedTicks; ++i) link->Tick();
+    --m_depth;
+  }
+
+  qm17::DeviceLink* link = nullptr;
+  bool lineHonest = true;
+
+ private:
+  DeviceImage& m_image;
+  const ModelUnit& m_unit;
+  qm17::Language m_language;
+  bool m_printLayout;
+  int m_nestedTicks;
+  int m_depth = 0;
+};
+
+void CheckCounters(const qm17::DeviceLink& link) {
+  FUZZ_REQUIRE(link.tickCounter() <= qm17::timing::kTicksPerPoll);
+  FUZZ_REQUIRE(link.tryCounter() <= qm17::timing::kFailingTryCount);
+  FUZZ_REQUIRE(link.silenceCounter() <= qm17::timing::kSilentTicks);
+  FUZZ_REQUIRE(link.messageCountdown() <= qm17::timing::kMessageTicks);
+  FUZZ_REQUIRE(link.gaugeProgress() >= 0 && link.gaugeProgress() <= 3);
+  FUZZ_REQUIRE(static_cast<int>(link.operation()) <= 3);
+  FUZZ_REQUIRE(link.currentPoint().index < 15);
+  if (link.operation() != qm17::Operation::Idle) {
+    const std::uint8_t command = link.currentCommand();
+    FUZZ_REQUIRE(command == 0x00 || command == 0x01 || command == 0x40 || command == 0x41);
+  }
+}
+
+}  // namespace
+
+// Script: a header byte (bits 0-1 language, bit 2 print layout, bits 3-4 ticks run under a
+// version box, bit 5: the next byte is the unit's compatibility code), then operations.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  qm17::fuzz::ByteScript script(data, size);
+  const std::uint8_t header = script.Next();
+  const auto language = static_cast<qm17::Language>((header & 3) % qm17::kLanguageCount);
+  const std::uint8_t compatibility =
+      (header & 0x20) != 0 ? script.Next() : qm17::kCompatibilityCode;
+
+  DeviceImage image{};
+  qm17::SetDefaultImage(image);
+  ModelUnit unit(compatibility);
+  ScriptPort port(image, unit);
+  CheckingView view(image, unit, language, (header & 4) != 0, (header >> 3) & 3);
+  qm17::DeviceLink link(image, port, view);
+  port.link = &link;
+  view.link = &link;
+
+  while (!script.AtEnd()) {
+    switch (script.Next() % 16) {
+      case 0:
+      case 1:
+      case 2:
+      case 3:
+        link.Tick();
+        break;
+      case 4:  // the unit's oldest answer arrives
+        if (!unit.answers.empty()) {
+          const Frame& frame = unit.answers.front();
+          port.queue.insert(port.queue.end(), frame.begin(), frame.end());
+          unit.answers.pop_front();
+        }
+        break;
+      case 5:  // ... is lost
+        if (!unit.answers.empty()) unit.answers.pop_front();
+        break;
+      case 6: {  // ... arrives with one bit flipped, which the check byte always shows
+        const std::uint8_t bit = script.Next();
+        if (!unit.answers.empty()) {
+          Frame frame = unit.answers.front();
+          unit.answers.pop_front();
+          frame[(bit >> 3) % frame.size()] ^= static_cast<std::uint8_t>(1u << (bit & 7));
+          port.queue.insert(port.queue.end(), frame.begin(), frame.end());
+        }
+        break;
+      }
+      case 7: {  // stray bytes on the line
+        const std::uint8_t count = script.Next();
+        for (int i = 0; i < count; ++i) port.queue.push_back(script.Next());
+        view.lineHonest = false;
+        break;
+      }
+      case 8: {  // a frame with a good check byte that the unit never sent
+        const std::uint8_t first = script.Next();
+        std::array<std::uint8_t, kPayloadLength> payload{};
+        for (auto& byte : payload) byte = script.Next();
+        const Frame frame = MakeFrame(first, payload.data());
+        port.queue.insert(port.queue.end(), frame.begin(), frame.end());
+        view.lineHonest = false;
+        break;
+      }
+      case 9:
+        link.StartRead();
+        break;
+      case 10:
+        link.StartVerify();
+        break;
+      case 11:
+        link.StartProgram(script.Next() & 1);
+        break;
+      case 12: {
+        const bool started = link.ProgramAfterChange((script.Next() & 1) != 0);
+        FUZZ_REQUIRE(!started || link.operation() == qm17::Operation::Program);
+        break;
+      }
+      case 13: {  // the user edits a byte of the image
+        const std::uint8_t at = script.Next();
+        image[at % image.size()] = script.Next();
+        break;
+      }
+      case 14:
+        if ((script.Next() & 1) != 0) {
+          link.RestartMessageCountdown();
+        } else {
+          unit.loseNextRequest = true;  // the unit never hears the next frame
+        }
+        break;
+      case 15:  // reads that return fewer bytes than were queued can cut a frame apart
+        port.readCap = script.Next();
+        if (port.readCap > 0) view.lineHonest = false;
+        break;
+    }
+    CheckCounters(link);
+  }
+  return 0;
+}
