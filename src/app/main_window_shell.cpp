@@ -102,7 +102,7 @@ void MainWindow::LoadSettings() {
   CheckBoxIgnAll->setChecked(
       settings.ReadInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0) != 0);
 
-  if (const auto side = ReadWholeFile(ImageSideFilePath())) ReadImageSideFile(*side, m_image);
+  if (const auto side = ReadRegularFile(ImageSideFilePath())) ReadImageSideFile(*side, m_image);
 }
 
 void MainWindow::SaveSettings() {
@@ -125,7 +125,7 @@ void MainWindow::SaveSettings() {
   settings.WriteInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0);
   settings.Save(path);
 
-  WriteFileAtomically(ImageSideFilePath(), WriteImageSideFile(m_image));
+  WriteRegularFileAtomically(ImageSideFilePath(), WriteImageSideFile(m_image));
 }
 
 void MainWindow::FormClose() {

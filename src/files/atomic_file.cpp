@@ -128,6 +128,44 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
   return ReadWholeStream(in, maxBytes);
 }
 
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxBytes) {
+#ifdef QM17_POSIX_FILES
+  // Opened without waiting (a FIFO would wait for a writer), then checked on the open file.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  std::optional<std::string> content;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    content.emplace();
+    char chunk[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd, chunk, sizeof chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 || static_cast<std::size_t>(n) > maxBytes - content->size()) {
+        content.reset();
+        break;
+      }
+      if (n == 0) break;
+      content->append(chunk, static_cast<std::size_t>(n));
+    }
+  }
+  ::close(fd);
+  return content;
+#else
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  return ReadWholeFile(path, maxBytes);
+#endif
+}
+
+bool WriteRegularFileAtomically(const std::string& path, std::string_view content) {
+  // What the path names after links: a missing file is made, anything but a file refused.
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return false;
+  return WriteFileAtomically(path, content);
+}
+
 std::optional<std::string> ReadWholeStream(std::istream& in, std::size_t maxBytes) {
   std::string content;
   char chunk[65536];

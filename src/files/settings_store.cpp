@@ -87,14 +87,14 @@ std::string IniFile::Serialise() const {
 }
 
 bool IniFile::Load(const std::string& path) {
-  const std::optional<std::string> content = ReadWholeFile(path);
+  const std::optional<std::string> content = ReadRegularFile(path);
   if (!content) return false;
   Parse(*content);
   return true;
 }
 
 bool IniFile::Save(const std::string& path) const {
-  return WriteFileAtomically(path, Serialise());
+  return WriteRegularFileAtomically(path, Serialise());
 }
 
 std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) const {

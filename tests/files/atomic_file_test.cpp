@@ -135,5 +135,23 @@ TEST(ReadWholeFile, RefusesMoreThanTheLimit) {
   EXPECT_EQ(ReadWholeStream(same, 70000), std::string(70000, 'a'));
 }
 
+TEST(ReadRegularFile, ReadsOnlyAFileAndNeverWaits) {
+  testing::TempFolder folder;
+  const std::string path = folder.File("ten");
+  ASSERT_TRUE(WriteFileAtomically(path, "0123456789"));
+  const std::string fifo = folder.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadRegularFile(path), "0123456789");
+  EXPECT_EQ(ReadRegularFile(path, 10), "0123456789");
+  EXPECT_FALSE(ReadRegularFile(path, 9).has_value());
+  for (const std::string& refused :
+       {fifo, folder.File("missing"), folder.path().string(), std::string("/dev/zero")})
+    EXPECT_FALSE(ReadRegularFile(refused).has_value()) << refused;
+  EXPECT_FALSE(WriteRegularFileAtomically(fifo, "x"));
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_TRUE(WriteRegularFileAtomically(folder.File("new"), "x"));
+  EXPECT_EQ(ReadRegularFile(folder.File("new")), "x");
+}
+
 }  // namespace
 }  // namespace qm17
