@@ -74,8 +74,16 @@ T* Make(QWidget* parent, const char* name) {
   return widget;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QString& text) {
+// Labels also show texts from outside (the unit's identification, file names): as rich text
+// "<img src=/dev/zero>" would make the label read that file until memory runs out.
+QLabel* MakePlainLabel(QWidget* parent, const char* name) {
   QLabel* label = Make<QLabel>(parent, name);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QString& text) {
+  QLabel* label = MakePlainLabel(parent, name);
   label->setText(text);
   label->move(Sx(left), Sy(top));
   label->adjustSize();
@@ -84,7 +92,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QS
 
 QLabel* MakeFixedLabel(QWidget* parent, const char* name, QRect where, int fontPixels, bool bold,
                        const QString& text) {
-  QLabel* label = Make<QLabel>(parent, name);
+  QLabel* label = MakePlainLabel(parent, name);
   label->setFont(PixelFont(fontPixels, bold));
   label->setText(text);
   label->setGeometry(where);

@@ -554,6 +554,35 @@ TEST_F(WindowWithUnitTest, SingleShiftsMoveOnlyTheCurrentPoint) {
   EXPECT_EQ(m_window->Image(), before);
 }
 
+// The unit's identification text is shown as it came, never as markup: a unit could otherwise
+// name a file for the label to read ("<img src=/dev/zero>" reads until memory runs out).
+TEST_F(WindowWithUnitTest, IdentificationTextIsPlainText) {
+  const QString text = "QM<br>17<br>RACE<br>X";
+  // The answers to reading block 0 (compatibility code 26 and the text) and block 1 (zeros).
+  std::array<std::array<unsigned char, 52>, 2> answers{};
+  answers[0][0] = 0xC0;
+  answers[0][1 + 10] = 26;
+  const QByteArray bytes = text.toLatin1();
+  std::copy(bytes.begin(), bytes.end(), answers[0].begin() + 1 + 16);
+  answers[1][0] = 0xC1;
+  m_window->MenuReadClick();
+  QLabel* label = Find<QLabel>("LabelVerze1");
+  for (auto& frame : answers) {
+    unsigned char check = 0xFF;
+    for (std::size_t i = 0; i < 51; ++i) check ^= frame[i];
+    frame[51] = check;
+    ASSERT_EQ(write(m_master, frame.data(), frame.size()), 52);
+    const auto step = m_window->Link().gaugeProgress();
+    for (int i = 0; i < 100 && m_window->Link().gaugeProgress() == step && label->text() != text;
+         ++i) {
+      QTest::qWait(2);
+      m_window->Timer1Timer();
+    }
+  }
+  EXPECT_EQ(label->text(), text);
+  EXPECT_LT(label->sizeHint().height(), 2 * label->fontMetrics().height());  // one line
+}
+
 TEST_F(WindowTest, NewAsksAndOnlyYesRestoresTheDefaults) {
   TypeAndLeave("EditAdvance1", "44");
   Find<QLabel>("LabelFile2")->setText("/tmp/curve.ign");

@@ -242,6 +242,20 @@ TEST_F(WindowShell, RestartRestoresWhatWasLeft) {
   EXPECT_EQ(m_prompts->openCalls.value(0), "Ignition Parametrs(*.ign);;All Files (*)|ign|" + file);
 }
 
+// A file name from the settings file is shown as it is written, never as markup that would
+// load the picture it names (or endlessly read a device named there).
+TEST_F(WindowShell, FileNameFromTheSettingsIsPlainText) {
+  QImage picture(400, 300, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  ASSERT_TRUE(picture.save(Temp("big.png")));
+  const QString name = "<img src=\"" + Temp("big.png") + "\">";
+  WriteSettings("File=" + name.toUtf8() + "\r\n");
+  Start();
+  QLabel* label = Find<QLabel>("LabelFile2");
+  EXPECT_EQ(label->text(), name);
+  EXPECT_LT(label->sizeHint().height(), 100);
+}
+
 TEST_F(WindowShell, LanguageFromSettingsAndCommandLine) {
   struct Case {
     QByteArray saved;
