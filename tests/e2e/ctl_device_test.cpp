@@ -508,6 +508,16 @@ TEST_F(CtlDevice, ASimulatorLeavesALinkThatAnotherTookOverAlone) {
   EXPECT_FALSE(std::filesystem::is_symlink(link));
 }
 
+// The unit's identification text is printed on a terminal: its control characters (an
+// escape sequence could retitle or clear the terminal) are never passed on.
+TEST_F(CtlDevice, ControlCharactersFromTheUnitNeverReachTheTerminal) {
+  Simulator sim(kSim, m_dir, {"--ident", "\x1b]2;owned\x07\x1b[2J\x7fQM"});
+  ASSERT_TRUE(sim.started());
+  const RunResult read = Ctl({"read", "--port", sim.device(), "-o", File("r.ign")});
+  EXPECT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out, "Read:\nVerify:\nVerify: OK\n?]2;owned??[2J?QM 14. 3.2025 10:30\n");
+}
+
 TEST(SimCommandLine, HelpNamesEveryOptionAndBadValuesAreRefused) {
   const RunResult help = e2e::Run(kSim, {"--help"});
   EXPECT_EQ(help.status, 0);

@@ -122,6 +122,15 @@ std::string NoConnectionText(Language language) {
   return {};
 }
 
+// The unit's own text goes to a terminal: a control character in it could start an escape
+// sequence (retitle or clear the terminal, hide what is printed), so each shows as '?'.
+std::string Printable(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return text;
+}
+
 // What the link shows, for a command line: status changes are printed as they come, failures
 // on the error stream.
 class CommandLineView : public LinkView {
@@ -246,7 +255,7 @@ int RunOperation(const CommandContext& context, const Command& command, const Ar
   }
   const IdentificationTexts& id = link.identification();
   if (!id.version.empty() || !id.date.empty()) {
-    progress << id.version << " " << id.date << " " << id.time << '\n';
+    progress << Printable(id.version) << " " << id.date << " " << id.time << '\n';
   }
   // Only the final " OK" counts; anything else (a failure, a mismatch, a stop) is a failure.
   const std::string success = Message(context, MsgVerifying) + " OK";
