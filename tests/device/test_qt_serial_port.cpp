@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -270,6 +271,31 @@ TEST(QtSerialPortOpen, MissingDeviceFailsAndStaysQuiet) {
   port.Close();
   port.Close();
   EXPECT_FALSE(port.IsOpen());
+}
+
+// The settings file may name anything as a port: only a terminal opens, nothing else is
+// waited on (a FIFO without a writer), read endlessly (/dev/zero) or changed (a file).
+TEST(QtSerialPortOpen, OnlyATerminalOpens) {
+  char folder[] = "/tmp/qm17-port-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder), nullptr);
+  const std::string file = std::string(folder) + "/file";
+  const std::string fifo = std::string(folder) + "/fifo";
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_EQ(::write(fd, "KORVALEX_KEY 26", 15), 15);
+  ::close(fd);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {file, fifo, std::string(folder), std::string("/dev/zero"),
+                                  std::string("/dev/null"), std::string()}) {
+    QtSerialPort port;
+    EXPECT_FALSE(port.Open(QString::fromStdString(path))) << path;
+    EXPECT_EQ(port.QueuedBytes(), 0u) << path;
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_size, 15);
+  ::unlink(file.c_str());
+  ::unlink(fifo.c_str());
+  ::rmdir(folder);
 }
 
 // What makes the device vanish, seen from the port.

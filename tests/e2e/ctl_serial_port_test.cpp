@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -82,6 +83,7 @@ Frame Numbered() {
 TEST(CtlDeviceSerialPort, OnlyAFreeTerminalOpens) {
   e2e::TempDir dir;
   dir.Write("file", "KORVALEX_KEY 26\r\n");
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
   Line line;
   ASSERT_FALSE(line.path().empty());
   PosixSerialPort holder;
@@ -96,6 +98,8 @@ TEST(CtlDeviceSerialPort, OnlyAFreeTerminalOpens) {
       {"regular file", dir.File("file")},
       {"folder", dir.path()},
       {"device that is no terminal", "/dev/null"},
+      {"endless device", "/dev/zero"},
+      {"FIFO without a writer", dir.File("fifo")},
       {"terminal held by another user", line.path()},
   };
   for (const Case& c : cases) {
