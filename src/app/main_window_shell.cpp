@@ -185,7 +185,8 @@ void MainWindow::MenuSaveClick() {
   const DeviceImage before = m_image;
   ReadControlsToImage();
   NormaliseImage();
-  if (!WriteFileAtomically(LocalPath(path), WriteParameterFile(m_image))) {
+  // Only a file, as for opening: a FIFO or a device would keep the window waiting.
+  if (!WriteRegularFileAtomically(LocalPath(path), WriteParameterFile(m_image))) {
     m_image = before;
     Prompts().ShowMessage(this, MessageText(MsgOpenFileError));
     return;

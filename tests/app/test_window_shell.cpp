@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -367,6 +368,15 @@ TEST_F(WindowShell, SaveFailuresChangeNothing) {
   EXPECT_EQ(m_prompts->FileMessages(), QStringList{"Chyba při otevírání souboru!"});
   EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), "");
   EXPECT_EQ(window.LastFilePath(), "");
+  EXPECT_EQ(window.Image(), before);
+
+  // A FIFO named in the dialog is refused at once: writing into it would wait for a reader
+  // with the window frozen.
+  ASSERT_EQ(::mkfifo(Temp("fifo.ign").toLocal8Bit().constData(), 0600), 0);
+  m_prompts->saveAnswers = {Temp("fifo.ign")};
+  window.MenuSaveClick();
+  EXPECT_EQ(m_prompts->FileMessages().size(), 2);
+  EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), "");
   EXPECT_EQ(window.Image(), before);
 }
 
