@@ -70,7 +70,14 @@ class Sim {
   QProcess m_process;
 };
 
-enum class Vanish { WhilePolling, ProgramStarted, ProgramAfterBlock0 };
+// When the unit goes: between polls, or at a moment of an operation.
+enum class Vanish {
+  WhilePolling,
+  BeforeFirstFrame,
+  AwaitingFirstAnswer,  // the first request is on the line, its answer not yet
+  AfterBlock0,
+  InVerifyStep,  // the closing read of the parameter block is on the line
+};
 
 double CpuSeconds() {
   rusage usage{};
@@ -377,38 +384,60 @@ class WindowLinkTest : public QObject {
   }
 
   void AVanishedUnitLeavesTheWindowCalmAndComesBack_data() {
+    QTest::addColumn<QString>("operation");
     QTest::addColumn<int>("during");
-    QTest::newRow("polling") << int(Vanish::WhilePolling);
-    QTest::newRow("program, before its first frame") << int(Vanish::ProgramStarted);
-    QTest::newRow("program, after block 0") << int(Vanish::ProgramAfterBlock0);
+    QTest::newRow("polling") << QString() << int(Vanish::WhilePolling);
+    QTest::newRow("read, before its first frame") << "MenuRead" << int(Vanish::BeforeFirstFrame);
+    QTest::newRow("read, after block 0") << "MenuRead" << int(Vanish::AfterBlock0);
+    QTest::newRow("read, in its verify step") << "MenuRead" << int(Vanish::InVerifyStep);
+    QTest::newRow("verify, before its frame") << "MenuVerify" << int(Vanish::BeforeFirstFrame);
+    QTest::newRow("verify, awaiting its answer")
+        << "MenuVerify" << int(Vanish::AwaitingFirstAnswer);
+    QTest::newRow("program, before its first frame")
+        << "MenuProgram" << int(Vanish::BeforeFirstFrame);
+    QTest::newRow("program, after block 0") << "MenuProgram" << int(Vanish::AfterBlock0);
+    QTest::newRow("program, in its verify step") << "MenuProgram" << int(Vanish::InVerifyStep);
   }
   void AVanishedUnitLeavesTheWindowCalmAndComesBack() {
+    QFETCH(QString, operation);
     QFETCH(int, during);
-    QVERIFY(Unit().Start());
+    const auto when = static_cast<Vanish>(during);
+    // A slow unit leaves room to vanish between a request and its answer.
+    const bool slow = when == Vanish::AwaitingFirstAnswer || when == Vanish::InVerifyStep;
+    QVERIFY(Unit().Start(slow ? QStringList{"--delay", "150"} : QStringList{}));
     OpenWindow();
     QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
-    if (during == int(Vanish::WhilePolling)) {
+    if (when == Vanish::WhilePolling) {
       Unit().Kill();
+    } else if (when == Vanish::BeforeFirstFrame) {
+      Trigger(operation.toLatin1().constData());
+      Unit().Kill();  // the first frame goes out on the next tick
     } else {
-      Trigger("MenuProgram");
-      if (during == int(Vanish::ProgramStarted)) {
+      // Watch closely: the gauge shows 1 for a single tick, and a slow unit answers the
+      // verify step's request a few ticks after the status names it.
+      QTimer watcher;
+      const auto killOnce = [&] {
+        if (!watcher.isActive()) return;
+        watcher.stop();
         Unit().Kill();
-      } else {
-        // Watch closely: the gauge shows 1 for a single tick.
-        QTimer watcher;
-        connect(&watcher, &QTimer::timeout, this, [&] {
-          if (Find<QProgressBar>("CGauge")->value() == 1) {
-            watcher.stop();
-            Unit().Kill();
-          }
-        });
-        watcher.start(1);
-        QTRY_VERIFY_WITH_TIMEOUT(!watcher.isActive(), kOperationMs);
-      }
+      };
+      connect(&watcher, &QTimer::timeout, this, [&] {
+        if ((when == Vanish::AfterBlock0 && Find<QProgressBar>("CGauge")->value() == 1) ||
+            (when == Vanish::InVerifyStep && Status() == QStringLiteral("Verify:")))
+          killOnce();
+      });
+      // Connected after the window's own handler, so it runs once the tick has sent the
+      // first frame; the watcher as context ends the connection with this block.
+      if (when == Vanish::AwaitingFirstAnswer)
+        connect(m_window->findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout, &watcher,
+                killOnce);
+      watcher.start(1);
+      Trigger(operation.toLatin1().constData());
+      QTRY_VERIFY_WITH_TIMEOUT(!watcher.isActive(), kOperationMs);
     }
 
     QTRY_VERIFY_WITH_TIMEOUT(!Find<QLabel>("LabelSpojeni")->isHidden(), 5000);
-    if (during != int(Vanish::WhilePolling)) {
+    if (when != Vanish::WhilePolling) {
       QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
       QVERIFY(StatusIsRed());
     }
