@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/main_window.h"
+#include "app/shown_probe.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -13,5 +14,6 @@ int main(int argc, char* argv[]) {
   window.FormCreate(QApplication::arguments());
   if (window.ShutdownRequested()) return 0;  // closed and saved already
   window.show();
+  qm17::ShownProbe::InstallIfAsked(window);
   return QApplication::exec();
 }

@@ -43,8 +43,16 @@ void SetLabelBackground(QLabel* label, const QColor& colour) {
 }
 
 // The gauge clamps to its range; QProgressBar would ignore a value outside it instead.
+// QProgressBar also repaints itself at once on every visible change; with updates held back
+// for the change it is only marked dirty, and paints together with the labels a monitor frame
+// changes in the same pass instead of in a pass of its own.
 void SetGaugeValue(QProgressBar* gauge, int value) {
-  gauge->setValue(std::clamp(value, gauge->minimum(), gauge->maximum()));
+  value = std::clamp(value, gauge->minimum(), gauge->maximum());
+  if (gauge->value() == value) return;
+  const bool updates = gauge->updatesEnabled();
+  gauge->setUpdatesEnabled(false);
+  gauge->setValue(value);
+  gauge->setUpdatesEnabled(updates);  // re-enabling schedules the ordinary deferred update
 }
 
 const QColor kAqua(0, 255, 255);
