@@ -361,6 +361,7 @@ TEST_F(CtlDevice, AUnitVanishingMidOperationEndsInFailureNotAHang) {
       {"program", "2", "Verify error!"},   // gone after storing the block, before the verify
       {"verify", "1", ""},                 // answered, then gone: the verify itself succeeds
       {"read", "1", "Read error!"},
+      {"read", "2", "Verify error!"},  // gone after both blocks, before the verify
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.command) + " after " + c.dieAfter);
@@ -383,6 +384,37 @@ TEST_F(CtlDevice, AUnitVanishingMidOperationEndsInFailureNotAHang) {
     EXPECT_LT(result.seconds, 10.0);
     EXPECT_LT(result.cpuSeconds, 0.5);  // a dead line is waited for, never polled in a loop
     EXPECT_TRUE(sim.WaitForExit(1000));
+  }
+}
+
+TEST_F(CtlDevice, AUnitKilledBeforeItAnswersEndsInFailureNotAHang) {
+  struct Case {
+    const char* command;
+    const char* status;  // shown once the port is open and the operation has begun
+    const char* err;
+  };
+  const Case cases[] = {
+      {"read", "Read:\n", "Read error!"},
+      {"verify", "Verify:\n", "Verify error!"},
+      {"program", "Program device:\n", "Program error!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    // A slow unit: whether its first request has gone out or not, no answer ever comes.
+    Simulator sim(kSim, m_dir, {"--delay", "5000"});
+    ASSERT_TRUE(sim.started());
+    std::vector<std::string> args = {c.command, "--port", sim.device()};
+    args.push_back(std::string(c.command) == "read" ? "-o" : File("b.ign"));
+    if (std::string(c.command) == "read") args.push_back(File("read.ign"));
+    Background program(kCtl, args);
+    ASSERT_TRUE(program.WaitForOutput(c.status, 5000));
+    sim.Stop(SIGKILL);
+    const RunResult result = program.Finish(20000);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
+    EXPECT_LT(result.seconds, 10.0);
+    EXPECT_LT(result.cpuSeconds, 0.5);  // a hung-up line is waited for, never polled in a loop
+    EXPECT_FALSE(std::filesystem::exists(File("read.ign")));
   }
 }
 
