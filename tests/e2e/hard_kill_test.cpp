@@ -2,7 +2,7 @@
 // program keeps is wholly its old version or wholly its new one, and at most the one temporary
 // file of the save that was cut short is left behind.
 //
-// Rounds can be raised for a run by hand: QM17_KILL_SAVE_ROUNDS (saves in a loop, default 300)
+// Rounds can be raised for a run by hand: QM17_KILL_SAVE_ROUNDS (saves in a loop, default 200)
 // and QM17_KILL_PROGRAM_ROUNDS (the real program, default 40).
 
 #include <fcntl.h>
@@ -166,12 +166,13 @@ TEST(HardKill, SavesKilledAtRandomMomentsLeaveOneWholeVersionOfEachFile) {
   const std::vector<std::string> kept = {kSettingsFileName, kImageSideFileName, "curve.ign"};
 
   std::mt19937 random(std::random_device{}());
-  const int rounds = Rounds("QM17_KILL_SAVE_ROUNDS", 300);
+  const int rounds = Rounds("QM17_KILL_SAVE_ROUNDS", 200);
   Tally tally;
   std::set<std::string> strays;
   for (int round = 0; round < rounds; ++round) {
     int ready[2];
     ASSERT_EQ(::pipe2(ready, O_CLOEXEC), 0);
+    const auto start = Clock::now();
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -180,11 +181,9 @@ TEST(HardKill, SavesKilledAtRandomMomentsLeaveOneWholeVersionOfEachFile) {
       SaveForEver(parameterPath, ready[1]);
     }
     ::close(ready[1]);
-    // The first round makes every file exist; the second tells how long one round takes.
+    // A first round of saves makes every file exist and tells how long the next one takes.
     char byte = 0;
     const bool firstDone = ::read(ready[0], &byte, 1) == 1;
-    const auto start = Clock::now();
-    const bool secondDone = ::read(ready[0], &byte, 1) == 1;
     const auto cycle = std::chrono::duration_cast<Micros>(Clock::now() - start);
     const auto delay = Micros(std::uniform_int_distribution<long>(0, cycle.count())(random));
     // Readers meanwhile never see a partial file either.
@@ -197,7 +196,7 @@ TEST(HardKill, SavesKilledAtRandomMomentsLeaveOneWholeVersionOfEachFile) {
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     ::close(ready[0]);
-    ASSERT_TRUE(firstDone && secondDone);
+    ASSERT_TRUE(firstDone);
     EXPECT_TRUE(readsWhole);
 
     SCOPED_TRACE("round " + std::to_string(round));
@@ -356,7 +355,9 @@ TEST(HardKill, TheProgramKilledWhileItsSessionEndsLeavesOldOrNewFiles) {
   }
 
   std::mt19937 random(std::random_device{}());
-  std::uniform_int_distribution<long> delays(0, longest.count());
+  // The kills spread over [0, bound]; the bound follows where the saves happen on this machine
+  // now: shorter after a program that ended before its kill, longer after one killed too soon.
+  double bound = static_cast<double>(longest.count());
   const int rounds = Rounds("QM17_KILL_PROGRAM_ROUNDS", 40);
   Tally tally;
   int exitedFirst = 0;
@@ -365,11 +366,13 @@ TEST(HardKill, TheProgramKilledWhileItsSessionEndsLeavesOldOrNewFiles) {
     ASSERT_TRUE(StartAll(slots));
     for (int k = 0; k < kSlots && round + k < rounds; ++k) {
       Slot& slot = *slots[static_cast<std::size_t>(k)];
-      const auto killAt = Clock::now() + Micros(delays(random));
+      const auto delay = std::uniform_real_distribution<double>(0.0, bound)(random);
+      const auto killAt = Clock::now() + Micros(static_cast<long>(delay));
       slot.Signal(SIGTERM);
       SleepUntil(killAt);
       slot.Signal(SIGKILL);
-      exitedFirst += slot.Wait(20000) == 0;
+      const bool exited = slot.Wait(20000) == 0;
+      exitedFirst += exited;
 
       SCOPED_TRACE("round " + std::to_string(round + k));
       const std::string s = Slurp(slot.Settings());
@@ -384,8 +387,10 @@ TEST(HardKill, TheProgramKilledWhileItsSessionEndsLeavesOldOrNewFiles) {
       strays[std::size_t(k)] = now;
       if (oldS && oldI && left == 0) {
         ++tally.before;
+        bound = std::min(bound * 1.2, 2.0 * static_cast<double>(longest.count()));
       } else if (newS && newI && left == 0) {
         ++tally.after;
+        if (exited) bound = std::max(bound * 0.8, 200.0);
       } else {
         ++tally.middle;
       }
