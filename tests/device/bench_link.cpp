@@ -1,4 +1,5 @@
-// Cost of one tick of the device link: idle, and with a monitor frame to handle.
+// Cost of one tick of the device link: idle, with a monitor frame to handle, and with the
+// answer that ends a Verify.
 #include <benchmark/benchmark.h>
 
 #include "device/link.h"
@@ -70,6 +71,25 @@ void BM_MonitorFrameTick(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_MonitorFrameTick);
+
+// Verify sends its request and the next tick takes the matching answer: one whole exchange of
+// an operation, from the start to " OK".
+void BM_VerifyAnswerTick(benchmark::State& state) {
+  DeviceImage image = BenchImage();
+  BenchPort port;
+  std::array<std::uint8_t, kPayloadLength> block{};
+  std::copy_n(image.begin() + image_byte::kParameterBlock, kPayloadLength, block.begin());
+  port.frame = BuildFrame(command::kReadBlock1 ^ command::kAnswerFlip, block);
+  NullView view;
+  DeviceLink link(image, port, view);
+  for (auto _ : state) {
+    link.StartVerify();
+    port.pending = true;
+    link.Tick();
+  }
+  if (link.operation() != Operation::Idle) state.SkipWithError("the answer did not end Verify");
+}
+BENCHMARK(BM_VerifyAnswerTick);
 
 }  // namespace
 }  // namespace qm17
