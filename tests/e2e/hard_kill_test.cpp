@@ -56,10 +56,6 @@ std::string Slurp(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void Spit(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
 // Names in `folder` other than the kept files: temporary files of saves that were cut short.
 // Each must be named after one of the kept files, so that it cannot be taken for one.
 std::set<std::string> Strays(const std::string& folder, const std::vector<std::string>& kept) {
@@ -74,10 +70,6 @@ std::set<std::string> Strays(const std::string& folder, const std::vector<std::s
     strays.insert(name);
   }
   return strays;
-}
-
-void SleepUntil(Clock::time_point when) {
-  std::this_thread::sleep_until(when);
 }
 
 // Where the kills landed, for the log of a run by hand.
@@ -222,6 +214,10 @@ TEST(HardKill, SavesKilledAtRandomMomentsLeaveOneWholeVersionOfEachFile) {
 // ---- The real program, ended by SIGTERM and then killed while its session ends ----------------
 
 #ifdef QM17_PROGRAM
+
+void Spit(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
 
 // One qm17 with a settings folder of its own and a pseudo-terminal as its port, so that it
 // polls: its first poll shows that the window is up and its event loop running.
@@ -369,7 +365,7 @@ TEST(HardKill, TheProgramKilledWhileItsSessionEndsLeavesOldOrNewFiles) {
       const auto delay = std::uniform_real_distribution<double>(0.0, bound)(random);
       const auto killAt = Clock::now() + Micros(static_cast<long>(delay));
       slot.Signal(SIGTERM);
-      SleepUntil(killAt);
+      std::this_thread::sleep_until(killAt);
       slot.Signal(SIGKILL);
       const bool exited = slot.Wait(20000) == 0;
       exitedFirst += exited;
