@@ -283,15 +283,16 @@ class Slot {
   // The exit status, or -1 when a signal ended it; -2 when it would not end.
   int Wait(int ms) {
     if (m_pid <= 0) return -2;
-    for (const auto end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
       int status = 0;
       if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
         m_pid = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
       }
+      if (Clock::now() >= end) return -2;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return -2;
   }
   void Kill() {
     if (m_pid <= 0) return;
@@ -316,7 +317,12 @@ class Slot {
   }
   for (auto& slot : slots) {
     pollfd in{slot->master(), POLLIN, 0};
-    if (::poll(&in, 1, 20000) != 1) return ::testing::AssertionFailure() << "no first poll";
+    for (int waited = 0; ::poll(&in, 1, 100) != 1; waited += 100) {
+      // A program that could not start is told at once, not after the whole wait.
+      const int status = slot->Wait(0);
+      if (status != -2 || waited >= 20000)
+        return ::testing::AssertionFailure() << "no first poll; exit status " << status;
+    }
     slot->Drain();
   }
   return ::testing::AssertionSuccess();
