@@ -43,16 +43,8 @@ void SetLabelBackground(QLabel* label, const QColor& colour) {
 }
 
 // The gauge clamps to its range; QProgressBar would ignore a value outside it instead.
-// QProgressBar also repaints itself at once on every visible change; with updates held back
-// for the change it is only marked dirty, and paints together with the labels a monitor frame
-// changes in the same pass instead of in a pass of its own.
 void SetGaugeValue(QProgressBar* gauge, int value) {
-  value = std::clamp(value, gauge->minimum(), gauge->maximum());
-  if (gauge->value() == value) return;
-  const bool updates = gauge->updatesEnabled();
-  gauge->setUpdatesEnabled(false);
-  gauge->setValue(value);
-  gauge->setUpdatesEnabled(updates);  // re-enabling schedules the ordinary deferred update
+  gauge->setValue(std::clamp(value, gauge->minimum(), gauge->maximum()));
 }
 
 const QColor kAqua(0, 255, 255);
@@ -167,7 +159,6 @@ void MainWindow::ShowLiveValues(const LiveValues& values) {
   const MonitorDisplay shown =
       FormatMonitor(values, CurrentLanguage(), m_image[image_byte::kLimiter]);
   LabelRpm->setText(QString::fromStdString(shown.rpmText));
-  SetGaugeValue(CGaugeRpm, shown.rpmBar);
   LabelNapeti->setText(QString::fromStdString(shown.voltageText));
   LabelMonOmez1->setText(QString::fromStdString(shown.startLimiterText));
   LabelMonRetard->setText(QString::fromStdString(shown.retardText));
@@ -180,6 +171,9 @@ void MainWindow::ShowLiveValues(const LiveValues& values) {
                    shown.retardColour, shown.polarityColour};
   m_liveShown = true;
   PaintLiveBackgrounds();
+  // Last: a visible change of the gauge repaints the window at once, and that one pass then
+  // takes every label above with it instead of leaving them to a second pass.
+  SetGaugeValue(CGaugeRpm, shown.rpmBar);
 }
 
 void MainWindow::PaintLiveBackgrounds() {
