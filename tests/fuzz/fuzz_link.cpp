@@ -4,14 +4,15 @@
 // a Verify or a Program to its end; forged frames and junk reach everything else.
 //
 // Rules: every frame sent is well formed, addresses block 0 or 1 and carries what it should;
-// the counters stay in range; and while the line has only lost or damaged the unit's answers
-// (never forged or shifted any), "Verifying OK" is shown only when the unit really holds the
-// window's parameter block.
+// the counters stay in range; and while the line has only lost, damaged or delayed the unit's
+// answers (never forged or shifted any, nor held one past the re-send time-out), "Verifying
+// OK" is shown only when the unit really holds the window's parameter block.
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "app/texts.h"
@@ -46,6 +47,11 @@ bool BlockEquals(const Frame& frame, const DeviceImage& image, std::size_t block
   return std::equal(frame.begin() + 1, frame.end() - 1, image.begin() + block * kBlockSize);
 }
 
+// How long the line may hold an answer, in ticks. A later answer cannot be told from the answer
+// to the re-send that the time-out (4 ticks) brings, so no program could rule on it: the frames
+// carry no sequence number. Older answers are lost.
+constexpr unsigned kLineLatencyTicks = qm17::timing::kTicksPerTimeout - 1;
+
 // A unit that answers every request it receives intact; the line decides what reaches the link.
 class ModelUnit {
  public:
@@ -78,15 +84,31 @@ class ModelUnit {
     }
   }
 
+  // The oldest answer still on the line, taken off it; empty when there is none.
+  std::optional<Frame> TakeAnswer() {
+    while (!m_answers.empty() && now - m_answers.front().sentAt > kLineLatencyTicks) {
+      m_answers.pop_front();
+    }
+    if (m_answers.empty()) return std::nullopt;
+    const Frame frame = m_answers.front().frame;
+    m_answers.pop_front();
+    return frame;
+  }
+
   DeviceImage memory{};
-  std::deque<Frame> answers;  // sent by the unit, not yet through the line
   bool loseNextRequest = false;
+  unsigned now = 0;  // ticks of the link so far
 
  private:
+  struct Sent {
+    Frame frame;
+    unsigned sentAt;
+  };
   void Answer(const Frame& frame) {
-    if (answers.size() >= 64) answers.pop_front();  // lost on a line that never delivers
-    answers.push_back(frame);
+    if (m_answers.size() >= 64) m_answers.pop_front();
+    m_answers.push_back({frame, now});
   }
+  std::deque<Sent> m_answers;  // sent by the unit, not yet through the line
   unsigned m_polls = 0;
 };
 
@@ -94,7 +116,10 @@ class ScriptPort : public qm17::SerialPort {
  public:
   ScriptPort(const DeviceImage& image, ModelUnit& unit) : m_image(image), m_unit(unit) {}
 
-  std::size_t QueuedBytes() override { return queue.size(); }
+  std::size_t QueuedBytes() override {
+    ++m_unit.now;  // the link asks once at the start of every tick
+    return queue.size();
+  }
   std::size_t Read(std::span<std::uint8_t> buffer) override {
     std::size_t n = std::min(buffer.size(), queue.size());
     if (readCap > 0) n = std::min<std::size_t>(n, readCap);
@@ -237,22 +262,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         link.Tick();
         break;
       case 4:  // the unit's oldest answer arrives
-        if (!unit.answers.empty()) {
-          const Frame& frame = unit.answers.front();
-          port.queue.insert(port.queue.end(), frame.begin(), frame.end());
-          unit.answers.pop_front();
+        if (const auto frame = unit.TakeAnswer()) {
+          port.queue.insert(port.queue.end(), frame->begin(), frame->end());
         }
         break;
       case 5:  // ... is lost
-        if (!unit.answers.empty()) unit.answers.pop_front();
+        unit.TakeAnswer();
         break;
       case 6: {  // ... arrives with one bit flipped, which the check byte always shows
         const std::uint8_t bit = script.Next();
-        if (!unit.answers.empty()) {
-          Frame frame = unit.answers.front();
-          unit.answers.pop_front();
-          frame[(bit >> 3) % frame.size()] ^= static_cast<std::uint8_t>(1u << (bit & 7));
-          port.queue.insert(port.queue.end(), frame.begin(), frame.end());
+        if (auto frame = unit.TakeAnswer()) {
+          (*frame)[(bit >> 3) % frame->size()] ^= static_cast<std::uint8_t>(1u << (bit & 7));
+          port.queue.insert(port.queue.end(), frame->begin(), frame->end());
         }
         break;
       }
