@@ -402,9 +402,10 @@ class WindowLinkTest : public QObject {
     QFETCH(QString, operation);
     QFETCH(int, during);
     const auto when = static_cast<Vanish>(during);
-    // A slow unit leaves room to vanish between a request and its answer.
+    // A slow unit leaves room to vanish between a request and its answer; still well within
+    // the four ticks before a re-send, whose late answers could pass for the awaited one.
     const bool slow = when == Vanish::AwaitingFirstAnswer || when == Vanish::InVerifyStep;
-    QVERIFY(Unit().Start(slow ? QStringList{"--delay", "150"} : QStringList{}));
+    QVERIFY(Unit().Start(slow ? QStringList{"--delay", "100"} : QStringList{}));
     OpenWindow();
     QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
     if (when == Vanish::WhilePolling) {
