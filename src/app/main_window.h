@@ -2,12 +2,15 @@
 // The one window of the program. It owns every control, the parameter image, the settings
 // kept beside it, the serial port and the device link, and forwards every event to the core.
 
+#include <QColor>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "app/about_help.h"
 #include "app/texts.h"
@@ -251,6 +254,9 @@ class MainWindow : public QMainWindow, public LinkView {
   void PaintLiveBackgrounds();
   std::array<LiveColour, 5> m_liveColours{};  // speed, voltage, limiter, retard, polarity
   bool m_liveShown = false;                   // a monitor frame has coloured them
+  // The current point the rows show, and the base colour they were shown with; the tick
+  // reports the point 18 times a second, almost always unchanged.
+  std::optional<std::pair<CurrentPoint, QColor>> m_shownPoint;
   QtSerialPort m_serial;
   DeviceLink m_link{m_image, m_serial, *this};
   QTimer* Timer1 = nullptr;

@@ -186,9 +186,11 @@ void MainWindow::PaintLiveBackgrounds() {
 }
 
 void MainWindow::ShowCurrentPoint(const CurrentPoint& point) {
-  // Called on every tick: SetBackground leaves a box alone unless its colour changes, so the
-  // rows are repainted only when the current point moves.
+  // Called on every tick: nothing to do unless the point or the base colour changed, and then
+  // SetBackground still leaves every box alone whose colour stays.
   const QColor window = QApplication::palette().color(QPalette::Base);
+  if (m_shownPoint && m_shownPoint->first == point && m_shownPoint->second == window) return;
+  m_shownPoint = std::make_pair(point, window);
   for (std::size_t k = 0; k < kPointCount; ++k) {
     const QColor colour = !point.noCurrentPoint && k == point.index ? kLime : window;
     SetBackground(m_rpmEdits[k], QPalette::Base, colour);

@@ -116,5 +116,30 @@ TEST_F(WindowPaint, MonitorFramePaintsInOnePass) {
   }
 }
 
+// The tick reports the current point 18 times a second; the rows follow every change of it,
+// and a point reported again leaves them as they are.
+TEST_F(WindowPaint, RowsFollowTheCurrentPoint) {
+  const QColor lime(0, 255, 0);
+  const QColor base = QApplication::palette().color(QPalette::Base);
+  const std::pair<bool, std::uint8_t> points[] = {{false, 3}, {false, 3},  {true, 0},
+                                                  {false, 0}, {false, 14}, {false, 14}};
+  for (const auto& [none, index] : points) {
+    CurrentPoint point;
+    point.noCurrentPoint = none;
+    point.index = index;
+    m_window->ShowCurrentPoint(point);
+    for (int k = 0; k < 15; ++k) {
+      const QColor expected = !none && k == index ? lime : base;
+      for (const QString& row :
+           {QString("EditRpmAdv%1").arg(k + 1), QString("EditAdvance%1").arg(k + 1)}) {
+        const auto* edit = m_window->findChild<QWidget*>(row);
+        ASSERT_NE(edit, nullptr) << row.toStdString();
+        EXPECT_EQ(edit->palette().color(QPalette::Base), expected)
+            << row.toStdString() << " point " << int(index) << (none ? " none" : "");
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qm17
