@@ -414,27 +414,24 @@ class WindowLinkTest : public QObject {
       Trigger(operation.toLatin1().constData());
       Unit().Kill();  // the first frame goes out on the next tick
     } else {
-      // Watch closely: the gauge shows 1 for a single tick, and a slow unit answers the
-      // verify step's request a few ticks after the status names it.
-      QTimer watcher;
-      const auto killOnce = [&] {
-        if (!watcher.isActive()) return;
-        watcher.stop();
-        Unit().Kill();
-      };
-      connect(&watcher, &QTimer::timeout, this, [&] {
-        if ((when == Vanish::AfterBlock0 && Find<QProgressBar>("CGauge")->value() == 1) ||
-            (when == Vanish::InVerifyStep && Status() == QStringLiteral("Verify:")))
-          killOnce();
-      });
-      // Connected after the window's own handler, so it runs once the tick has sent the
-      // first frame; the watcher as context ends the connection with this block.
-      if (when == Vanish::AwaitingFirstAnswer)
-        connect(m_window->findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout, &watcher,
-                killOnce);
-      watcher.start(1);
+      // Looked at right after each tick (connected after the window's own handler), so that
+      // no state is missed however busy the machine: the gauge shows 1 for a single tick, the
+      // first request has just gone out, and a slow unit answers the verify step's request a
+      // few ticks after the status names it. The scope object ends the connection here.
+      bool armed = true;
+      QObject scope;
+      connect(m_window->findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout, &scope,
+              [&] {
+                if (armed &&
+                    (when == Vanish::AwaitingFirstAnswer ||
+                     (when == Vanish::AfterBlock0 && Find<QProgressBar>("CGauge")->value() == 1) ||
+                     (when == Vanish::InVerifyStep && Status() == QStringLiteral("Verify:")))) {
+                  armed = false;
+                  Unit().Kill();
+                }
+              });
       Trigger(operation.toLatin1().constData());
-      QTRY_VERIFY_WITH_TIMEOUT(!watcher.isActive(), kOperationMs);
+      QTRY_VERIFY_WITH_TIMEOUT(!armed, kOperationMs);
     }
 
     QTRY_VERIFY_WITH_TIMEOUT(!Find<QLabel>("LabelSpojeni")->isHidden(), 5000);
