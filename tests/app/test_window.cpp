@@ -1058,9 +1058,11 @@ TEST_F(WindowTest, NoCaptionIsCutOff) {
   }
 }
 
-// Renders the window in each language, normal and inverse, into the build folder.
+// Renders the window in each language, normal and inverse, into the build folder: beside the
+// test program, wherever it is run from, so that a run by hand leaves the source tree clean.
 TEST_F(WindowTest, Screenshots) {
-  const QString folder = QDir::current().filePath(QStringLiteral("screenshots"));
+  const QString folder =
+      QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("screenshots"));
   ASSERT_TRUE(QDir().mkpath(folder));
   const std::pair<void (MainWindow::*)(), const char*> languages[] = {
       {&MainWindow::MenuEnglishClick, "english"},
