@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "app/about_help.h"
@@ -34,6 +35,8 @@ class QTimer;
 class QToolButton;
 
 namespace qm17 {
+
+class IniFile;
 
 class SpinButtons;
 class UnixSignalCloser;
@@ -103,6 +106,7 @@ class MainWindow : public QMainWindow, public LinkView {
   // Settings, files, printing, help (main_window_shell.cpp).
   void LoadSettings();
   void SaveSettings();
+  void WriteSettingsKeys(IniFile& settings, const std::string& path) const;
   void FormClose();
   void MenuOpenClick();
   void MenuSaveClick();

@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <string>
 
 #include "app/about_help.h"
@@ -110,7 +111,16 @@ void MainWindow::SaveSettings() {
   if (!EnsureConfigDirectory()) return;
   const std::string path = SettingsFilePath();
   IniFile settings;
-  settings.Load(path);  // keeps the port mapping and whatever else the user wrote there
+  // Loading keeps the port mapping and whatever else the user wrote there. A file that is
+  // there but cannot be read (too big, no read permission) is left as it is: writing a new
+  // one would throw that away.
+  std::error_code error;
+  const bool keepFile = !settings.Load(path) && std::filesystem::exists(path, error);
+  if (!keepFile) WriteSettingsKeys(settings, path);
+  WriteRegularFileAtomically(ImageSideFilePath(), WriteImageSideFile(m_image));
+}
+
+void MainWindow::WriteSettingsKeys(IniFile& settings, const std::string& path) const {
   const char* section = kSettingsSection;
 
   settings.WriteInteger(section, kKeyLeft, x());
@@ -124,8 +134,6 @@ void MainWindow::SaveSettings() {
   settings.WriteInteger(section, kKeyInverse, CheckBoxBlackZobr->isChecked() ? 1 : 0);
   settings.WriteInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0);
   settings.Save(path);
-
-  WriteRegularFileAtomically(ImageSideFilePath(), WriteImageSideFile(m_image));
 }
 
 void MainWindow::FormClose() {

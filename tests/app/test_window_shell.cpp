@@ -336,6 +336,18 @@ TEST_F(WindowShell, SettingsKeepOtherSections) {
   EXPECT_TRUE(settings.contains("Language=1\r\n"));
 }
 
+TEST_F(WindowShell, ASettingsFileThatCannotBeReadIsNotReplaced) {
+  WriteSettings("Language=1\r\n");
+  Start();
+  // Grown past what is read: saving over it would throw its port mapping away.
+  const QByteArray huge =
+      "[FORM_HLAV]\r\nLanguage=1\r\n[PORTS]\r\nCOM1=/dev/my-adapter\r\n" + QByteArray(1 << 20, ';');
+  WriteAll(SettingsPath(), huge);
+  Stop();
+  EXPECT_EQ(ReadAll(SettingsPath()), huge);
+  EXPECT_EQ(ReadAll(SidePath()), QByteArray(kDefaultSideFile));  // the side file still is saved
+}
+
 TEST_F(WindowShell, SaveWritesTheNormalisedSet) {
   MainWindow& window = Start();
   const QString file = Temp("default.ign");
