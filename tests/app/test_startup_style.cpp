@@ -120,6 +120,10 @@ TEST(StartupStyle, WindowLooksAsUnderTheStyleItWraps) {
     narrow.menuBar()->addMenu(QString::fromLatin1(title));
   narrow.resize(60, 40);
   const QImage narrowWrapped = Argb(narrow.grab().toImage());
+  const auto* arrow =
+      narrow.menuBar()->findChild<QWidget*>(QStringLiteral("qt_menubar_ext_button"));
+  ASSERT_NE(arrow, nullptr);
+  EXPECT_FALSE(arrow->isHidden());
   EXPECT_EQ(Render(window), plain);
   QApplication::setStyle(QStringLiteral("fusion"));
   QMainWindow narrowPlain;
