@@ -115,12 +115,14 @@ QStyle* MakeStartupStyle(QStyle* base) {
 }
 
 void InstallStartupStyle() {
-  // A fresh instance of the style in force (the desktop's, or -style / QT_STYLE_OVERRIDE), since
-  // the wrapper owns its base and the application deletes the style it replaces.
-  QStyle* base = QStyleFactory::create(QApplication::style()->name());
+  // Fusion is what both pictures come from; a desktop's own style or Windows' stays untouched.
+  if (QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0)
+    return;
+  // A fresh instance, since the wrapper owns its base and the application deletes the style it
+  // replaces.
+  QStyle* base = QStyleFactory::create(QStringLiteral("fusion"));
   if (base == nullptr) return;
-  if (base->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
-    PreloadStylePixmap(QString::fromLatin1(kFusionGroupBoxFrame));
+  PreloadStylePixmap(QString::fromLatin1(kFusionGroupBoxFrame));
   QApplication::setStyle(MakeStartupStyle(base));
 }
 

@@ -7,9 +7,10 @@ class QStyle;
 
 namespace qm17 {
 
-// Replaces the application style by the same style wrapped so that the menu bar's overflow
-// arrow is read from its image files only when it is first drawn, and under Fusion preloads the
-// group box frame. Call once, right after the QApplication is made and before any widget exists.
+// When the application style is Fusion, replaces it by Fusion wrapped so that the menu bar's
+// overflow arrow is read from its image files only when it is first drawn, and preloads the
+// group box frame; any other style stays as it is. Call once, right after the QApplication is
+// made and before any widget exists.
 void InstallStartupStyle();
 
 // Fusion draws every group box frame from this picture, loaded by file name when first painted.
