@@ -4,12 +4,10 @@
 
 #include "app/main_window.h"
 #include "app/shown_probe.h"
-#include "app/startup_style.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("qm17"));
-  qm17::InstallStartupStyle();  // before any widget
   qm17::MainWindow window;
   // Before start-up, whose port message may wait for a user who is logging out.
   window.InstallShutdownHandlers();
