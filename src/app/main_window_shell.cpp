@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -164,8 +163,7 @@ void MainWindow::MenuOpenClick() {
   const QString path = Prompts().AskOpenFileName(this, kOpenFilter, kSuffix, m_lastFilePath);
   if (!path.isEmpty()) {
     // Only a regular file: a device or a pipe chosen under "All Files" would never end.
-    const std::optional<std::string> content =
-        QFileInfo(path).isFile() ? ReadWholeFile(LocalPath(path)) : std::nullopt;
+    const std::optional<std::string> content = ReadRegularFile(LocalPath(path));
     if (!content) {
       Prompts().ShowMessage(this, MessageText(MsgOpenFileError));
     } else {

@@ -21,9 +21,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path,
                                          std::size_t maxBytes = kMaxReadBytes);
 std::optional<std::string> ReadWholeStream(std::istream& in, std::size_t maxBytes = kMaxReadBytes);
 
-// For the program's own files, which are only ever regular files (settings, side file): a
-// FIFO or a device in their place is refused without waiting on it, so that it can neither
-// freeze start-up while reading nor shutdown while writing.
+// For files that are only ever regular files (settings, side file, a parameter file opened in
+// the window): a FIFO or a device in their place is refused without waiting on it, so that it
+// can neither freeze the window while reading nor shutdown while writing.
 std::optional<std::string> ReadRegularFile(const std::string& path,
                                            std::size_t maxBytes = kMaxReadBytes);
 bool WriteRegularFileAtomically(const std::string& path, std::string_view content);

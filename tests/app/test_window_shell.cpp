@@ -472,11 +472,15 @@ TEST_F(WindowShell, OpenFailures) {
   Find<QLabel>("LabelHlaseni")->show();
   window.MenuOpenClick();  // cancelled: the status label is hidden all the same
   EXPECT_FALSE(Find<QLabel>("LabelHlaseni")->isVisible());
-  m_prompts->openAnswers = {Temp("missing.ign"), m_home.path()};
+  const QString pipe = Temp("pipe.ign");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  m_prompts->openAnswers = {Temp("missing.ign"), m_home.path(), pipe};
   window.MenuOpenClick();
   window.MenuOpenClick();  // a folder is no file
+  window.MenuOpenClick();  // nor is a FIFO, which would wait for a writer for ever
   EXPECT_EQ(m_prompts->FileMessages(),
-            (QStringList{"Chyba při otevírání souboru!", "Chyba při otevírání souboru!"}));
+            (QStringList{"Chyba při otevírání souboru!", "Chyba při otevírání souboru!",
+                         "Chyba při otevírání souboru!"}));
   EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), "");
 }
 
