@@ -335,6 +335,17 @@ class WindowLinkTest : public QObject {
     QVERIFY(Find<QProgressBar>("CGaugeRpm")->value() > 0);
   }
 
+  void TheTickIsAPreciseTimer() {
+    // A coarse timer fires up to 5 % early and shortens every time-out; the mean poll period
+    // this gives is measured by scripts/measure, not here.
+    QVERIFY(Unit().Start());
+    OpenWindow();
+    const auto* timer = m_window->findChild<QTimer*>(QStringLiteral("Timer1"));
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 55);
+    QCOMPARE(timer->timerType(), Qt::PreciseTimer);
+  }
+
   void ComMenuOpensChecksAndReportsFailures() {
     QVERIFY(Unit().Start());
     OpenWindow();

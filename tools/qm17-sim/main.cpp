@@ -57,6 +57,8 @@ const char kUsage[] =
     "                    write of the parameter block\n"
     "  --seed N          seed of the live values and of the random faults (default 1)\n"
     "  --ident TEXT      identification text of up to 30 characters\n"
+    "  --frame-log FILE  append one line per received frame to FILE: its arrival time in\n"
+    "                    seconds on the monotonic clock and its command byte in hex\n"
     "\n"
     "Faults:\n"
     "  --compat N        report compatibility code N instead of 26\n"
@@ -79,6 +81,7 @@ struct Settings {
   qm17::sim::Options unit;
   std::string linkPath;
   std::string statePath;
+  std::string frameLogPath;
   int delayMs = 0;
   long dieAfter = 0;  // 0: never
 };
@@ -126,6 +129,8 @@ int ParseArguments(int argc, char** argv, Settings& settings) {
         settings.linkPath = value;
       } else if (arg == "--state") {
         settings.statePath = value;
+      } else if (arg == "--frame-log") {
+        settings.frameLogPath = value;
       } else if (arg == "--ident") {
         settings.unit.identText = value;
       } else if (arg == "--seed") {
@@ -160,9 +165,14 @@ int ParseArguments(int argc, char** argv, Settings& settings) {
   return 0;
 }
 
-long long NowMs() {
+timespec Now() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
+  return now;
+}
+
+long long NowMs() {
+  const timespec now = Now();
   return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
@@ -255,6 +265,17 @@ int Run(const Settings& settings) {
     std::fprintf(stderr, "qm17-sim: cannot write %s\n", settings.statePath.c_str());
     return 1;
   }
+  // Line-buffered, so that a reader sees every frame while the unit runs.
+  std::FILE* frameLog = nullptr;
+  if (!settings.frameLogPath.empty()) {
+    frameLog = std::fopen(settings.frameLogPath.c_str(), "ae");
+    if (frameLog == nullptr) {
+      std::fprintf(stderr, "qm17-sim: cannot write %s\n", settings.frameLogPath.c_str());
+      return 1;
+    }
+    std::setvbuf(frameLog, nullptr, _IOLBF, 0);
+  }
+
   if (!settings.linkPath.empty()) {
     std::error_code error;
     if (std::filesystem::is_symlink(settings.linkPath, error)) {
@@ -295,8 +316,13 @@ int Run(const Settings& settings) {
     }
     const auto received =
         assembler.Feed(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)), NowMs());
+    const timespec arrival = Now();
     for (const auto& frame : received) {
       if (g_stop != 0) break;
+      if (frameLog != nullptr) {
+        std::fprintf(frameLog, "%lld.%06ld %02x\n", static_cast<long long>(arrival.tv_sec),
+                     arrival.tv_nsec / 1000, frame[0]);
+      }
       const auto answer = unit.Answer(frame);
       if (!answer.empty()) {
         if (settings.delayMs > 0) SleepMs(settings.delayMs);
@@ -322,6 +348,7 @@ int Run(const Settings& settings) {
       unlink(settings.linkPath.c_str());
     }
   }
+  if (frameLog != nullptr) std::fclose(frameLog);
   close(slave);
   close(master);
   return status;
