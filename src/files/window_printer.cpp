@@ -1,5 +1,7 @@
 #include "files/window_printer.h"
 
+#include <cups/cups.h>
+
 #include <QPainter>
 #include <QPixmap>
 #include <QPrinter>
@@ -14,6 +16,17 @@ namespace {
 int MulDivRounded(int a, int b, int c) {
   const std::int64_t product = std::int64_t{a} * b;
   return static_cast<int>((product + c / 2) / c);
+}
+
+// Qt hands the finished job to the print service inside QPainter::end(), on this thread, and
+// drops the answer. libcups keeps the answer to this thread's last request, which is that
+// submission, so a refused job (a queue that rejects jobs, a service that went away) shows there.
+QString PrintServiceRefusal() {
+  const ipp_status_t status = cupsLastError();
+  if (status >= IPP_STATUS_OK && status <= IPP_STATUS_OK_EVENTS_COMPLETE) return {};
+  const char* message = cupsLastErrorString();
+  return QString::fromUtf8(message != nullptr && *message != '\0' ? message
+                                                                  : ippErrorString(status));
 }
 
 }  // namespace
@@ -48,6 +61,9 @@ QString PrintPicture(const QPixmap& picture, const PrintDestination& destination
     printer.setOutputFileName(destination.pdfFile);
   }
   if (!printer.isValid()) return QStringLiteral("The printer cannot be used.");
+  // Only a job for a named print queue is submitted, and so only then is there an answer to read.
+  const bool submitted = !toPdf && printer.outputFormat() == QPrinter::NativeFormat &&
+                         !printer.printerName().isEmpty();
 
   QPainter painter;
   if (!painter.begin(&printer)) {
@@ -61,7 +77,7 @@ QString PrintPicture(const QPixmap& picture, const PrintDestination& destination
       printer.printerState() == QPrinter::Aborted) {
     return QStringLiteral("The print job failed.");
   }
-  return {};
+  return submitted ? PrintServiceRefusal() : QString();
 }
 
 QString PrintWidget(QWidget& widget, const PrintDestination& destination, const QString& jobTitle) {
