@@ -175,6 +175,20 @@ constexpr UiTextRow kUiRows[] = {
      {"Nastavení čísla serivého portu (Com) ", "Set number of com", "Com Port festlegen"}},
 };
 
+constexpr UiTextRow kAccessibleNames[] = {
+    {"EditRpmAdv#", "name", {"Bod # otáčky", "Point # speed", "Punkt # Drehzahl"}},
+    {"EditAdvance#", "name", {"Bod # předstih", "Point # advance", "Punkt # Vorzündung"}},
+    {"EditPocetBodu", "name", {"Počet bodů", "Number of items", "Anzahl der Punkte"}},
+    {"EditBaseAdv", "name", {"Základní předstih", "Base advance", "Basis Vorzündung"}},
+    {"EditOmez1", "name", {"Startovací omezovač", "Start limiter", "Start Begrenzer"}},
+    {"EditOmez2", "name", {"Omezovač", "Limiter", "Begrenzer"}},
+    {"EditRetard", "name", {"Snížení předstihu", "Retard", "Spätzündung"}},
+    {"EditLedRazeni", "name", {"Kontrolka řazení", "Gear shift light", "Schaltblitz"}},
+    {"EditPocPalcu",
+     "name",
+     {"Počet zápalů za otáčku", "Ignitions per revolution", "Zündungen pro Umdrehung"}},
+};
+
 // Counts code points, so that a Czech or German letter counts as one character.
 std::string LimitCharacters(const std::string& text, std::size_t limit) {
   std::size_t count = 0;
@@ -267,6 +281,10 @@ std::span<const UiTextRow> UiTextTable() {
   return kUiRows;
 }
 
+std::span<const UiTextRow> AccessibleNameTable() {
+  return kAccessibleNames;
+}
+
 const char* ComItemHint(Language language) {
   return Pick(language, "Nastavení komunikace na port com", "Set com", "Festzustellen Com");
 }
@@ -282,6 +300,10 @@ const char* PrintHeaderText(Language language) {
               "Date and Time of printing:  ");
 }
 
+const char* PrintFailedText(Language language) {
+  return Pick(language, "Tisk se nezdařil.", "Printing failed.", "Drucken fehlgeschlagen.");
+}
+
 const char* HelpDocumentName(Language language) {
   return Pick(language, "VELMOR_QM_17_cz.doc", "VELMOR_QM_17_en.doc", "VELMOR_QM_17_de.doc");
 }
@@ -293,17 +315,17 @@ std::string AboutText(Language language, const char* buildDate, const char* buil
   switch (language) {
     case Language::Czech:
       text = "Program pro nastavování zapalování           \n\nverze 1.0\n\n" + date + "\n\n" +
-             time + "\n\nSvobodný software, bez jakékoli záruky.\n\nKontakt:\n" +
+             time + "\n\nSvobodný software (GPL-3.0-or-later), bez jakékoli záruky.\n\nKontakt:\n" +
              "viz README.md projektu qm17\n";
       break;
     case Language::English:
       text = "Programm for setting of ignition            \n\nversion 1.0\n\n" + date + "\n\n" +
-             time + "\n\nFree software, without any warranty.\n\nContact:\n" +
+             time + "\n\nFree software (GPL-3.0-or-later), without any warranty.\n\nContact:\n" +
              "see README.md of the qm17 project\n";
       break;
     case Language::German:
       text = "Program für der Adjustierung der Zündung        \nVersion 1.0\n\n" + date + "\n\n" +
-             time + "\n\nFreie Software, ohne jede Gewähr.\n\nKontakt:\n" +
+             time + "\n\nFreie Software (GPL-3.0-or-later), ohne jede Gewähr.\n\nKontakt:\n" +
              "siehe README.md des Projekts qm17\n";
       break;
   }
