@@ -576,7 +576,6 @@ void MainWindow::ApplyLanguage() {
   for (std::size_t k = 0; k < m_menuComs.size(); ++k)
     SetHint(m_menuComs[k], comHint + u' ' + QString::number(k + 1));
   ApplyAccessibleNames();
-  UseToolkitLanguage(CurrentLanguage());
   // Captions grow with their text, as the layout's auto-sized labels do.
   for (QLabel* label :
        {Label26, Label1, LabelAdvance1, LabelAdvance2, LabelPocetBodu, LabelBaseAdv, LabelOmez1,
@@ -586,6 +585,8 @@ void MainWindow::ApplyLanguage() {
 }
 
 void MainWindow::LoadMessageTexts() {
+  // Qt's buttons and dialogs speak the language of the messages, from the first message on.
+  UseToolkitLanguage(CurrentLanguage());
   // The table itself is constant and always complete; only the idle captions depend on it here.
   if (LabelSpojeni->isHidden()) return;
   LabelAdvance->setText(MessageText(MsgAdvancePrefix) + QStringLiteral("--- [°]"));
