@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QTranslator>
 #include <QUrl>
 
@@ -28,7 +29,7 @@ QString AboutBoxText(Language language) {
 bool UseToolkitLanguage(Language language) {
   // One translator for the whole run, owned by the application; loaded again only when the
   // language changes.
-  static QTranslator* translator = nullptr;
+  static QPointer<QTranslator> translator;  // gone with the application that owned it
   static QString loaded;
   const QString code = language == Language::Czech    ? QStringLiteral("cs")
                        : language == Language::German ? QStringLiteral("de")

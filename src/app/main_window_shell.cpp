@@ -214,16 +214,21 @@ void MainWindow::MenuPrintClick() {
   // a PDF file and see the page before printing it.
   const QPixmap picture = CaptureInPrintLayout();
   bool failed = false;
-  Prompts().ShowPrintPreview(this, windowTitle(), [&picture, &failed](QPrinter& printer) {
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-      failed = true;
-      return;
-    }
-    DrawPictureOnPage(painter, QSize(printer.width(), printer.height()), picture);
-    if (!painter.end() || printer.printerState() == QPrinter::Error) failed = true;
-  });
-  if (failed) Prompts().ShowMessage(this, QString::fromUtf8(PrintFailedText(CurrentLanguage())));
+  const bool printed =
+      Prompts().ShowPrintPreview(this, windowTitle(), [&picture, &failed](QPrinter& printer) {
+        QPainter painter;
+        if (!painter.begin(&printer)) {
+          failed = true;
+          return;
+        }
+        DrawPictureOnPage(painter, QSize(printer.width(), printer.height()), picture);
+        if (!painter.end() || printer.printerState() == QPrinter::Error) failed = true;
+      });
+  if (failed) {
+    Prompts().ShowMessage(this, QString::fromUtf8(PrintFailedText(CurrentLanguage())));
+  } else if (!printed) {
+    LabelHlaseni->hide();  // no date of printing for a page that was not printed
+  }
 }
 
 QPixmap MainWindow::CaptureInPrintLayout() {

@@ -51,14 +51,15 @@ QString QtUserPrompts::AskSaveFileName(QWidget* parent, const QString& filter,
   return dialog.selectedFiles().constFirst();
 }
 
-void QtUserPrompts::ShowPrintPreview(QWidget* parent, const QString& jobTitle,
+bool QtUserPrompts::ShowPrintPreview(QWidget* parent, const QString& jobTitle,
                                      const std::function<void(QPrinter&)>& paintPage) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(jobTitle);
   QPrintPreviewDialog dialog(&printer, parent);
   QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                    [&paintPage](QPrinter* target) { paintPage(*target); });
-  dialog.exec();
+  // The dialog closes itself as accepted once the page has gone to the printer.
+  return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace qm17

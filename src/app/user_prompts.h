@@ -32,12 +32,14 @@ class UserPrompts {
                                   const QString& defaultSuffix, const QString& initialPath) = 0;
   // The print dialog with its preview, where the user picks a printer or a PDF file and
   // prints or cancels. `paintPage` draws the page on the printer it is handed, as often as
-  // the preview needs. Without a dialog (tests) nothing is printed.
-  virtual void ShowPrintPreview(QWidget* parent, const QString& jobTitle,
+  // the preview needs. Returns false when the user cancelled; without a dialog (tests)
+  // nothing is printed.
+  virtual bool ShowPrintPreview(QWidget* parent, const QString& jobTitle,
                                 const std::function<void(QPrinter&)>& paintPage) {
     (void)parent;
     (void)jobTitle;
     (void)paintPage;
+    return false;
   }
 };
 
@@ -51,7 +53,7 @@ class QtUserPrompts : public UserPrompts {
                           const QString& initialPath) override;
   QString AskSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                           const QString& initialPath) override;
-  void ShowPrintPreview(QWidget* parent, const QString& jobTitle,
+  bool ShowPrintPreview(QWidget* parent, const QString& jobTitle,
                         const std::function<void(QPrinter&)>& paintPage) override;
 };
 
