@@ -2,36 +2,16 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/main_window.h"
 #include "app/shown_probe.h"
+#include "app/texts.h"
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: qm17 [ENGLISH|CESKY|DEUTSCH] [--lang en|cz|cs|de] [Qt options]\n"
-    "       qm17 --help | --version\n"
-    "\n"
-    "Sets up the QM-17 ignition unit over a serial port: edit the advance curve and\n"
-    "the other parameters, Read, Verify or Program the unit, keep parameter sets in\n"
-    "\".ign\" files and print them.\n"
-    "\n"
-    "  ENGLISH, CESKY, DEUTSCH  as the first argument: the interface language\n"
-    "                           (exactly so, in capitals); without it the language\n"
-    "                           saved last time (Czech the first time)\n"
-    "  --lang LANG              the same: en, cz (or cs) or de\n"
-    "  -h, --help               print this text and exit\n"
-    "  -v, --version            print the version and exit\n"
-    "\n"
-    "Qt's own options (-platform, -style, -display ...) are understood too.\n"
-    "Settings: $XDG_CONFIG_HOME/qm17/Tarvex.ini (~/.config/qm17/ without it), where\n"
-    "section [PORTS] names the serial device of each Com menu item (COM1=/dev/ttyUSB0).\n"
-    "Keys: F3 or Ctrl+O Open, F2 or Ctrl+S Save, Ctrl+P Print with preview, F7 Read,\n"
-    "F8 Verify, F9 Program, F4/F5 Advance -/+, Ctrl+Shift+A \"All\", Ctrl+Shift+P\n"
-    "\"Programming after change\", F1 the manual.\n";
 
 // What the command line asks for besides the window.
 struct CommandLine {
@@ -39,7 +19,25 @@ struct CommandLine {
   bool version = false;
   std::optional<std::string> problem;  // a usage error, said on standard error
   const char* languageWord = nullptr;  // from --lang: the word the first argument would be
+  qm17::Language helpLanguage = qm17::Language::English;
 };
+
+// The language of --help: the one asked for on the command line, else the locale's.
+qm17::Language HelpLanguage(const char* word) {
+  const std::string_view chosen = word ? word : "";
+  if (chosen == "CESKY") return qm17::Language::Czech;
+  if (chosen == "DEUTSCH") return qm17::Language::German;
+  if (chosen == "ENGLISH") return qm17::Language::English;
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) continue;
+    const std::string_view locale = value;
+    if (locale.starts_with("cs")) return qm17::Language::Czech;
+    if (locale.starts_with("de")) return qm17::Language::German;
+    break;
+  }
+  return qm17::Language::English;
+}
 
 const char* LanguageWord(std::string_view code) {
   if (code == "en") return "ENGLISH";
@@ -76,6 +74,9 @@ CommandLine ParseCommandLine(int argc, char* argv[]) {
       }
     }
   }
+  line.helpLanguage = HelpLanguage(line.languageWord ? line.languageWord
+                                   : argc > 1        ? argv[1]
+                                                     : nullptr);
   return line;
 }
 
@@ -84,11 +85,12 @@ CommandLine ParseCommandLine(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
   const CommandLine line = ParseCommandLine(argc, argv);
   if (line.problem) {
-    std::fprintf(stderr, "qm17: %s\n%s", line.problem->c_str(), kUsage);
+    std::fprintf(stderr, "qm17: %s\n%s", line.problem->c_str(),
+                 qm17::CommandLineHelpText(line.helpLanguage));
     return 2;
   }
   if (line.help) {
-    std::fputs(kUsage, stdout);
+    std::fputs(qm17::CommandLineHelpText(line.helpLanguage), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
   if (line.version) {

@@ -56,8 +56,10 @@ std::span<const UiTextRow> AccessibleNameTable();
 const char* ComItemHint(Language language);              // followed by " " and the port number
 const char* FileVersionMismatchText(Language language);  // "Unmatched version of *.ign file!"
 const char* PrintHeaderText(Language language);
-const char* PrintFailedText(Language language);  // File > Print could not print the page // "Date
-                                                 // and Time of printing:  "
+const char* PrintFailedText(Language language);
+const char* CommandLineHelpText(
+    Language language);  // "qm17 --help"  // File > Print could not print the page // "Date
+                         // and Time of printing:  "
 const char* HelpDocumentName(Language language);  // "VELMOR_QM_17_en.doc" ...
 // The About text with the build date and time, at most 199 characters (code points, so a
 // multi-byte letter is never cut in half).

@@ -717,6 +717,7 @@ TEST_F(WindowShell, HelpAndVersionNeedNoDisplay) {
   EXPECT_EQ(helpStatus, 0);
   EXPECT_TRUE(help.contains("ENGLISH, CESKY, DEUTSCH")) << help.toStdString();
   EXPECT_EQ(run({"DEUTSCH", "--version"}), std::pair(0, QStringLiteral("qm17 1.0\n")));
+  EXPECT_TRUE(run({"--lang", "de", "-h"}).second.startsWith("Aufruf: qm17"));
   const auto [badStatus, bad] = run({"--lang", "fr"});
   EXPECT_EQ(badStatus, 2);
   EXPECT_TRUE(bad.contains("unknown language 'fr'")) << bad.toStdString();
