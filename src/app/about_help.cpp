@@ -1,8 +1,12 @@
 #include "app/about_help.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QTranslator>
 #include <QUrl>
 
 #include "app/texts.h"
@@ -22,8 +26,37 @@ QString AboutBoxText(Language language) {
   return QString::fromStdString(AboutText(language, BuildDate(), BuildTime()));
 }
 
+bool UseToolkitLanguage(Language language) {
+  // One translator for the whole run, owned by the application; loaded again only when the
+  // language changes.
+  static QPointer<QTranslator> translator;  // gone with the application that owned it
+  static QString loaded;
+  const QString code = language == Language::Czech    ? QStringLiteral("cs")
+                       : language == Language::German ? QStringLiteral("de")
+                                                      : QString();
+  if (translator && loaded == code) return !code.isEmpty();
+  if (!translator) translator = new QTranslator(QCoreApplication::instance());
+  QCoreApplication::removeTranslator(translator);
+  loaded = code;
+  if (code.isEmpty()) return false;
+  if (!translator->load(QStringLiteral("qtbase_") + code,
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    loaded.clear();
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
+}
+
 QStringList HelpSearchFolders() {
-  return {QDir::currentPath(), QStringLiteral(QM17_DOC_DIR)};
+  QStringList folders{QDir::currentPath()};
+  // A package may live under another prefix than the one the program was built for.
+  const QDir programFolder(QCoreApplication::applicationDirPath());
+  if (programFolder.dirName() == QLatin1String(QM17_BIN_DIR))
+    folders << QDir::cleanPath(programFolder.absoluteFilePath(
+        QStringLiteral("../") + QLatin1String(QM17_DOC_DIR_RELATIVE)));
+  const QString configured = QStringLiteral(QM17_DOC_DIR);
+  if (!folders.contains(configured)) folders << configured;
+  return folders;
 }
 
 QString FindHelpDocument(Language language, const QStringList& folders) {

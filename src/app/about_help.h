@@ -21,8 +21,13 @@ QString ApplicationTitle(const QString& programPath);
 
 QString AboutBoxText(Language language);
 
-// Folders searched for the help document, in order: the current folder, then the installed
-// documentation folder.
+// Qt's own texts (standard buttons, file and print dialogs) in the interface language: Qt's
+// translation for Czech or German is installed, and removed again for English. Returns
+// whether a translation is in force; without Qt's translation files the texts stay English.
+bool UseToolkitLanguage(Language language);
+
+// Folders searched for the help document, in order: the current folder, then the
+// documentation folder beside the program's installation, then the configured one.
 QStringList HelpSearchFolders();
 // The first existing document of the language in those folders; empty when there is none.
 QString FindHelpDocument(Language language, const QStringList& folders);

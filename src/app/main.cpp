@@ -1,17 +1,116 @@
 // qm17: sets up the QM-17 ignition unit over a serial port.
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "app/main_window.h"
 #include "app/shown_probe.h"
+#include "app/texts.h"
+
+namespace {
+
+// What the command line asks for besides the window.
+struct CommandLine {
+  bool help = false;
+  bool version = false;
+  std::optional<std::string> problem;  // a usage error, said on standard error
+  const char* languageWord = nullptr;  // from --lang: the word the first argument would be
+  qm17::Language helpLanguage = qm17::Language::English;
+};
+
+// The language of --help: the one asked for on the command line, else the locale's.
+qm17::Language HelpLanguage(const char* word) {
+  const std::string_view chosen = word ? word : "";
+  if (chosen == "CESKY") return qm17::Language::Czech;
+  if (chosen == "DEUTSCH") return qm17::Language::German;
+  if (chosen == "ENGLISH") return qm17::Language::English;
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) continue;
+    const std::string_view locale = value;
+    if (locale.starts_with("cs")) return qm17::Language::Czech;
+    if (locale.starts_with("de")) return qm17::Language::German;
+    break;
+  }
+  return qm17::Language::English;
+}
+
+const char* LanguageWord(std::string_view code) {
+  if (code == "en") return "ENGLISH";
+  if (code == "cz" || code == "cs") return "CESKY";
+  if (code == "de") return "DEUTSCH";
+  return nullptr;
+}
+
+// Read before the application object exists, which needs a display: --help and --version
+// must answer on a console or in a build without one.
+CommandLine ParseCommandLine(int argc, char* argv[]) {
+  CommandLine line;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      line.help = true;
+    } else if (arg == "--version" || arg == "-v") {
+      line.version = true;
+    } else if (arg == "--lang" || arg.starts_with("--lang=")) {
+      std::string_view code;
+      if (arg == "--lang") {
+        if (i + 1 == argc) {
+          line.problem = "--lang needs en, cz, cs or de";
+          break;
+        }
+        code = argv[++i];
+      } else {
+        code = arg.substr(7);
+      }
+      line.languageWord = LanguageWord(code);
+      if (!line.languageWord) {
+        line.problem = "unknown language '" + std::string(code) + "' (en, cz, cs or de)";
+        break;
+      }
+    }
+  }
+  line.helpLanguage = HelpLanguage(line.languageWord ? line.languageWord
+                                   : argc > 1        ? argv[1]
+                                                     : nullptr);
+  return line;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+  const CommandLine line = ParseCommandLine(argc, argv);
+  if (line.problem) {
+    std::fprintf(stderr, "qm17: %s\n%s", line.problem->c_str(),
+                 qm17::CommandLineHelpText(line.helpLanguage));
+    return 2;
+  }
+  if (line.help) {
+    std::fputs(qm17::CommandLineHelpText(line.helpLanguage), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+  }
+  if (line.version) {
+    std::printf("qm17 %s\n", QM17_VERSION);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+  }
+
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("qm17"));
+  QApplication::setApplicationVersion(QStringLiteral(QM17_VERSION));
+  // The desktop file's name, so that a Wayland compositor finds the icon and the entry.
+  QGuiApplication::setDesktopFileName(QStringLiteral("qm17"));
+  QStringList arguments = QApplication::arguments();
+  // --lang stands for the language word, which start-up reads from the first argument.
+  if (line.languageWord)
+    arguments = QStringList{arguments.value(0), QString::fromLatin1(line.languageWord)};
   qm17::MainWindow window;
   // Before start-up, whose port message may wait for a user who is logging out.
   window.InstallShutdownHandlers();
-  window.FormCreate(QApplication::arguments());
+  window.FormCreate(arguments);
   if (window.ShutdownRequested()) return 0;  // closed and saved already
   window.show();
   qm17::ShownProbe::InstallIfAsked(window);

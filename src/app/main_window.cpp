@@ -429,6 +429,39 @@ void MainWindow::BuildMenus() {
   MenuContens =
       item(MenuHelp, "MenuContens", QStringLiteral("&Contents..."), QKeySequence(Qt::Key_F1));
   MenuAbout = item(MenuHelp, "MenuAbout", QStringLiteral("&About..."));
+
+  // The keys desktops use for Open and Save, beside the established F3 and F2.
+  MenuOpen->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_O)});
+  MenuSave->setShortcuts({QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_S)});
+  // "All" and "Programming after change" stay out of the Tab order; these keys tick them,
+  // running the same handlers as a click.
+  const auto toggle = [this](const char* name, QCheckBox* box, const QKeySequence& keys) {
+    auto* action = new QAction(this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, box, &QCheckBox::click);
+    addAction(action);
+  };
+  toggle("ToggleIgnAll", CheckBoxIgnAll, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+  toggle("ToggleProgHned", CheckBoxProgHned, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+}
+
+void MainWindow::ApplyAccessibleNames() {
+  const std::size_t language = m_languageIndex < kLanguageCount ? m_languageIndex : 1;
+  for (const UiTextRow& row : AccessibleNameTable()) {
+    const QString element = QString::fromLatin1(row.element);
+    const QString text = QString::fromUtf8(row.text[language]);
+    if (!element.endsWith(u'#')) {
+      if (auto* widget = findChild<QWidget*>(element)) widget->setAccessibleName(text);
+      continue;
+    }
+    for (std::size_t k = 1; k <= kPointCount; ++k) {
+      const QString number = QString::number(k);
+      if (auto* widget = findChild<QWidget*>(element.chopped(1) + number))
+        widget->setAccessibleName(QString(text).replace(u'#', number));
+    }
+  }
 }
 
 void MainWindow::BuildTabOrder() {
@@ -545,6 +578,7 @@ void MainWindow::ApplyLanguage() {
   const QString comHint = QString::fromUtf8(ComItemHint(CurrentLanguage()));
   for (std::size_t k = 0; k < m_menuComs.size(); ++k)
     SetHint(m_menuComs[k], comHint + u' ' + QString::number(k + 1));
+  ApplyAccessibleNames();
   // Captions grow with their text, as the layout's auto-sized labels do.
   for (QLabel* label :
        {Label26, Label1, LabelAdvance1, LabelAdvance2, LabelPocetBodu, LabelBaseAdv, LabelOmez1,
@@ -554,6 +588,8 @@ void MainWindow::ApplyLanguage() {
 }
 
 void MainWindow::LoadMessageTexts() {
+  // Qt's buttons and dialogs speak the language of the messages, from the first message on.
+  UseToolkitLanguage(CurrentLanguage());
   // The table itself is constant and always complete; only the idle captions depend on it here.
   if (LabelSpojeni->isHidden()) return;
   LabelAdvance->setText(MessageText(MsgAdvancePrefix) + QStringLiteral("--- [°]"));

@@ -27,6 +27,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPixmap;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -146,6 +147,7 @@ class MainWindow : public QMainWindow, public LinkView {
   void ShiftAdvances(bool up);
   void SetHint(QObject* target, const QString& hint);
   void ApplyTextRow(const UiTextRow& row);
+  void ApplyAccessibleNames();  // of the number boxes, in the current language
 
   // Run-time state.
   DeviceImage m_image{};
@@ -282,6 +284,8 @@ class MainWindow : public QMainWindow, public LinkView {
 
  private:
   void PrintWindow();
+  // The picture of the window in print layout, with the print header shown as printing shows it.
+  QPixmap CaptureInPrintLayout();
   // The status label grows to show a whole print header, and keeps its layout width otherwise.
   void FitStatusLabel();
   int m_statusLabelWidth = 0;  // the layout width, taken at the first fit

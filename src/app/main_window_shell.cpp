@@ -9,6 +9,9 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
+#include <QPainter>
+#include <QPixmap>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <algorithm>
@@ -207,7 +210,51 @@ void MainWindow::SpeedButtonPrintClick() {
 }
 
 void MainWindow::MenuPrintClick() {
-  PrintWindow();
+  // The same page as the toolbar's, taken once; the dialog lets the user choose a printer or
+  // a PDF file and see the page before printing it.
+  const QPixmap picture = CaptureInPrintLayout();
+  bool failed = false;
+  const bool printed =
+      Prompts().ShowPrintPreview(this, windowTitle(), [&picture, &failed](QPrinter& printer) {
+        QPainter painter;
+        if (!painter.begin(&printer)) {
+          failed = true;
+          return;
+        }
+        DrawPictureOnPage(painter, QSize(printer.width(), printer.height()), picture);
+        if (!painter.end() || printer.printerState() == QPrinter::Error) failed = true;
+      });
+  if (failed) {
+    Prompts().ShowMessage(this, QString::fromUtf8(PrintFailedText(CurrentLanguage())));
+  } else if (!printed) {
+    LabelHlaseni->hide();  // no date of printing for a page that was not printed
+  }
+}
+
+QPixmap MainWindow::CaptureInPrintLayout() {
+  const QDateTime now = QDateTime::currentDateTime();
+  const QLocale locale;
+  LabelHlaseni->setText(QString::fromUtf8(PrintHeaderText(CurrentLanguage())) +
+                        locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("    ") +
+                        LongTime(locale, now.time()));
+  FitStatusLabel();
+  SetBackground(LabelHlaseni, Qt::white);
+  LabelHlaseni->show();
+  LabelSpojeni->hide();
+  m_link.RestartMessageCountdown();
+  CGauge->hide();
+  m_printLayout = true;
+  ApplyDisplayStyle();
+  PaintLiveBackgrounds();
+  SetBackground(m_client, Qt::white);
+  const QPixmap picture = m_client->grab();
+  m_printLayout = false;
+  ApplyDisplayStyle();
+  PaintLiveBackgrounds();
+  SetBackground(LabelHlaseni, CheckBoxBlackZobr->isChecked()
+                                  ? QColor(Qt::black)
+                                  : QApplication::palette().color(QPalette::Window));
+  return picture;
 }
 
 void MainWindow::PrintWindow() {

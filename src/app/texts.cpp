@@ -175,6 +175,20 @@ constexpr UiTextRow kUiRows[] = {
      {"Nastavení čísla serivého portu (Com) ", "Set number of com", "Com Port festlegen"}},
 };
 
+constexpr UiTextRow kAccessibleNames[] = {
+    {"EditRpmAdv#", "name", {"Bod # otáčky", "Point # speed", "Punkt # Drehzahl"}},
+    {"EditAdvance#", "name", {"Bod # předstih", "Point # advance", "Punkt # Vorzündung"}},
+    {"EditPocetBodu", "name", {"Počet bodů", "Number of items", "Anzahl der Punkte"}},
+    {"EditBaseAdv", "name", {"Základní předstih", "Base advance", "Basis Vorzündung"}},
+    {"EditOmez1", "name", {"Startovací omezovač", "Start limiter", "Start Begrenzer"}},
+    {"EditOmez2", "name", {"Omezovač", "Limiter", "Begrenzer"}},
+    {"EditRetard", "name", {"Snížení předstihu", "Retard", "Spätzündung"}},
+    {"EditLedRazeni", "name", {"Kontrolka řazení", "Gear shift light", "Schaltblitz"}},
+    {"EditPocPalcu",
+     "name",
+     {"Počet zápalů za otáčku", "Ignitions per revolution", "Zündungen pro Umdrehung"}},
+};
+
 // Counts code points, so that a Czech or German letter counts as one character.
 std::string LimitCharacters(const std::string& text, std::size_t limit) {
   std::size_t count = 0;
@@ -267,6 +281,10 @@ std::span<const UiTextRow> UiTextTable() {
   return kUiRows;
 }
 
+std::span<const UiTextRow> AccessibleNameTable() {
+  return kAccessibleNames;
+}
+
 const char* ComItemHint(Language language) {
   return Pick(language, "Nastavení komunikace na port com", "Set com", "Festzustellen Com");
 }
@@ -282,6 +300,76 @@ const char* PrintHeaderText(Language language) {
               "Date and Time of printing:  ");
 }
 
+const char* PrintFailedText(Language language) {
+  return Pick(language, "Tisk se nezdařil.", "Printing failed.", "Drucken fehlgeschlagen.");
+}
+
+const char* CommandLineHelpText(Language language) {
+  return Pick(language,
+              "použití: qm17 [ENGLISH|CESKY|DEUTSCH] [--lang en|cz|cs|de] [volby Qt]\n"
+              "         qm17 --help | --version\n"
+              "\n"
+              "Nastavení zapalování QM-17 přes sériový port: úprava křivky předstihu a dalších\n"
+              "parametrů, čtení, verifikace a programování jednotky, sady parametrů v souborech\n"
+              "\".ign\" a jejich tisk.\n"
+              "\n"
+              "  ENGLISH, CESKY, DEUTSCH  jako první argument: jazyk rozhraní (přesně takto,\n"
+              "                           velkými písmeny); bez něj jazyk uložený naposledy\n"
+              "                           (poprvé čeština)\n"
+              "  --lang JAZYK             totéž: en, cz (nebo cs) nebo de\n"
+              "  -h, --help               vypíše tento text a skončí\n"
+              "  -v, --version            vypíše verzi a skončí\n"
+              "\n"
+              "Platí i vlastní volby Qt (-platform, -style, -display ...).\n"
+              "Nastavení: $XDG_CONFIG_HOME/qm17/Tarvex.ini (bez ní ~/.config/qm17/); oddíl\n"
+              "[PORTS] určuje sériové zařízení každé položky menu Port (COM1=/dev/ttyUSB0).\n"
+              "Klávesy: F3 nebo Ctrl+O Otevřít, F2 nebo Ctrl+S Uložit, Ctrl+P Tisk s náhledem,\n"
+              "F7 Číst, F8 Verifikace, F9 Programovat, F4/F5 předstih -/+, Ctrl+Shift+A \"Vše\",\n"
+              "Ctrl+Shift+P \"Programování po změně\", F1 návod.\n",
+              "usage: qm17 [ENGLISH|CESKY|DEUTSCH] [--lang en|cz|cs|de] [Qt options]\n"
+              "       qm17 --help | --version\n"
+              "\n"
+              "Sets up the QM-17 ignition unit over a serial port: edit the advance curve and\n"
+              "the other parameters, Read, Verify or Program the unit, keep parameter sets in\n"
+              "\".ign\" files and print them.\n"
+              "\n"
+              "  ENGLISH, CESKY, DEUTSCH  as the first argument: the interface language\n"
+              "                           (exactly so, in capitals); without it the language\n"
+              "                           saved last time (Czech the first time)\n"
+              "  --lang LANG              the same: en, cz (or cs) or de\n"
+              "  -h, --help               print this text and exit\n"
+              "  -v, --version            print the version and exit\n"
+              "\n"
+              "Qt's own options (-platform, -style, -display ...) are understood too.\n"
+              "Settings: $XDG_CONFIG_HOME/qm17/Tarvex.ini (~/.config/qm17/ without it), where\n"
+              "section [PORTS] names the serial device of each Com menu item (COM1=/dev/ttyUSB0).\n"
+              "Keys: F3 or Ctrl+O Open, F2 or Ctrl+S Save, Ctrl+P Print with preview, F7 Read,\n"
+              "F8 Verify, F9 Program, F4/F5 Advance -/+, Ctrl+Shift+A \"All\", Ctrl+Shift+P\n"
+              "\"Programming after change\", F1 the manual.\n",
+              "Aufruf: qm17 [ENGLISH|CESKY|DEUTSCH] [--lang en|cz|cs|de] [Qt-Optionen]\n"
+              "        qm17 --help | --version\n"
+              "\n"
+              "Stellt die Zündbox QM-17 über eine serielle Schnittstelle ein: die Vorzündungs-\n"
+              "kurve und die übrigen Kenndaten bearbeiten, die Zündbox lesen, vergleichen oder\n"
+              "programmieren, Kenndaten in \".ign\"-Dateien speichern und drucken.\n"
+              "\n"
+              "  ENGLISH, CESKY, DEUTSCH  als erstes Argument: die Sprache der Oberfläche (genau\n"
+              "                           so, in Großbuchstaben); ohne es die zuletzt gespei-\n"
+              "                           cherte Sprache (beim ersten Mal Tschechisch)\n"
+              "  --lang SPRACHE           dasselbe: en, cz (oder cs) oder de\n"
+              "  -h, --help               diesen Text ausgeben und beenden\n"
+              "  -v, --version            die Version ausgeben und beenden\n"
+              "\n"
+              "Die Optionen von Qt (-platform, -style, -display ...) gelten ebenso.\n"
+              "Einstellungen: $XDG_CONFIG_HOME/qm17/Tarvex.ini (ohne sie ~/.config/qm17/); der\n"
+              "Abschnitt [PORTS] nennt das serielle Gerät jedes Eintrags im Menü COM-Anschluß\n"
+              "(COM1=/dev/ttyUSB0).\n"
+              "Tasten: F3 oder Strg+O Öffnen, F2 oder Strg+S Speichern, Strg+P Drucken mit\n"
+              "Vorschau, F7 Lesen, F8 Vergleichen, F9 Programmieren, F4/F5 Vorzündung -/+,\n"
+              "Strg+Umschalt+A \"Alles\", Strg+Umschalt+P \"Programmieren nach Änderung\",\n"
+              "F1 Handbuch.\n");
+}
+
 const char* HelpDocumentName(Language language) {
   return Pick(language, "VELMOR_QM_17_cz.doc", "VELMOR_QM_17_en.doc", "VELMOR_QM_17_de.doc");
 }
@@ -293,17 +381,17 @@ std::string AboutText(Language language, const char* buildDate, const char* buil
   switch (language) {
     case Language::Czech:
       text = "Program pro nastavování zapalování           \n\nverze 1.0\n\n" + date + "\n\n" +
-             time + "\n\nSvobodný software, bez jakékoli záruky.\n\nKontakt:\n" +
+             time + "\n\nSvobodný software (GPL-3.0-or-later), bez jakékoli záruky.\n\nKontakt:\n" +
              "viz README.md projektu qm17\n";
       break;
     case Language::English:
       text = "Programm for setting of ignition            \n\nversion 1.0\n\n" + date + "\n\n" +
-             time + "\n\nFree software, without any warranty.\n\nContact:\n" +
+             time + "\n\nFree software (GPL-3.0-or-later), without any warranty.\n\nContact:\n" +
              "see README.md of the qm17 project\n";
       break;
     case Language::German:
       text = "Program für der Adjustierung der Zündung        \nVersion 1.0\n\n" + date + "\n\n" +
-             time + "\n\nFreie Software, ohne jede Gewähr.\n\nKontakt:\n" +
+             time + "\n\nFreie Software (GPL-3.0-or-later), ohne jede Gewähr.\n\nKontakt:\n" +
              "siehe README.md des Projekts qm17\n";
       break;
   }

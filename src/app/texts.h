@@ -49,10 +49,18 @@ struct UiTextRow {
 // per control. The hints of the ten port items are built from ComItemHint instead.
 std::span<const UiTextRow> UiTextTable();
 
+// Names that assistive technology announces for the 37 number boxes (property "name"). An
+// element ending in '#' stands for the 15 curve points: '#' in its text becomes the number.
+std::span<const UiTextRow> AccessibleNameTable();
+
 const char* ComItemHint(Language language);              // followed by " " and the port number
 const char* FileVersionMismatchText(Language language);  // "Unmatched version of *.ign file!"
-const char* PrintHeaderText(Language language);          // "Date and Time of printing:  "
-const char* HelpDocumentName(Language language);         // "VELMOR_QM_17_en.doc" ...
+const char* PrintHeaderText(Language language);
+const char* PrintFailedText(Language language);
+const char* CommandLineHelpText(
+    Language language);  // "qm17 --help"  // File > Print could not print the page // "Date
+                         // and Time of printing:  "
+const char* HelpDocumentName(Language language);  // "VELMOR_QM_17_en.doc" ...
 // The About text with the build date and time, at most 199 characters (code points, so a
 // multi-byte letter is never cut in half).
 inline constexpr std::size_t kAboutTextLimit = 199;

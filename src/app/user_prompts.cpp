@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 
 namespace qm17 {
 
@@ -47,6 +49,17 @@ QString QtUserPrompts::AskSaveFileName(QWidget* parent, const QString& filter,
   dialog.setDefaultSuffix(defaultSuffix);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().constFirst();
+}
+
+bool QtUserPrompts::ShowPrintPreview(QWidget* parent, const QString& jobTitle,
+                                     const std::function<void(QPrinter&)>& paintPage) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(jobTitle);
+  QPrintPreviewDialog dialog(&printer, parent);
+  QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                   [&paintPage](QPrinter* target) { paintPage(*target); });
+  // The dialog closes itself as accepted once the page has gone to the printer.
+  return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace qm17

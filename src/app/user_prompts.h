@@ -3,7 +3,9 @@
 // it without a dialog ever appearing.
 
 #include <QString>
+#include <functional>
 
+class QPrinter;
 class QWidget;
 
 namespace qm17 {
@@ -28,6 +30,17 @@ class UserPrompts {
                                   const QString& defaultSuffix, const QString& initialPath) = 0;
   virtual QString AskSaveFileName(QWidget* parent, const QString& filter,
                                   const QString& defaultSuffix, const QString& initialPath) = 0;
+  // The print dialog with its preview, where the user picks a printer or a PDF file and
+  // prints or cancels. `paintPage` draws the page on the printer it is handed, as often as
+  // the preview needs. Returns false when the user cancelled; without a dialog (tests)
+  // nothing is printed.
+  virtual bool ShowPrintPreview(QWidget* parent, const QString& jobTitle,
+                                const std::function<void(QPrinter&)>& paintPage) {
+    (void)parent;
+    (void)jobTitle;
+    (void)paintPage;
+    return false;
+  }
 };
 
 // The real dialogs.
@@ -40,6 +53,8 @@ class QtUserPrompts : public UserPrompts {
                           const QString& initialPath) override;
   QString AskSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                           const QString& initialPath) override;
+  bool ShowPrintPreview(QWidget* parent, const QString& jobTitle,
+                        const std::function<void(QPrinter&)>& paintPage) override;
 };
 
 }  // namespace qm17

@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -98,6 +100,27 @@ class ClosingWindow : public QWidget {
     event->accept();
   }
 };
+
+TEST(UseToolkitLanguage, StandardButtonsSpeakTheInterfaceLanguage) {
+  // The buttons of the window's question box (Yes, No, Cancel) and message box (OK).
+  const auto buttons = [] {
+    QMessageBox question(QMessageBox::Question, "qm17", "?",
+                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QMessageBox message(QMessageBox::NoIcon, "qm17", "!", QMessageBox::Ok);
+    return QStringList{
+        question.button(QMessageBox::Yes)->text(), question.button(QMessageBox::No)->text(),
+        question.button(QMessageBox::Cancel)->text(), message.button(QMessageBox::Ok)->text()};
+  };
+  EXPECT_FALSE(UseToolkitLanguage(Language::English));
+  const QStringList english = buttons();
+  ASSERT_TRUE(UseToolkitLanguage(Language::Czech)) << "Qt's translations are not installed";
+  EXPECT_EQ(buttons(), (QStringList{"&Ano", "&Ne", "Zrušit", "OK"}));
+  ASSERT_TRUE(UseToolkitLanguage(Language::German));
+  EXPECT_EQ(buttons(), (QStringList{"&Ja", "&Nein", "Abbrechen", "OK"}));
+  EXPECT_FALSE(UseToolkitLanguage(Language::English));
+  EXPECT_EQ(buttons(), english);
+  EXPECT_EQ(english, (QStringList{"&Yes", "&No", "Cancel", "OK"}));
+}
 
 TEST(UnixSignalCloser, EachSignalClosesTheWindowOnce) {
   for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {

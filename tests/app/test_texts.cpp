@@ -221,7 +221,7 @@ TEST(AboutText, LayoutPerLanguage) {
        "\n"
        "08:49:46\n"
        "\n"
-       "Free software, without any warranty.\n"
+       "Free software (GPL-3.0-or-later), without any warranty.\n"
        "\n"
        "Contact:\n"
        "see README.md of the qm17 project\n"},
@@ -234,7 +234,7 @@ TEST(AboutText, LayoutPerLanguage) {
        "\n"
        "08:49:46\n"
        "\n"
-       "Svobodný software, bez jakékoli záruky.\n"
+       "Svobodný software (GPL-3.0-or-later), bez jakékoli záruky.\n"
        "\n"
        "Kontakt:\n"
        "viz README.md projektu qm17\n"},
@@ -246,7 +246,7 @@ TEST(AboutText, LayoutPerLanguage) {
        "\n"
        "08:49:46\n"
        "\n"
-       "Freie Software, ohne jede Gewähr.\n"
+       "Freie Software (GPL-3.0-or-later), ohne jede Gewähr.\n"
        "\n"
        "Kontakt:\n"
        "siehe README.md des Projekts qm17\n"},

@@ -997,6 +997,34 @@ TEST_F(WindowTest, ShortcutsAndToolButtonsRunTheMenuCommands) {
   }
 }
 
+TEST_F(WindowTest, DesktopKeysAndAccessibleNames) {
+  // Ctrl+O and Ctrl+S beside F3 and F2, also while a box is being typed in.
+  Edit("EditRpmAdv1")->setFocus(Qt::MouseFocusReason);
+  PressKey(Qt::Key_O, Qt::ControlModifier);
+  PressKey(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(m_prompts->openDialogs, 1);
+  EXPECT_EQ(m_prompts->saveDialogs, 1);
+  // The two boxes that Tab skips tick from the keyboard, through their handlers.
+  PressKey(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(Find<QCheckBox>("CheckBoxIgnAll")->isChecked());
+  PressKey(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(Find<QCheckBox>("CheckBoxProgHned")->isChecked());
+  EXPECT_EQ(Colour("CheckBoxProgHned", QPalette::Window), QColor(Qt::red));
+  EXPECT_EQ(QApplication::focusWidget(), Edit("EditRpmAdv1"));
+
+  int named = 0;
+  for (const QLineEdit* box : m_window->findChildren<QLineEdit*>())
+    named += !box->accessibleName().isEmpty();
+  EXPECT_EQ(named, 37);
+  EXPECT_EQ(Edit("EditRpmAdv3")->accessibleName(), "Point 3 speed");
+  EXPECT_EQ(Edit("EditAdvance15")->accessibleName(), "Point 15 advance");
+  EXPECT_EQ(Edit("EditBaseAdv")->accessibleName(), "Base advance");
+  Find<QAction>("MenuCzech")->trigger();
+  EXPECT_EQ(Edit("EditRpmAdv3")->accessibleName(), "Bod 3 otáčky");
+  Find<QAction>("MenuGerman")->trigger();
+  EXPECT_EQ(Edit("EditPocPalcu")->accessibleName(), "Zündungen pro Umdrehung");
+}
+
 TEST_F(WindowTest, ProgrammingOptionColourFollowsTheKeyboardToo) {
   QCheckBox* option = Find<QCheckBox>("CheckBoxProgHned");
   option->setFocus(Qt::MouseFocusReason);

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -25,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -59,6 +61,20 @@ class FakePrompts : public UserPrompts {
     saveCalls << (filter + "|" + suffix + "|" + initialPath);
     return Next(saveAnswers);
   }
+  // The print dialog "prints" into the PDF file named here, once for the preview and once more.
+  bool ShowPrintPreview(QWidget*, const QString& title,
+                        const std::function<void(QPrinter&)>& paintPage) override {
+    titles << title;
+    if (previewPdf.isEmpty()) return false;  // cancelled
+    for (int page = 0; page < 2; ++page) {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(previewPdf);
+      paintPage(printer);
+    }
+    return true;
+  }
+  QString previewPdf;
   // Messages other than the port's: the tests have no serial device.
   QStringList FileMessages() const {
     QStringList result;
@@ -563,7 +579,7 @@ TEST_F(WindowShell, PrintHeaderPerLanguageAndFailedJob) {
     const int layoutWidth = status->width();
     // A job that cannot start is reported, and the window comes back as it was.
     window.SetPrintDestination({Temp("no-such-folder/page.pdf")});
-    window.MenuPrintClick();
+    window.SpeedButtonPrintClick();
     EXPECT_TRUE(status->text().startsWith(QString::fromUtf8(header)));
     // The whole line shows, the time included; a later status has the layout's width again.
     EXPECT_GE(status->contentsRect().width(),
@@ -657,6 +673,74 @@ bool CatchesSigterm(qint64 pid) {
     return ok && (mask >> (SIGTERM - 1)) & 1;
   }
   return false;
+}
+
+TEST_F(WindowShell, FileMenuPrintGoesThroughThePrintDialog) {
+  WriteSettings("Language=1\r\nCheckBoxBlackZobr->Checked=1\r\n");
+  MainWindow& window = Start();
+  // The toolbar's destination is not used: the dialog chooses the printer or the file.
+  window.SetPrintDestination({Temp("toolbar.pdf")});
+  m_prompts->previewPdf = Temp("chosen.pdf");
+  m_prompts->titles.clear();
+  Find<QAction>("MenuPrint")->trigger();
+  EXPECT_EQ(m_prompts->titles, QStringList{window.windowTitle()});
+  EXPECT_TRUE(ReadAll(Temp("chosen.pdf")).startsWith("%PDF-"));
+  EXPECT_FALSE(QFile::exists(Temp("toolbar.pdf")));
+  EXPECT_TRUE(Find<QLabel>("LabelHlaseni")->text().startsWith("Date and Time of printing:  "));
+  EXPECT_FALSE(window.PrintLayout());
+  EXPECT_TRUE(Find<QWidget>("UpDownPocetBodu")->isVisible());
+  EXPECT_EQ(Find<QLabel>("LabelHlaseni")->palette().color(QPalette::Window), QColor(Qt::black));
+  EXPECT_TRUE(m_prompts->FileMessages().isEmpty());
+  // A file the printer cannot write is said, not passed over.
+  m_prompts->previewPdf = Temp("no-such-folder/page.pdf");
+  window.MenuPrintClick();
+  EXPECT_EQ(m_prompts->FileMessages(), QStringList{"Printing failed."});
+  // A cancelled dialog leaves no date of printing behind.
+  m_prompts->previewPdf.clear();
+  window.MenuPrintClick();
+  EXPECT_FALSE(Find<QLabel>("LabelHlaseni")->isVisible());
+}
+
+TEST_F(WindowShell, HelpAndVersionNeedNoDisplay) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    environment.remove(name);
+  const auto run = [&environment](const QStringList& arguments) {
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QM17_PROGRAM, arguments);
+    EXPECT_TRUE(program.waitForFinished(20000));
+    return std::pair(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput() +
+                                                           program.readAllStandardError()));
+  };
+  const auto [helpStatus, help] = run({"--help"});
+  EXPECT_EQ(helpStatus, 0);
+  EXPECT_TRUE(help.contains("ENGLISH, CESKY, DEUTSCH")) << help.toStdString();
+  EXPECT_EQ(run({"DEUTSCH", "--version"}), std::pair(0, QStringLiteral("qm17 1.0\n")));
+  EXPECT_TRUE(run({"--lang", "de", "-h"}).second.startsWith("Aufruf: qm17"));
+  const auto [badStatus, bad] = run({"--lang", "fr"});
+  EXPECT_EQ(badStatus, 2);
+  EXPECT_TRUE(bad.contains("unknown language 'fr'")) << bad.toStdString();
+}
+
+TEST_F(WindowShell, LangOptionChoosesLikeTheLanguageWord) {
+  WriteSettings("Language=1\r\n");
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_CONFIG_HOME", m_home.path());
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  QProcess program;
+  program.setProcessEnvironment(environment);
+  program.start(QM17_PROGRAM, {"--lang=cs"});
+  ASSERT_TRUE(program.waitForStarted());
+  bool ready = false;
+  for (QDeadlineTimer deadline(20000); !ready && !deadline.hasExpired();) {
+    ready = CatchesSigterm(program.processId());
+    if (!ready && program.waitForFinished(10)) break;
+  }
+  ASSERT_TRUE(ready);
+  ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+  ASSERT_TRUE(program.waitForFinished(20000));
+  EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=0\r\n"));
 }
 
 TEST_F(WindowShell, ProgramTerminatedDuringStartUpSavesAndEnds) {

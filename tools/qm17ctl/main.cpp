@@ -1,5 +1,6 @@
 // qm17ctl: parameter files and the unit from the command line.
 
+#include <cstddef>
 #include <iostream>
 #include <optional>
 #include <span>
@@ -30,7 +31,8 @@ const Command* FindCommand(std::string_view name) {
 
 void PrintUsage(std::ostream& out) {
   out << "usage: qm17ctl [--lang cz|en|de] COMMAND [ARGS...]\n"
-         "       qm17ctl COMMAND --help\n\ncommands:\n";
+         "       qm17ctl COMMAND --help   (or: qm17ctl help COMMAND)\n"
+         "       qm17ctl --version\n\ncommands:\n";
   for (const auto& group : CommandGroups()) {
     for (const auto& command : group) {
       std::string line = "  " + std::string(command.name) + " " + command.synopsis;
@@ -38,12 +40,14 @@ void PrintUsage(std::ostream& out) {
       out << line << "  " << command.summary << '\n';
     }
   }
-  out << "\nexit status: 0 done, 1 failed (the message says why), 2 bad usage,\n"
+  out << "\nAn option's value may follow it or an equals sign: --port 1, --port=1.\n"
+         "--lang cs is the same as cz.\n"
+         "\nexit status: 0 done, 1 failed (the message says why), 2 bad usage,\n"
          "             3 the port cannot be opened\n";
 }
 
 std::optional<Language> ParseLanguage(std::string_view word) {
-  if (word == "cz") return Language::Czech;
+  if (word == "cz" || word == "cs") return Language::Czech;
   if (word == "en") return Language::English;
   if (word == "de") return Language::German;
   return std::nullopt;
@@ -58,7 +62,7 @@ int Main(int argc, char** argv) {
     std::optional<std::string_view> langValue;
     if (arg == "--lang") {
       if (i + 1 == argc) {
-        std::cerr << "qm17ctl: --lang needs cz, en or de\n";
+        std::cerr << "qm17ctl: --lang needs cz, cs, en or de\n";
         PrintUsage(std::cerr);
         return kExitUsage;
       }
@@ -68,17 +72,32 @@ int Main(int argc, char** argv) {
     } else if (arg == "--help" || arg == "-h") {
       help = true;
       continue;
+    } else if (arg == "--version" && rest.empty()) {
+      const CommandContext context{language, std::cout, std::cerr};
+      context.out << "qm17ctl " << QM17_VERSION << '\n';
+      return OutputWritten(context) ? kExitOk : kExitFailure;
+    } else if (const std::size_t equals = arg.find('=');
+               arg.starts_with("--") && equals != std::string_view::npos) {
+      // "--port=1" is "--port 1" for every command.
+      rest.emplace_back(arg.substr(0, equals));
+      rest.emplace_back(arg.substr(equals + 1));
+      continue;
     } else {
       rest.emplace_back(arg);
       continue;
     }
     const std::optional<Language> parsed = ParseLanguage(*langValue);
     if (!parsed) {
-      std::cerr << "qm17ctl: unknown language '" << *langValue << "' (cz, en or de)\n";
+      std::cerr << "qm17ctl: unknown language '" << *langValue << "' (cz, cs, en or de)\n";
       PrintUsage(std::cerr);
       return kExitUsage;
     }
     language = *parsed;
+  }
+  // "help COMMAND" is "COMMAND --help"; "help" alone the list of commands.
+  if (!rest.empty() && rest.front() == "help") {
+    help = true;
+    rest.erase(rest.begin());
   }
   if (rest.empty()) {
     PrintUsage(help ? std::cout : std::cerr);

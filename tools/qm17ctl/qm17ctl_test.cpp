@@ -219,4 +219,19 @@ TEST_F(Qm17ctl, HelpOnEveryCommand) {
   EXPECT_NE(r.out.find("  normalise FILE [-o OUT]"), std::string::npos) << r.out;
 }
 
+TEST_F(Qm17ctl, VersionEqualsSignsAndHelpCommand) {
+  EXPECT_EQ(Run({"--version"}).out, "qm17ctl 1.0\n");
+  WriteFile(Path("old.ign"), "KORVALEX_KEY   25 \r\n");
+  EXPECT_EQ(Run({"--lang", "cs", "show", Path("old.ign").string()}).err,
+            "Neshodná verze souboru *.ign!\n");
+  WriteFile(Path("in.ign"), kDefaultFile);
+  const Result r = Run(
+      {"--lang=cs", "normalise", Path("in.ign").string(), "--output=" + Path("out.ign").string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(Path("out.ign")), kDefaultFile);
+  const Result help = Run({"help", "read"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out, Run({"read", "--help"}).out);
+}
+
 }  // namespace
