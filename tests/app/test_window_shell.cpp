@@ -257,6 +257,28 @@ TEST_F(WindowShell, FileNameFromTheSettingsIsPlainText) {
   EXPECT_LT(label->sizeHint().height(), 100);
 }
 
+// A path too long for the window is shortened in the middle on screen, whole in its tooltip,
+// and saved whole; a wider window shows more of it.
+TEST_F(WindowShell, LongFileNameIsShortenedOnScreenAndSavedWhole) {
+  const QString path = "/home/rider/" + QString("ignition-curves/").repeated(12) + "race.ign";
+  WriteSettings("File=" + path.toUtf8() + "\r\n");
+  MainWindow& window = Start();
+  QLabel* label = Find<QLabel>("LabelFile2");
+  const QString shown = label->text();
+  EXPECT_NE(shown, path);
+  EXPECT_TRUE(shown.startsWith("/home/rider/") && shown.endsWith("race.ign"))
+      << shown.toStdString();
+  EXPECT_LE(label->sizeHint().width(), label->width());
+  EXPECT_LE(label->geometry().right(), window.centralWidget()->width());
+  EXPECT_EQ(label->toolTip(), path);
+  window.resize(window.width() + 300, window.height());
+  QApplication::processEvents();
+  EXPECT_GT(label->text().size(), shown.size());
+  Find<QAction>("MenuGerman")->trigger();
+  Stop();
+  EXPECT_TRUE(ReadAll(SettingsPath()).contains("\r\nFile=" + path.toUtf8() + "\r\n"));
+}
+
 TEST_F(WindowShell, LanguageFromSettingsAndCommandLine) {
   struct Case {
     QByteArray saved;
