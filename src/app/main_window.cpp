@@ -19,6 +19,8 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "app/spin_buttons.h"
@@ -31,9 +33,11 @@ namespace qm17 {
 namespace {
 
 // The layout was drawn for a narrow 11-pixel font; Linux fonts are wider, so every position
-// and size is stretched by the same factors, which keeps the arrangement intact.
-constexpr double kScaleX = 1.3;
-constexpr double kScaleY = 1.22;
+// and size is stretched by the same factors, which keeps the arrangement intact. The factors
+// are the least that fit the longest captions of all three languages, so that the window fits
+// a 1024 x 768 screen with a desktop panel.
+constexpr double kScaleX = 1.15;
+constexpr double kScaleY = 1.12;
 constexpr int kFontPixels = 12;
 constexpr double kFontScale = 1.05;  // the larger fonts of the live display
 
@@ -102,6 +106,17 @@ QLabel* MakeFixedLabel(QWidget* parent, const char* name, QRect where, int fontP
 // The gear-shift-light box is read only by Enter and by the operations that read all controls.
 constexpr const char* kNoExitEdit = "EditLedRazeni";
 
+// The layout's own size: the smallest saved size applied, and the least the window offers.
+constexpr QSize kLayoutWindowSize(842, 584);
+
+// The client area asks for the layout's size but can be made smaller: its controls keep their
+// places and what does not fit is cut, as the window's fixed layout is.
+class ClientArea : public QWidget {
+ public:
+  using QWidget::QWidget;
+  QSize sizeHint() const override { return QSize(Sx(834), Sy(511)); }
+};
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -140,10 +155,10 @@ QString MainWindow::MessageText(MessageId entry) const {
 }
 
 void MainWindow::BuildLayout() {
-  m_client = new QWidget(this);
+  m_client = new ClientArea(this);
   m_client->setObjectName(QStringLiteral("ClientArea"));
   m_client->setAutoFillBackground(true);
-  m_client->setMinimumSize(Sx(834), Sy(511));
+  m_client->installEventFilter(this);  // its width bounds the file name
   setCentralWidget(m_client);
 
   StatusBar1 = Make<QStatusBar>(this, "StatusBar1");
@@ -167,17 +182,24 @@ void MainWindow::BuildLayout() {
   SpeedButton5 = toolButton("SpeedButton5", 50, OpenFileIcon());
   SpeedButton7 = toolButton("SpeedButton7", 88, SaveFileIcon());
   SpeedButtonPrint = toolButton("SpeedButtonPrint", 126, PrintIcon());
-  const auto pushButton = [this](const char* name, int left, int width, const QString& text) {
+  // The captions of the three push buttons are long in German: they keep the wider spacing
+  // of an earlier layout, and the tool bar grows to hold them.
+  constexpr double kButtonScale = 1.3;
+  int buttonLeft = Sx(182);
+  const auto pushButton = [this, &buttonLeft](const char* name, int width, const QString& text) {
     QPushButton* button = Make<QPushButton>(GroupBoxToolBar, name);
-    button->setGeometry(Place(left, 12, width, 23));
+    const int scaledWidth = static_cast<int>(width * kButtonScale + 0.5);
+    button->setGeometry(buttonLeft, Sy(12), scaledWidth, Sy(35) - Sy(12));
+    buttonLeft += scaledWidth + Sx(9);
     button->setText(text);
     button->setFocusPolicy(Qt::ClickFocus);
     m_tooltipControls << button->objectName();
     return button;
   };
-  Button1 = pushButton("Button1", 182, 57, QStringLiteral("&Read"));
-  BitBtn2 = pushButton("BitBtn2", 248, 65, QStringLiteral("&Verify"));
-  BitBtn1 = pushButton("BitBtn1", 322, 81, QStringLiteral("&Program"));
+  Button1 = pushButton("Button1", 57, QStringLiteral("&Read"));
+  BitBtn2 = pushButton("BitBtn2", 65, QStringLiteral("&Verify"));
+  BitBtn1 = pushButton("BitBtn1", 81, QStringLiteral("&Program"));
+  GroupBoxToolBar->resize(buttonLeft + Sx(19 - 9), GroupBoxToolBar->height());
 
   // Curve table.
   GroupBox6 = Make<QGroupBox>(m_client, "GroupBox6");
@@ -307,7 +329,10 @@ void MainWindow::BuildLayout() {
   SetRole(ImageLogo, QPalette::Window, Qt::white);
 
   // Live display.
-  LabelSpojeni = MakeFixedLabel(m_client, "LabelSpojeni", Place(440, 9, 330, 29), 23, true,
+  // As far right of the tool bar as in the layout.
+  QRect noConnection = Place(440, 9, 330, 29);
+  noConnection.moveLeft(GroupBoxToolBar->geometry().right() + 1 + Sx(440 - 425));
+  LabelSpojeni = MakeFixedLabel(m_client, "LabelSpojeni", noConnection, 23, true,
                                 QStringLiteral("No connection with PC"));
   LabelSpojeni->setAlignment(Qt::AlignCenter);
   LabelSpojeni->setAutoFillBackground(true);
@@ -360,7 +385,7 @@ void MainWindow::BuildLayout() {
   SetRole(CGauge, QPalette::Highlight, QColor(0, 255, 255));
   SetRole(CGauge, QPalette::HighlightedText, Qt::black);
   LabelFile1 = MakeLabel(m_client, "LabelFile1", 364, 478, QStringLiteral("File:"));
-  // Room for a long path: the label does not grow when the file changes.
+  // Reaches to the right edge of the window; a longer path is shortened in the middle.
   LabelFile2 = MakeLabel(m_client, "LabelFile2", 412, 478, {});
   LabelFile2->setGeometry(Place(412, 478, 420, 16));
 }
@@ -503,7 +528,8 @@ void MainWindow::ConnectHandlers() {
   connect(MenuAbout, &QAction::triggered, this, &MainWindow::MenuAboutClick);
   // Any click that toggles the box (mouse or Space) applies it, so its colour never lags.
   connect(CheckBoxProgHned, &QCheckBox::clicked, this, &MainWindow::CheckBoxProgHnedMouseUp);
-  connect(CheckBoxBlackZobr, &QCheckBox::clicked, this, &MainWindow::CheckBoxBlackZobrClick);
+  // Whatever ticks the box (mouse, keyboard, accessibility, settings) restyles the window.
+  connect(CheckBoxBlackZobr, &QCheckBox::toggled, this, &MainWindow::CheckBoxBlackZobrClick);
   // Only a user's choice runs the handler; selecting an item from code does not.
   connect(m_polarityButtons, &QButtonGroup::idClicked, this, &MainWindow::RadioGroupPolaritaClick);
 
@@ -584,7 +610,72 @@ void MainWindow::ApplyLanguage() {
        {Label26, Label1, LabelAdvance1, LabelAdvance2, LabelPocetBodu, LabelBaseAdv, LabelOmez1,
         LabelOmez2, LabelRetard, LabelLedRazeni, LabelPocPalcu, LabelFile1})
     label->adjustSize();
+  ShowFileName();
   LoadMessageTexts();
+}
+
+void MainWindow::SetFileName(const QString& path) {
+  m_fileName = path;
+  ShowFileName();
+}
+
+void MainWindow::ShowFileName() {
+  if (LabelFile2 == nullptr) return;  // the layout is still being built
+  const int width = std::max(0, m_client->width() - LabelFile2->x() - Sx(2));
+  LabelFile2->resize(width, LabelFile2->height());
+  const QString shown =
+      LabelFile2->fontMetrics().elidedText(m_fileName, Qt::ElideMiddle, LabelFile2->width());
+  LabelFile2->setText(shown);
+  LabelFile2->setToolTip(shown == m_fileName ? QString() : m_fileName);
+}
+
+void MainWindow::CentreOnScreen() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  // The available area leaves out the desktop's panels.
+  const QRect available = screen->availableGeometry();
+  const QSize outer = frameGeometry().size();
+  move(available.x() + (available.width() - outer.width()) / 2,
+       available.y() + (available.height() - outer.height()) / 2);
+  KeepOnScreen();
+}
+
+QSize MainWindow::BoundedWindowSize(QSize size) const {
+  // A window larger than the whole desktop shows nothing more, but its picture alone can take
+  // gigabytes; one smaller than the layout was never the program's.
+  QSize desktop = kLayoutWindowSize.expandedTo(sizeHint());
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    desktop = desktop.expandedTo(screen->virtualGeometry().size());
+  return QSize(std::clamp(size.width(), kLayoutWindowSize.width(), desktop.width()),
+               std::clamp(size.height(), kLayoutWindowSize.height(), desktop.height()));
+}
+
+void MainWindow::KeepOnScreen() {
+  // The top-left corner, where the title bar and the File menu are, stays within reach on the
+  // screen the window is on, or on the nearest one when that screen is gone.
+  const QRect frame = frameGeometry();
+  const QScreen* screen = QGuiApplication::screenAt(frame.topLeft());
+  if (screen == nullptr) {
+    int nearest = INT_MAX;
+    for (const QScreen* candidate : QGuiApplication::screens()) {
+      const QRect area = candidate->availableGeometry();
+      const QPoint inside(std::clamp(frame.x(), area.left(), area.right()),
+                          std::clamp(frame.y(), area.top(), area.bottom()));
+      const int distance = (inside - frame.topLeft()).manhattanLength();
+      if (distance < nearest) {
+        nearest = distance;
+        screen = candidate;
+      }
+    }
+  }
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  constexpr int kReachable = 120;  // of the title bar, at least, on the screen
+  const int left =
+      std::clamp(frame.x(), area.left(), std::max(area.left(), area.right() + 1 - kReachable));
+  const int top =
+      std::clamp(frame.y(), area.top(), std::max(area.top(), area.bottom() + 1 - kReachable));
+  if (left != frame.x() || top != frame.y()) move(left, top);
 }
 
 void MainWindow::LoadMessageTexts() {
@@ -602,12 +693,10 @@ void MainWindow::LoadMessageTexts() {
 void MainWindow::FormCreate(const QStringList& arguments) {
   m_comPortNumber = 1;
   SetDefaultImage(m_image);
-  adjustSize();  // the layout's size, not the toolkit's default of a window never shown
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect available = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move((available.width() - outer.width()) / 2, (available.height() - outer.height()) / 2);
-  }
+  // The layout's size, not the toolkit's default of a window never shown (adjustSize() would
+  // hold it to two thirds of the screen).
+  resize(sizeHint());
+  CentreOnScreen();
   LoadSettings();
   if (arguments.size() > 1) {
     const QString& word = arguments.at(1);
@@ -712,6 +801,7 @@ void MainWindow::ApplyDisplayStyle() {
                                                          CheckBoxBlackZobr})
     SetRole(widget, QPalette::WindowText, caption);
   for (QRadioButton* radio : m_polarityItems) SetRole(radio, QPalette::WindowText, caption);
+  PaintLiveTexts();
 
   // As many rows as the number-of-points box shows: a byte out of range is shown at the bound.
   const auto pointCount = static_cast<std::size_t>(
@@ -758,6 +848,10 @@ bool MainWindow::FormKeyPress(QKeyEvent* event) {
   focusNextChild();
   ReadControlsToImage();
   ApplyParameterChange();
+  // Showing the image again rewrites every box, which drops the selection that moving the
+  // focus made: typing would then add to the old value instead of replacing it, as after Tab.
+  if (auto* next = qobject_cast<QLineEdit*>(QApplication::focusWidget()); next && next->isVisible())
+    next->selectAll();
   return true;
 }
 
@@ -803,7 +897,7 @@ void MainWindow::MenuNewClick() {
   ShowImageInControls();
   LabelHlaseni->hide();
   CGauge->hide();
-  LabelFile2->setText(QString());
+  SetFileName(QString());
 }
 
 void MainWindow::CheckBoxProgHnedMouseUp() {
@@ -821,6 +915,8 @@ void MainWindow::RadioGroupPolaritaClick() {
 
 void MainWindow::CheckBoxBlackZobrClick() {
   ApplyDisplayStyle();
+  // The live labels' normal background follows the scheme too, not only at the next frame.
+  PaintLiveBackgrounds();
 }
 
 void MainWindow::MenuEnglishClick() {
@@ -851,6 +947,7 @@ bool MainWindow::event(QEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_client && event->type() == QEvent::Resize) ShowFileName();
   auto* edit = qobject_cast<QLineEdit*>(watched);
   if (!edit) return QMainWindow::eventFilter(watched, event);
   if (event->type() == QEvent::KeyPress) {
@@ -884,6 +981,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   FormClose();
   event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::FontChange) ShowFileName();
 }
 
 }  // namespace qm17

@@ -83,6 +83,11 @@ class MainWindow : public QMainWindow, public LinkView {
   // Returns true when the key was Enter and has been consumed.
   bool FormKeyPress(QKeyEvent* event);
 
+  // The current parameter file's full path, or empty; LabelFile2 shows it, shortened in the
+  // middle when it does not fit, with the whole path as its tooltip.
+  void SetFileName(const QString& path);
+  const QString& FileName() const { return m_fileName; }
+
  public slots:
   void EditExit();
   void UpDownClick();
@@ -138,6 +143,7 @@ class MainWindow : public QMainWindow, public LinkView {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BuildLayout();
@@ -148,6 +154,12 @@ class MainWindow : public QMainWindow, public LinkView {
   void SetHint(QObject* target, const QString& hint);
   void ApplyTextRow(const UiTextRow& row);
   void ApplyAccessibleNames();  // of the number boxes, in the current language
+  void ShowFileName();
+  // Centred in the available area of the screen, before the settings are read.
+  void CentreOnScreen();
+  // A saved size within what any desktop can show, and the window where it can be reached.
+  QSize BoundedWindowSize(QSize size) const;
+  void KeepOnScreen();
 
   // Run-time state.
   DeviceImage m_image{};
@@ -157,6 +169,7 @@ class MainWindow : public QMainWindow, public LinkView {
   bool m_applying = false;  // inside an apply: focus moves are not edits
   std::shared_ptr<UserPrompts> m_prompts;
   QString m_lastFilePath;
+  QString m_fileName;  // what LabelFile2 stands for, never read back from its elided text
   QStringList m_tooltipControls;  // object names of the controls that show a tooltip
 
   // Control arrays: slot i is curve point i + 1.
@@ -260,6 +273,9 @@ class MainWindow : public QMainWindow, public LinkView {
   void PaintLiveBackgrounds();
   std::array<LiveColour, 5> m_liveColours{};  // speed, voltage, limiter, retard, polarity
   bool m_liveShown = false;                   // a monitor frame has coloured them
+  bool m_liveStale = false;  // the link was lost since the last frame: the values are old
+  // The text colour of the live labels: greyed while their values are old, except on paper.
+  void PaintLiveTexts();
   // The current point the rows show, and the base colour they were shown with; the tick
   // reports the point 18 times a second, almost always unchanged.
   std::optional<std::pair<CurrentPoint, QColor>> m_shownPoint;

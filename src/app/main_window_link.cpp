@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "app/config_paths.h"
 #include "app/main_window.h"
@@ -81,7 +82,7 @@ void MainWindow::Timer1Timer() {
 void MainWindow::MenuReadClick() {
   m_link.StartRead();
   // The parameters shown will come from the unit, no longer from the file.
-  LabelFile2->setText(QString());
+  SetFileName(QString());
 }
 
 void MainWindow::MenuVerifyClick() {
@@ -153,6 +154,11 @@ void MainWindow::SetGaugeProgress(int progress) {
 
 void MainWindow::SetNoConnectionVisible(bool visible) {
   LabelSpojeni->setVisible(visible);
+  // Only the next frame makes the values live again, whatever else the unit answers.
+  if (visible && !m_liveStale) {
+    m_liveStale = true;
+    PaintLiveTexts();
+  }
 }
 
 void MainWindow::ShowLiveValues(const LiveValues& values) {
@@ -171,6 +177,7 @@ void MainWindow::ShowLiveValues(const LiveValues& values) {
                    shown.retardColour, shown.polarityColour};
   m_liveShown = true;
   PaintLiveBackgrounds();
+  if (std::exchange(m_liveStale, false)) PaintLiveTexts();
   // Last: a visible change of the gauge repaints the window at once, and that one pass then
   // takes every label above with it instead of leaving them to a second pass.
   SetGaugeValue(CGaugeRpm, shown.rpmBar);
@@ -183,6 +190,25 @@ void MainWindow::PaintLiveBackgrounds() {
                                          LabelPolaritaMer};
   for (std::size_t i = 0; i < labels.size(); ++i)
     SetLabelBackground(labels[i], LiveBackground(m_liveColours[i], inverse));
+}
+
+void MainWindow::PaintLiveTexts() {
+  // The last report stays on screen, greyed, so that it does not pass for a live one; a page
+  // prints in the normal colours.
+  const bool inverse = CheckBoxBlackZobr->isChecked() && !m_printLayout;
+  const QColor caption =
+      inverse ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText);
+  const bool greyed = m_liveStale && m_liveShown && !m_printLayout;
+  QColor text = caption;
+  if (greyed) {
+    const QColor back = NormalColour(inverse);
+    text = QColor((caption.red() + back.red()) / 2, (caption.green() + back.green()) / 2,
+                  (caption.blue() + back.blue()) / 2);
+  }
+  for (QLabel* label : {LabelRpm, LabelAdvance, LabelNapeti, LabelMonOmez1, LabelMonRetard,
+                        LabelPolaritaMer, LabelPocetProgramovani})
+    SetBackground(label, QPalette::WindowText, text);
+  CGaugeRpm->setEnabled(!greyed);
 }
 
 void MainWindow::ShowCurrentPoint(const CurrentPoint& point) {

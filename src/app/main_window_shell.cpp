@@ -89,15 +89,16 @@ void MainWindow::LoadSettings() {
   // saved the same way, it stays the same from run to run.
   move(ToInt(settings.ReadInteger(section, kKeyLeft, x())), y());
   move(x(), ToInt(settings.ReadInteger(section, kKeyTop, y())));
-  resize(width(), ToInt(settings.ReadInteger(section, kKeyHeight, height())));
-  resize(ToInt(settings.ReadInteger(section, kKeyWidth, width())), height());
+  resize(BoundedWindowSize({width(), ToInt(settings.ReadInteger(section, kKeyHeight, height()))}));
+  resize(BoundedWindowSize({ToInt(settings.ReadInteger(section, kKeyWidth, width())), height()}));
+  KeepOnScreen();
 
   m_comPortNumber =
       static_cast<std::uint8_t>(settings.ReadInteger(section, kKeyComPort, m_comPortNumber));
   m_languageIndex =
       static_cast<std::uint8_t>(settings.ReadInteger(section, kKeyLanguage, m_languageIndex));
 
-  LabelFile2->setText(QString::fromStdString(settings.ReadString(section, kKeyFile, {})));
+  SetFileName(QString::fromStdString(settings.ReadString(section, kKeyFile, {})));
   m_lastFilePath = QString::fromStdString(settings.ReadString(section, kKeyIniDir, {}));
 
   CheckBoxBlackZobr->setChecked(
@@ -131,7 +132,7 @@ void MainWindow::WriteSettingsKeys(IniFile& settings, const std::string& path) c
   settings.WriteInteger(section, kKeyWidth, width());
   settings.WriteInteger(section, kKeyComPort, m_comPortNumber);
   settings.WriteInteger(section, kKeyLanguage, m_languageIndex);
-  settings.WriteString(section, kKeyFile, LabelFile2->text().toStdString());
+  settings.WriteString(section, kKeyFile, m_fileName.toStdString());
   settings.WriteString(section, kKeyIniDir, m_lastFilePath.toStdString());
   settings.WriteInteger(section, kKeyInverse, CheckBoxBlackZobr->isChecked() ? 1 : 0);
   settings.WriteInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0);
@@ -176,7 +177,7 @@ void MainWindow::MenuOpenClick() {
         m_image = loaded;
         NormaliseImage();
         ShowImageInControls();
-        LabelFile2->setText(path);
+        SetFileName(path);
         m_lastFilePath = path;
       } else {
         Prompts().ShowMessage(this, QString::fromUtf8(FileVersionMismatchText(CurrentLanguage())));
@@ -201,7 +202,7 @@ void MainWindow::MenuSaveClick() {
     return;
   }
   ShowImageInControls();
-  LabelFile2->setText(path);
+  SetFileName(path);
   m_lastFilePath = path;
 }
 

@@ -1036,6 +1036,22 @@ TEST_F(WindowTest, ProgrammingOptionColourFollowsTheKeyboardToo) {
             QApplication::palette().color(QPalette::Window));
 }
 
+// Typed as a person types, never selecting by hand: after Enter the next box is typed over.
+TEST_F(WindowTest, EnterLeavesTheNextBoxReadyForTyping) {
+  Edit("EditRpmAdv1")->setFocus(Qt::MouseFocusReason);
+  for (const char* typed : {"12", "2500", ""}) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(typed));
+  }
+  EXPECT_TRUE(Byte(80) == 12 && Byte(61) == 25 && Edit("EditAdvance2")->hasSelectedText());
+}
+
+// However the box gets ticked (keyboard, accessibility, code), the window follows it.
+TEST_F(WindowTest, InverseDisplayFollowsTheBoxHoweverItIsTicked) {
+  Find<QCheckBox>("CheckBoxBlackZobr")->setChecked(true);
+  EXPECT_EQ(Colour("ClientArea", QPalette::Window), QColor(Qt::black));
+}
+
 // No caption may be cut off, in any language, on the screen or in the print layout.
 TEST_F(WindowTest, NoCaptionIsCutOff) {
   for (void (MainWindow::*command)() :

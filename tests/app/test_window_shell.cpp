@@ -273,6 +273,30 @@ TEST_F(WindowShell, FileNameFromTheSettingsIsPlainText) {
   EXPECT_LT(label->sizeHint().height(), 100);
 }
 
+// Fits a 1024 x 768 screen with room for a frame; saved geometry stays within the desktop, not
+// below the layout's size, on a screen; and a long path is shortened on screen, saved whole.
+TEST_F(WindowShell, GeometryFitsTheScreenAndLongPathsTheWindow) {
+  const QRect frame = Start().frameGeometry();
+  EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(frame) && frame.width() <= 990 &&
+              frame.height() <= 660);
+  const QString path = "/home/" + QString("ignition-curves/").repeated(20) + "race.ign";
+  const std::pair<const char*, QRect> cases[] = {
+      {"Left=10\r\nTop=20\r\nWidth=100\r\nHeight=50\r\n", QRect(10, 20, 842, 584)},
+      {"Left=-30\r\nTop=-4000\r\nWidth=5000\r\nHeight=4000\r\n", QRect(0, 0, 2048, 768)},
+      {"Left=90000\r\nTop=7000\r\nWidth=32767\r\nHeight=32767\r\n", {1928, 648, 2048, 768}}};
+  for (const auto& [keys, expected] : cases) {
+    Stop();
+    WriteSettings(keys + ("File=" + path.toUtf8() + "\r\n"));
+    const QPoint pos = Start().pos();
+    EXPECT_EQ(QRect(pos, m_window->size()), expected) << keys;
+    const QLabel* label = Find<QLabel>("LabelFile2");
+    EXPECT_TRUE(label->text().endsWith("race.ign") && label->sizeHint().width() <= label->width() &&
+                label->text().size() < path.size() && label->toolTip() == path);
+  }
+  Stop();
+  EXPECT_TRUE(ReadAll(SettingsPath()).contains("\r\nFile=" + path.toUtf8() + "\r\n"));
+}
+
 TEST_F(WindowShell, LanguageFromSettingsAndCommandLine) {
   struct Case {
     QByteArray saved;

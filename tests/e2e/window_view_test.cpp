@@ -195,6 +195,22 @@ class WindowViewTest : public QObject {
              QStringLiteral("Programmierungszahl= 3"));
   }
 
+  // Values of a lost link stay, greyed, until the next frame; a page prints them as they are.
+  void OldValuesAreGreyedUntilTheNextFrame() {
+    const QPalette& shown = Find<QLabel>(QStringLiteral("LabelRpm"))->palette();
+    const QColor text = shown.color(QPalette::WindowText);
+    m_window->ShowLiveValues(Decode({{1, 0x10}}));
+    m_window->SetNoConnectionVisible(true);
+    m_window->SetNoConnectionVisible(false);  // an answer that is no monitor frame
+    QVERIFY(shown.color(QPalette::WindowText) != text);
+    m_window->SetPrintLayout(true);
+    m_window->ApplyDisplayStyle();
+    QCOMPARE(shown.color(QPalette::WindowText), text);
+    m_window->SetPrintLayout(false);
+    m_window->ShowLiveValues(Decode({{1, 0x10}}));
+    QCOMPARE(shown.color(QPalette::WindowText), text);
+  }
+
   void StatusLabelAndGauge() {
     struct Case {
       const char* text;
