@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "common/unprivileged.h"
 #include "temp_folder.h"
 
 namespace qm17 {
@@ -55,14 +56,26 @@ TEST(WriteFileAtomically, ReplacesTheFileALinkPointsTo) {
   EXPECT_EQ(ReadWholeFile(real.string()), "new");
 }
 
-TEST(WriteFileAtomically, ReadOnlyFolderKeepsTheOld) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
+// A folder the user may not write takes no temporary file: a file there that the user may
+// write is written in place, as a plain write would; a new or read-only file fails.
+TEST(WriteFileAtomically, ReadOnlyFolderWritesAWritableFileInPlace) {
   testing::TempFolder folder;
   const std::string path = folder.File("a.ign");
-  ASSERT_TRUE(WriteFileAtomically(path, "old"));
-  fs::permissions(folder.path(), fs::perms::owner_write, fs::perm_options::remove);
-  EXPECT_FALSE(WriteFileAtomically(path, "new"));
-  EXPECT_EQ(ReadWholeFile(path), "old");
+  const std::string locked = folder.File("b.ign");
+  ASSERT_TRUE(WriteFileAtomically(path, "old and long"));
+  ASSERT_TRUE(WriteFileAtomically(locked, "old"));
+  fs::permissions(path, fs::perms(0666));
+  fs::permissions(locked, fs::perms(0444));
+  fs::permissions(folder.path(), fs::perms(0555));
+  EXPECT_TRUE(test::AsUnprivilegedUser([&] {
+    return WriteFileAtomically(path, "new") && ReadWholeFile(path) == "new" &&
+           WriteFileAtomically(path, "newer and longer") && !WriteFileAtomically(locked, "new") &&
+           !WriteFileAtomically(folder.File("c.ign"), "new");
+  }));
+  EXPECT_EQ(ReadWholeFile(path), "newer and longer");
+  EXPECT_EQ(ReadWholeFile(locked), "old");
+  EXPECT_EQ(fs::status(path).permissions(), fs::perms(0666));
+  EXPECT_EQ(EntriesIn(folder.path()), 2);
 }
 
 // A replaced file keeps its permissions; a read-only one is not replaced at all.
