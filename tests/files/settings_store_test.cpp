@@ -85,6 +85,48 @@ TEST(IniFile, LineBreaksCannotInjectKeys) {
   EXPECT_EQ(ini.Serialise(), "[FORM_HLAV]\r\nFile=/tmp/a\r\n");
 }
 
+// Files saved by Windows Notepad: read as text and written back in their own encoding, so that
+// no ASCII lands in a UTF-16 file. Here "ř" (U+0159) and U+1F600 (a surrogate pair in UTF-16).
+TEST(IniFile, UnicodeFilesKeepTheirEncoding) {
+  const auto wide = [](std::string_view ascii, bool big) {
+    std::string out;
+    for (const char c : ascii) out += big ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+  };
+  struct Case {
+    std::string head, special;  // the file: head, then "File=" and special in its encoding
+    bool big;
+  };
+  const Case cases[] = {
+      {"\xFF\xFE", std::string("\x59\x01\x3D\xD8\x00\xDE", 6), false},
+      {"\xFE\xFF", std::string("\x01\x59\xD8\x3D\xDE\x00", 6), true},
+      {"\xEF\xBB\xBF", "\xC5\x99\xF0\x9F\x98\x80", false},
+  };
+  for (const Case& c : cases) {
+    const bool utf16 = c.head.size() == 2;
+    const auto text = [&](std::string_view ascii) {
+      return utf16 ? wide(ascii, c.big) : std::string(ascii);
+    };
+    IniFile ini;
+    ini.Parse(c.head + text("[FORM_HLAV]\r\nFile=") + c.special + text("\r\n"));
+    EXPECT_EQ(ini.ReadString("FORM_HLAV", "File", ""), "\xC5\x99\xF0\x9F\x98\x80");
+    ini.WriteInteger("FORM_HLAV", "Left", 5);
+    EXPECT_EQ(ini.Serialise(),
+              c.head + text("[FORM_HLAV]\r\nFile=") + c.special + text("\r\nLeft=5\r\n"));
+    // A Latin-1 file name has no UTF-16 form: the file becomes marked UTF-8, bytes kept.
+    ini.WriteString("FORM_HLAV", "IniDir", "Gr\xFC\xDF");
+    EXPECT_TRUE(ini.Serialise().starts_with("\xEF\xBB\xBF[FORM_HLAV]\r\n"));
+    EXPECT_TRUE(ini.Serialise().ends_with("\r\nIniDir=Gr\xFC\xDF\r\n"));
+  }
+  // Broken UTF-16, or UTF-16 without its mark, is read as far as it goes but not rewritten.
+  testing::TempFolder folder;
+  for (const std::string& content :
+       {std::string("\xFF\xFE[\0\x00\xD8", 6), wide("[A]\r\n", false)}) {
+    ASSERT_TRUE(WriteFileAtomically(folder.File("u.ini"), content));
+    EXPECT_FALSE(IniFile().Load(folder.File("u.ini")));
+  }
+}
+
 TEST(IniFile, SaveAndLoad) {
   testing::TempFolder folder;
   const std::string path = folder.File("Tarvex.ini");
