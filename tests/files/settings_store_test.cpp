@@ -85,43 +85,28 @@ TEST(IniFile, LineBreaksCannotInjectKeys) {
   EXPECT_EQ(ini.Serialise(), "[FORM_HLAV]\r\nFile=/tmp/a\r\n");
 }
 
-// Files saved by Windows Notepad: read as text and written back in their own encoding, so that
-// no ASCII lands in a UTF-16 file. Here "ř" (U+0159) and U+1F600 (a surrogate pair in UTF-16).
+// As Notepad saves "[A]" and "k=ř😀" (U+1F600 is a surrogate pair in UTF-16): read as text and
+// written back in the same encoding, a new key too; a Latin-1 value makes it marked UTF-8.
 TEST(IniFile, UnicodeFilesKeepTheirEncoding) {
-  const auto wide = [](std::string_view ascii, bool big) {
-    std::string out;
-    for (const char c : ascii) out += big ? std::string{'\0', c} : std::string{c, '\0'};
-    return out;
-  };
-  struct Case {
-    std::string head, special;  // the file: head, then "File=" and special in its encoding
-    bool big;
-  };
-  const Case cases[] = {
-      {"\xFF\xFE", std::string("\x59\x01\x3D\xD8\x00\xDE", 6), false},
-      {"\xFE\xFF", std::string("\x01\x59\xD8\x3D\xDE\x00", 6), true},
-      {"\xEF\xBB\xBF", "\xC5\x99\xF0\x9F\x98\x80", false},
-  };
-  for (const Case& c : cases) {
-    const bool utf16 = c.head.size() == 2;
-    const auto text = [&](std::string_view ascii) {
-      return utf16 ? wide(ascii, c.big) : std::string(ascii);
-    };
+  using namespace std::string_literals;
+  const std::pair<std::string, std::size_t> cases[] = {
+      {"\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0\x59\x01\x3D\xD8\x00\xDE\r\0\n\0"s, 2},
+      {"\xFE\xFF\0[\0A\0]\0\r\0\n\0k\0=\x01\x59\xD8\x3D\xDE\x00\0\r\0\n"s, 2},
+      {"\xEF\xBB\xBF[A]\r\nk=\xC5\x99\xF0\x9F\x98\x80\r\n"s, 1}};
+  for (const auto& [file, width] : cases) {
     IniFile ini;
-    ini.Parse(c.head + text("[FORM_HLAV]\r\nFile=") + c.special + text("\r\n"));
-    EXPECT_EQ(ini.ReadString("FORM_HLAV", "File", ""), "\xC5\x99\xF0\x9F\x98\x80");
-    ini.WriteInteger("FORM_HLAV", "Left", 5);
-    EXPECT_EQ(ini.Serialise(),
-              c.head + text("[FORM_HLAV]\r\nFile=") + c.special + text("\r\nLeft=5\r\n"));
-    // A Latin-1 file name has no UTF-16 form: the file becomes marked UTF-8, bytes kept.
-    ini.WriteString("FORM_HLAV", "IniDir", "Gr\xFC\xDF");
-    EXPECT_TRUE(ini.Serialise().starts_with("\xEF\xBB\xBF[FORM_HLAV]\r\n"));
-    EXPECT_TRUE(ini.Serialise().ends_with("\r\nIniDir=Gr\xFC\xDF\r\n"));
+    ini.Parse(file);
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "\xC5\x99\xF0\x9F\x98\x80");
+    ini.WriteString("A", "n", "1");
+    const std::string out = ini.Serialise();
+    EXPECT_EQ(out.substr(0, file.size()), file);
+    EXPECT_EQ(out.size(), file.size() + 5 * width);
+    ini.Parse(out);
+    ini.WriteString("A", "k", "Gr\xFC\xDF");
+    EXPECT_EQ(ini.Serialise(), "\xEF\xBB\xBF[A]\r\nk=Gr\xFC\xDF\r\nn=1\r\n");
   }
-  // Broken UTF-16, or UTF-16 without its mark, is read as far as it goes but not rewritten.
-  testing::TempFolder folder;
-  for (const std::string& content :
-       {std::string("\xFF\xFE[\0\x00\xD8", 6), wide("[A]\r\n", false)}) {
+  testing::TempFolder folder;  // broken UTF-16, or UTF-16 without its mark: left alone
+  for (const std::string& content : {"\xFF\xFE[\0\x00\xD8"s, "[\0A\0]\0"s}) {
     ASSERT_TRUE(WriteFileAtomically(folder.File("u.ini"), content));
     EXPECT_FALSE(IniFile().Load(folder.File("u.ini")));
   }
