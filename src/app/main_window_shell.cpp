@@ -18,6 +18,7 @@
 #include <climits>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "app/about_help.h"
 #include "app/config_paths.h"
@@ -28,6 +29,7 @@
 #include "files/parameter_file.h"
 #include "files/settings_store.h"
 #include "files/side_file.h"
+#include "files/text_words.h"
 #include "files/window_printer.h"
 
 namespace qm17 {
@@ -53,8 +55,51 @@ int ToInt(long value) {
   return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
 }
 
+// A file name on Linux is bytes, and one written in Latin-1 or Windows-1250 is not UTF-8. Each
+// such byte travels through the window as a lone surrogate U+DC80..U+DCFF, which no decoded
+// name holds, so that it reaches the file system and the settings again unchanged.
+constexpr char16_t kByteEscape = 0xDC00;
+
+QString FromBytes(std::string_view bytes) {
+  QString text;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t length = Utf8SequenceLength(bytes, i);
+    if (length == 0) {
+      text += QChar(static_cast<char16_t>(kByteEscape + static_cast<unsigned char>(bytes[i++])));
+    } else {
+      text += QString::fromUtf8(bytes.data() + i, static_cast<qsizetype>(length));
+      i += length;
+    }
+  }
+  return text;
+}
+
+// `encode` turns the runs between escaped bytes into bytes.
+template <typename Encode>
+std::string ToBytes(const QString& text, Encode encode) {
+  std::string bytes;
+  qsizetype runStart = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      ++i;
+    } else if (c >= kByteEscape + 0x80 && c <= kByteEscape + 0xFF) {
+      bytes += encode(text.mid(runStart, i - runStart));
+      bytes += static_cast<char>(c - kByteEscape);
+      runStart = i + 1;
+    }
+  }
+  return bytes + encode(text.mid(runStart));
+}
+
+// The name to open a file by.
 std::string LocalPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
+  return ToBytes(path, [](const QString& run) { return QFile::encodeName(run).toStdString(); });
+}
+
+// A file name as the settings keep it.
+std::string SettingsText(const QString& text) {
+  return ToBytes(text, [](const QString& run) { return run.toStdString(); });
 }
 
 void SetBackground(QWidget* widget, const QColor& colour) {
@@ -98,8 +143,8 @@ void MainWindow::LoadSettings() {
   m_languageIndex =
       static_cast<std::uint8_t>(settings.ReadInteger(section, kKeyLanguage, m_languageIndex));
 
-  SetFileName(QString::fromStdString(settings.ReadString(section, kKeyFile, {})));
-  m_lastFilePath = QString::fromStdString(settings.ReadString(section, kKeyIniDir, {}));
+  SetFileName(FromBytes(settings.ReadString(section, kKeyFile, {})));
+  m_lastFilePath = FromBytes(settings.ReadString(section, kKeyIniDir, {}));
 
   CheckBoxBlackZobr->setChecked(
       settings.ReadInteger(section, kKeyInverse, CheckBoxBlackZobr->isChecked() ? 1 : 0) != 0);
@@ -132,8 +177,8 @@ void MainWindow::WriteSettingsKeys(IniFile& settings, const std::string& path) c
   settings.WriteInteger(section, kKeyWidth, width());
   settings.WriteInteger(section, kKeyComPort, m_comPortNumber);
   settings.WriteInteger(section, kKeyLanguage, m_languageIndex);
-  settings.WriteString(section, kKeyFile, m_fileName.toStdString());
-  settings.WriteString(section, kKeyIniDir, m_lastFilePath.toStdString());
+  settings.WriteString(section, kKeyFile, SettingsText(m_fileName));
+  settings.WriteString(section, kKeyIniDir, SettingsText(m_lastFilePath));
   settings.WriteInteger(section, kKeyInverse, CheckBoxBlackZobr->isChecked() ? 1 : 0);
   settings.WriteInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0);
   settings.Save(path);

@@ -6,6 +6,7 @@
 #ifdef Q_OS_UNIX
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -16,6 +17,10 @@ namespace {
 // Far more than the ~9 ms a frame takes on the line; a driver that has not sent it by then is
 // stuck, and the window must not wait on it.
 constexpr int kDrainLimitMs = 250;
+
+// The input queue of the port. Qt's own buffer otherwise grows without end when a device sends
+// faster than the link reads (15000 bytes a tick); a USB device does so at any baud rate.
+constexpr qint64 kInputQueueBytes = 10000;
 
 // Errors after which the device is gone or unusable until it is opened again. Qt keeps the
 // port open after them and, on Linux, keeps reporting them as fast as it can.
@@ -55,6 +60,8 @@ bool QtSerialPort::Open(const QString& device) {
   m_port.setStopBits(QSerialPort::OneStop);
   m_port.setFlowControl(QSerialPort::NoFlowControl);
   if (!m_port.open(QIODevice::ReadWrite)) return false;
+  // Qt stops fetching from the driver while its buffer is full and starts again once read.
+  m_port.setReadBufferSize(kInputQueueBytes);
   // Whatever the device sent before we listened belongs to no request of ours.
   m_port.clear(QSerialPort::Input);
   return true;
@@ -78,6 +85,10 @@ std::size_t QtSerialPort::QueuedBytes() {
   if (::ioctl(static_cast<int>(m_port.handle()), FIONREAD, &driverQueued) == 0 &&
       driverQueued > 0) {
     m_port.waitForReadyRead(0);
+    // A full queue takes no more, as a driver's full queue drops what arrives: what the driver
+    // still holds beyond it is stale by the time the link could read it.
+    if (Usable() && m_port.bytesAvailable() >= kInputQueueBytes)
+      ::tcflush(static_cast<int>(m_port.handle()), TCIFLUSH);
   }
 #else
   m_port.waitForReadyRead(0);

@@ -30,6 +30,18 @@ bool WriteAll(int fd, std::string_view content) {
   return true;
 }
 
+// Writes over an existing file in place, as a plain open for writing would: for a file the
+// user may write in a folder where no temporary file can be made or renamed. New content goes
+// over the old before the rest is cut off, so only a file that grows can fail half-way.
+bool WriteInPlace(const std::string& path, std::string_view content) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat info {};
+  const bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && WriteAll(fd, content) &&
+                       ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 && ::fsync(fd) == 0;
+  return ::close(fd) == 0 && written;
+}
+
 // Makes the rename itself survive a power cut; a failure here loses nothing already written.
 void SyncFolder(const std::filesystem::path& folder) {
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
@@ -71,7 +83,8 @@ bool WriteFileAtomically(const std::string& requested, std::string_view content)
   std::string temp =
       name.size() + 7 > 255 ? (folder / ".qm17-save.XXXXXX").string() : target.string() + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
+  // A folder the user may not write takes no temporary file.
+  if (fd < 0) return exists && WriteInPlace(path, content);
   // mkstemp creates the file for the owner only; a new file gets the usual permissions, as
   // a plain create would give it, and a replaced file keeps its own.
   mode_t mode = 0;
@@ -88,9 +101,14 @@ bool WriteFileAtomically(const std::string& requested, std::string_view content)
   ::fchmod(fd, mode);
   const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
+  if (!written || !closed) {
     ::unlink(temp.c_str());
     return false;
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    // A file mounted on its own, or someone else's in a sticky folder, cannot be renamed over.
+    ::unlink(temp.c_str());
+    return exists && WriteInPlace(path, content);
   }
   SyncFolder(folder);
   return true;

@@ -11,7 +11,8 @@
 namespace qm17 {
 
 // An existing file that may not be written (read-only) is left alone and the write fails, as
-// a plain create would; an existing file keeps its permissions.
+// a plain create would; an existing file keeps its permissions. Where no temporary file can be
+// made beside it (a folder the user may not write), an existing file is written in place.
 bool WriteFileAtomically(const std::string& path, std::string_view content);
 
 // The program's text files are a few hundred bytes. Anything longer than the limit is refused

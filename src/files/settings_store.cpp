@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "files/atomic_file.h"
+#include "files/text_words.h"
 
 namespace qm17 {
 
@@ -62,11 +63,98 @@ std::string_view SingleLine(std::string_view value) {
   return value.substr(0, value.find_first_of("\r\n"));
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// UTF-16 without its mark into UTF-8; false when it is broken (an odd byte, a lone surrogate:
+// each reads as U+FFFD).
+bool Utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& out) {
+  const auto unit = [&](std::size_t i) -> char32_t {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    return bigEndian ? (first << 8 | second) : (second << 8 | first);
+  };
+  bool wellFormed = bytes.size() % 2 == 0;
+  const std::size_t units = bytes.size() / 2;
+  for (std::size_t i = 0; i < units; ++i) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+        unit(i + 1) <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(++i) - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+      wellFormed = false;
+    }
+    AppendUtf8(out, c);
+  }
+  if (!wellFormed && bytes.size() % 2 != 0) AppendUtf8(out, 0xFFFD);
+  return wellFormed;
+}
+
+// Empty when the text holds bytes that are not UTF-8, which UTF-16 cannot carry.
+std::optional<std::string> Utf8ToUtf16(std::string_view text, bool bigEndian) {
+  std::string out;
+  out.reserve(2 * text.size() + 2);
+  const auto put = [&](char32_t unit) {
+    const auto high = static_cast<char>(unit >> 8);
+    const auto low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  };
+  put(0xFEFF);
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = Utf8SequenceLength(text, i);
+    if (length == 0) return std::nullopt;
+    char32_t c = static_cast<unsigned char>(text[i]) & (length == 1 ? 0x7F : 0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k)
+      c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    i += length;
+    if (c >= 0x10000) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      put(c);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 void IniFile::Parse(std::string_view text) {
   m_lines.clear();
-  while (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // byte-order marks
+  m_encoding = Encoding::Utf8;
+  m_faithful = true;
+  std::string decoded;
+  if (text.substr(0, 2) == kUtf16LeMark || text.substr(0, 2) == kUtf16BeMark) {
+    m_encoding = text.substr(0, 2) == kUtf16LeMark ? Encoding::Utf16Le : Encoding::Utf16Be;
+    m_faithful = Utf16ToUtf8(text.substr(2), m_encoding == Encoding::Utf16Be, decoded);
+    text = decoded;
+  } else if (text.substr(0, 3) == kUtf8Mark) {
+    m_encoding = Encoding::Utf8WithMark;
+  } else if (text.find('\0') != std::string_view::npos) {
+    m_faithful = false;  // most likely UTF-16 without its mark: ASCII written into it breaks it
+  }
+  while (text.substr(0, 3) == kUtf8Mark) text.remove_prefix(3);
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -83,14 +171,20 @@ std::string IniFile::Serialise() const {
     out += line;
     out += "\r\n";
   }
-  return out;
+  if (m_encoding == Encoding::Utf16Le || m_encoding == Encoding::Utf16Be) {
+    // A value kept as bytes that are not UTF-8 (a Latin-1 file name) has no UTF-16 form; the
+    // file then goes out as marked UTF-8, which keeps those bytes and every other setting.
+    if (auto wide = Utf8ToUtf16(out, m_encoding == Encoding::Utf16Be)) return std::move(*wide);
+    return std::string(kUtf8Mark) + out;
+  }
+  return m_encoding == Encoding::Utf8WithMark ? std::string(kUtf8Mark) + out : out;
 }
 
 bool IniFile::Load(const std::string& path) {
   const std::optional<std::string> content = ReadRegularFile(path);
   if (!content) return false;
   Parse(*content);
-  return true;
+  return m_faithful;
 }
 
 bool IniFile::Save(const std::string& path) const {

@@ -1,7 +1,10 @@
 #pragma once
 // An INI file that keeps what it does not know: keys matched without regard to case, values
-// kept verbatim, other sections, unknown keys and comments preserved on rewrite.
+// kept verbatim, other sections, unknown keys and comments preserved on rewrite. A file saved
+// as UTF-16 or with a UTF-8 byte-order mark (as Windows Notepad saves) is read as text and
+// written back in the same form.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,8 +16,11 @@ class IniFile {
  public:
   // Parses text; never fails (lines that mean nothing are kept as they are).
   void Parse(std::string_view text);
-  std::string Serialise() const;  // CR LF line ends
-  bool Load(const std::string& path);        // false when the file cannot be read
+  std::string Serialise() const;  // CR LF line ends, in the encoding the text came in
+  // False when the file cannot be read, or is not text that can be written back as it came
+  // (broken UTF-16, or NUL bytes as in UTF-16 without a byte-order mark); what could be made
+  // of such a file is still read.
+  bool Load(const std::string& path);
   bool Save(const std::string& path) const;  // atomic; false when nothing could be written
 
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
@@ -27,7 +33,10 @@ class IniFile {
   void WriteInteger(std::string_view section, std::string_view key, long value);
 
  private:
-  std::vector<std::string> m_lines;
+  enum class Encoding : std::uint8_t { Utf8, Utf8WithMark, Utf16Le, Utf16Be };
+  std::vector<std::string> m_lines;  // UTF-8, or bytes as they stood
+  Encoding m_encoding = Encoding::Utf8;
+  bool m_faithful = true;  // the text can be written back as it was read
 };
 
 inline constexpr const char* kSettingsSection = "FORM_HLAV";

@@ -49,4 +49,34 @@ std::optional<DecimalWord> ParseDecimalWord(std::string_view word) {
   return result;
 }
 
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
+  const auto byte = [&](std::size_t i) {
+    return pos + i < text.size() ? static_cast<unsigned char>(text[pos + i]) : 0u;
+  };
+  if (pos >= text.size()) return 0;
+  const unsigned lead = byte(0);
+  if (lead < 0x80) return 1;
+  // The range of the second byte narrows for E0, ED, F0 and F4; every later byte is 80..BF.
+  std::size_t length = 0;
+  unsigned low = 0x80, high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
 }  // namespace qm17

@@ -36,4 +36,8 @@ struct DecimalWord {
 };
 std::optional<DecimalWord> ParseDecimalWord(std::string_view word);
 
+// The length of the well-formed UTF-8 sequence that starts at `pos`; 0 when none starts there
+// (a Latin-1 or Windows-1250 byte, a cut or overlong sequence, an encoded surrogate).
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos);
+
 }  // namespace qm17

@@ -297,6 +297,20 @@ TEST_F(WindowShell, GeometryFitsTheScreenAndLongPathsTheWindow) {
   EXPECT_TRUE(ReadAll(SettingsPath()).contains("\r\nFile=" + path.toUtf8() + "\r\n"));
 }
 
+// A file name in Latin-1 bytes ("Grüß") opens as the last file and goes back to the settings
+// byte for byte.
+TEST_F(WindowShell, SettingsKeepFileNameBytes) {
+  const QByteArray name = QFile::encodeName(Temp("Gr")) + "\xFC\xDF.ign";
+  ASSERT_TRUE(WriteFileAtomically(name.toStdString(), "KORVALEX_KEY 26\r\nPOCET_BODU 7\r\n"));
+  WriteSettings("File=" + name + "\r\nIniDir=" + name + "\r\n");
+  Start();
+  m_prompts->openAnswers = {m_window->LastFilePath()};
+  m_window->MenuOpenClick();
+  EXPECT_EQ(Find<QLineEdit>("EditPocetBodu")->text(), "7");
+  Stop();
+  EXPECT_TRUE(ReadAll(SettingsPath()).contains("File=" + name + "\r\nIniDir=" + name + "\r\n"));
+}
+
 TEST_F(WindowShell, LanguageFromSettingsAndCommandLine) {
   struct Case {
     QByteArray saved;

@@ -15,8 +15,10 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -89,6 +91,12 @@ double CpuSeconds() {
   ::getrusage(RUSAGE_SELF, &usage);
   return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long ResidentKb() {
+  long size = 0, pages = 0;
+  std::ifstream("/proc/self/statm") >> size >> pages;
+  return pages * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
 const Frame kPollFrame = {0x30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,   0, 0,
@@ -168,6 +176,41 @@ TEST(QtSerialPortQueue, InputQueuedBeforeOpeningIsDropped) {
   ASSERT_EQ(port.Read(buffer), 52u);
   EXPECT_EQ(buffer[0], 0x40);
   ::close(early);
+}
+
+TEST(QtSerialPortQueue, AFloodingDeviceIsHeldToTheInputQueue) {
+  // A USB device sends at USB speed whatever the baud rate: 1 MB/s in 64-byte packets for 5 s,
+  // polled as the link polls. Queue, memory and CPU stay bounded; a later frame is read alone.
+  Pty pty;
+  ASSERT_TRUE(pty.ok());
+  QtSerialPort port;
+  ASSERT_TRUE(port.Open(pty.slavePath()));
+  ::fcntl(pty.master(), F_SETFL, O_NONBLOCK);  // a full line drops packets, as a device does
+  std::thread device([&] {
+    const std::array<std::uint8_t, 64> packet{};
+    for (int i = 0; i < 5000 / 4; ++i, ::usleep(4000))
+      for (int k = 0; k < 4000 / 64; ++k) (void)::write(pty.master(), packet.data(), 64);
+  });
+  const long idleKb = ResidentKb();
+  const double cpuBefore = CpuSeconds();
+  std::size_t mostQueued = 0, got = 0;
+  std::array<std::uint8_t, 15000> buffer{};
+  const auto tick = [&] {  // as the link reads: everything queued, from 52 bytes on
+    WaitUntil([] { return false; }, true, 55);
+    mostQueued = std::max(mostQueued, port.QueuedBytes());
+    return port.QueuedBytes() < kFrameLength ? 0 : port.Read(buffer);
+  };
+  for (int i = 0; i < 5000 / 55; ++i) tick();
+  device.join();
+  EXPECT_LE(mostQueued, 10000u);
+  EXPECT_LT(ResidentKb() - idleKb, 4096);
+  EXPECT_LT(CpuSeconds() - cpuBefore, 2.5);  // the device's thread included; a busy loop takes 5
+  for (int i = 0; i < 20 && tick() > 0; ++i) {
+  }
+  pty.Send(kFrameLength, 0xB0);
+  for (int i = 0; i < 20 && got == 0; ++i) got = tick();
+  EXPECT_EQ(got, kFrameLength);
+  EXPECT_EQ(buffer[0], 0xB0);
 }
 
 TEST(QtSerialPortLine, FramesLeaveWholeAndUnchanged) {

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "common/unprivileged.h"
 #include "temp_folder.h"
 
 namespace qm17 {
@@ -55,14 +56,21 @@ TEST(WriteFileAtomically, ReplacesTheFileALinkPointsTo) {
   EXPECT_EQ(ReadWholeFile(real.string()), "new");
 }
 
-TEST(WriteFileAtomically, ReadOnlyFolderKeepsTheOld) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
+// A folder the user may not write: a writable file there is written in place; a new or a
+// read-only one fails, as a plain write would.
+TEST(WriteFileAtomically, ReadOnlyFolderWritesAWritableFileInPlace) {
   testing::TempFolder folder;
-  const std::string path = folder.File("a.ign");
-  ASSERT_TRUE(WriteFileAtomically(path, "old"));
-  fs::permissions(folder.path(), fs::perms::owner_write, fs::perm_options::remove);
-  EXPECT_FALSE(WriteFileAtomically(path, "new"));
-  EXPECT_EQ(ReadWholeFile(path), "old");
+  const std::string path = folder.File("a.ign"), locked = folder.File("b.ign");
+  ASSERT_TRUE(WriteFileAtomically(path, "old and long") && WriteFileAtomically(locked, "old"));
+  fs::permissions(path, fs::perms(0666));
+  fs::permissions(locked, fs::perms(0444));
+  fs::permissions(folder.path(), fs::perms(0555));
+  EXPECT_TRUE(test::AsUnprivilegedUser([&] {
+    return WriteFileAtomically(path, "new") && ReadWholeFile(path) == "new" &&
+           !WriteFileAtomically(locked, "x") && !WriteFileAtomically(folder.File("c"), "x");
+  }));
+  EXPECT_EQ(ReadWholeFile(locked), "old");
+  EXPECT_EQ(EntriesIn(folder.path()), 2);
 }
 
 // A replaced file keeps its permissions; a read-only one is not replaced at all.
@@ -83,10 +91,9 @@ TEST(WriteFileAtomically, RespectsTheOldFilesPermissions) {
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 65534u);
     EXPECT_EQ(info.st_gid, 65534u);
-    GTEST_SKIP() << "root may write any file";
   }
   fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
-  EXPECT_FALSE(WriteFileAtomically(path, "newer"));
+  EXPECT_TRUE(test::AsUnprivilegedUser([&] { return !WriteFileAtomically(path, "newer"); }));
   EXPECT_EQ(ReadWholeFile(path), "new");
   EXPECT_EQ(EntriesIn(folder.path()), 1);
 }

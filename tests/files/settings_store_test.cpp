@@ -85,6 +85,33 @@ TEST(IniFile, LineBreaksCannotInjectKeys) {
   EXPECT_EQ(ini.Serialise(), "[FORM_HLAV]\r\nFile=/tmp/a\r\n");
 }
 
+// As Notepad saves "[A]" and "k=ř😀" (U+1F600 is a surrogate pair in UTF-16): read as text and
+// written back in the same encoding, a new key too; a Latin-1 value makes it marked UTF-8.
+TEST(IniFile, UnicodeFilesKeepTheirEncoding) {
+  using namespace std::string_literals;
+  const std::pair<std::string, std::size_t> cases[] = {
+      {"\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0\x59\x01\x3D\xD8\x00\xDE\r\0\n\0"s, 2},
+      {"\xFE\xFF\0[\0A\0]\0\r\0\n\0k\0=\x01\x59\xD8\x3D\xDE\x00\0\r\0\n"s, 2},
+      {"\xEF\xBB\xBF[A]\r\nk=\xC5\x99\xF0\x9F\x98\x80\r\n"s, 1}};
+  for (const auto& [file, width] : cases) {
+    IniFile ini;
+    ini.Parse(file);
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "\xC5\x99\xF0\x9F\x98\x80");
+    ini.WriteString("A", "n", "1");
+    const std::string out = ini.Serialise();
+    EXPECT_EQ(out.substr(0, file.size()), file);
+    EXPECT_EQ(out.size(), file.size() + 5 * width);
+    ini.Parse(out);
+    ini.WriteString("A", "k", "Gr\xFC\xDF");
+    EXPECT_EQ(ini.Serialise(), "\xEF\xBB\xBF[A]\r\nk=Gr\xFC\xDF\r\nn=1\r\n");
+  }
+  testing::TempFolder folder;  // broken UTF-16, or UTF-16 without its mark: left alone
+  for (const std::string& content : {"\xFF\xFE[\0\x00\xD8"s, "[\0A\0]\0"s}) {
+    ASSERT_TRUE(WriteFileAtomically(folder.File("u.ini"), content));
+    EXPECT_FALSE(IniFile().Load(folder.File("u.ini")));
+  }
+}
+
 TEST(IniFile, SaveAndLoad) {
   testing::TempFolder folder;
   const std::string path = folder.File("Tarvex.ini");
