@@ -10,6 +10,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/known_answers.h"
@@ -139,6 +140,29 @@ TEST_F(Qm17ctl, ShowPrintsATable) {
   EXPECT_NE(r.out.find("Limiter [rpm]              15000\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Polarity of CKPS          selfsearch\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("   15  15000       10\n"), std::string::npos) << r.out;
+}
+
+TEST_F(Qm17ctl, ShowAndNormaliseReportWhatLoadingChanges) {
+  WriteFile(Path("in.ign"), "KORVALEX_KEY 26\nADVANCE 300\nLIMITER 60 150 30\n");
+  const std::string in = Path("in.ign").string();
+  const std::string english = in +
+                              ": Changed on loading (file → loaded):\n"
+                              "  Retard: 30 → 25 [°]\n  Point 1 advance: 300 → 44 [°]\n";
+  const std::string german = in +
+                             ": Beim Laden geändert (Datei → geladen):\n"
+                             "  Spätzündung: 30 → 25 [°]\n  Vorzündung Punkt 1: 300 → 44 [°]\n";
+  for (const auto& [args, report] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"show", in}, english},
+           {{"normalise", in}, english},
+           {{"--lang", "de", "show", "--json", in}, german},
+       }) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 0) << args[0];
+    EXPECT_EQ(r.err, report) << args[0];
+    EXPECT_NE(r.out, "") << args[0];
+  }
+  WriteFile(Path("in.ign"), kDefaultFile);
+  EXPECT_EQ(Run({"show", in}).err, "");
 }
 
 // Failures: the status, the message on standard error, and no output file.
