@@ -165,6 +165,34 @@ TEST_F(Qm17ctl, ShowAndNormaliseReportWhatLoadingChanges) {
   EXPECT_EQ(Run({"show", in}).err, "");
 }
 
+TEST_F(Qm17ctl, DiffListsWhatDiffers) {
+  WriteFile(Path("a.ign"), kDefaultFile);
+  WriteFile(Path("b.ign"), "KORVALEX_KEY 26\nADVANCE 10 10 15\nLIMITER 60 140 6\nPOLARITA 0\n");
+  const std::string a = Path("a.ign").string();
+  const std::string b = Path("b.ign").string();
+  const Result same = Run({"diff", a, "-"}, Path("a.ign"));
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "The parameter sets are the same.\n");
+  const Result differ = Run({"diff", a, b});
+  EXPECT_EQ(differ.status, 1) << differ.err;
+  EXPECT_EQ(differ.out,
+            "Limiter: 15000 → 14000 [rpm]\nPolarity of CKPS: Selfsearch → Positive\n"
+            "Point 3 advance: 10 → 15 [°]\n");
+  const Result czech = Run({"--lang", "cz", "diff", b, a});
+  EXPECT_EQ(czech.status, 1);
+  EXPECT_EQ(czech.out.substr(0, czech.out.find('\n')), "Omezovač: 14000 → 15000 [rpm]");
+  for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"diff", a}, "qm17ctl diff: expected two FILEs"},
+           {{"diff", "-", "-"}, "qm17ctl diff: standard input can be only one FILE"},
+           {{"diff", a, Path("missing.ign").string()}, "Open file error!"},
+       }) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 2) << message;
+    EXPECT_EQ(r.err.substr(0, message.size()), message);
+    EXPECT_EQ(r.out, "");
+  }
+}
+
 // Failures: the status, the message on standard error, and no output file.
 struct FailureCase {
   const char* name;
