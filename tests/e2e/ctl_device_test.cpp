@@ -5,9 +5,11 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -67,6 +69,8 @@ class CtlDevice : public ::testing::Test {
     ASSERT_FALSE(m_dir.path().empty());
     m_dir.Write("a.ign", kFileA);
     m_dir.Write("b.ign", kFileB);
+    // Every run keeps its parameter history here, never in the user's own.
+    ::setenv("XDG_DATA_HOME", File("data").c_str(), 1);
   }
   // Keeps the user's own settings out of the way of port numbers.
   RunResult Ctl(const std::vector<std::string>& args) {
@@ -121,6 +125,40 @@ TEST_F(CtlDevice, ReadWritesTheUnitsParameterBlock) {
   ASSERT_EQ(Ctl({"program", "--port", sim.device(), File("a.ign")}).status, 0);
   ASSERT_EQ(Ctl({"program", "--port", sim.device(), File("back.ign")}).status, 0);
   EXPECT_EQ(sim.ParameterBlock(), kBlockB);
+}
+
+TEST_F(CtlDevice, ReadAndProgramKeepTheSetInTheHistory) {
+  Simulator sim(kSim, m_dir, {});
+  ASSERT_TRUE(sim.started());
+  const auto history = [&] {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& file : std::filesystem::directory_iterator(File("data/qm17/history"), error)) {
+      names.push_back(file.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  ASSERT_EQ(Ctl({"program", "--port", sim.device(), File("a.ign")}).status, 0);
+  ASSERT_EQ(Ctl({"read", "--port", sim.device(), "-o", File("r.ign")}).status, 0);
+  ASSERT_EQ(Ctl({"verify", "--port", sim.device(), File("a.ign")}).status, 0);
+  ASSERT_EQ(Ctl({"program", "--no-history", "--port", sim.device(), File("b.ign")}).status, 0);
+  const std::vector<std::string> names = history();
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0].substr(names[0].size() - 12), "-program.ign");
+  EXPECT_EQ(names[1].substr(names[1].size() - 9), "-read.ign");
+  // Each opens as a parameter file and holds the set programmed and read.
+  const std::string kept = File("data/qm17/history/" + names[0]);
+  EXPECT_EQ(Ctl({"diff", kept, File("a.ign")}).status, 0);
+  EXPECT_EQ(Ctl({"diff", File("data/qm17/history/" + names[1]), File("r.ign")}).status, 0);
+  std::ifstream in(kept, std::ios::binary);
+  const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_TRUE(Contains(content, "unit-version=SIM03\r\n")) << content;
+  EXPECT_TRUE(Contains(content, "file=" + File("a.ign") + "\r\n")) << content;
+  const RunResult list = Ctl({"history"});
+  EXPECT_EQ(list.status, 0);
+  EXPECT_EQ(list.out.substr(0, File("data/qm17/history/" + names[1]).size()),
+            File("data/qm17/history/" + names[1]));
 }
 
 TEST_F(CtlDevice, PortNumbersAndUsage) {

@@ -16,7 +16,7 @@ namespace {
 
 // Every group of commands the program offers.
 std::vector<std::span<const Command>> CommandGroups() {
-  return {FileCommands(), DiffCommands(), DeviceCommands()};
+  return {FileCommands(), DiffCommands(), DeviceCommands(), HistoryCommands()};
 }
 
 const Command* FindCommand(std::string_view name) {

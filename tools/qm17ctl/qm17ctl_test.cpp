@@ -235,6 +235,7 @@ TEST_F(Qm17ctl, Failures) {
       {"-o without OUT", {"normalise", wrong, "-o"}, 2, "qm17ctl normalise: -o needs OUT"},
       {"unknown language", {"--lang", "fr", "show", wrong}, 2, "qm17ctl: unknown language"},
       {"language missing", {"show", wrong, "--lang"}, 2, "qm17ctl: --lang needs"},
+      {"history count", {"history", "-n", "0"}, 2, "qm17ctl history: -n takes a positive number"},
   };
   for (const auto& c : cases) {
     const Result r = Run(c.args);
@@ -259,7 +260,7 @@ TEST_F(Qm17ctl, UnwritableStandardOutputFails) {
 }
 
 TEST_F(Qm17ctl, HelpOnEveryCommand) {
-  for (const std::string command : {"new", "show", "normalise"}) {
+  for (const std::string command : {"new", "show", "normalise", "diff", "history"}) {
     const Result r = Run({command, "--help"});
     EXPECT_EQ(r.status, 0) << command;
     EXPECT_EQ(r.out.substr(0, 34 + command.size()),
