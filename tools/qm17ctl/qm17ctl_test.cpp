@@ -145,21 +145,12 @@ TEST_F(Qm17ctl, ShowPrintsATable) {
 TEST_F(Qm17ctl, ShowAndNormaliseReportWhatLoadingChanges) {
   WriteFile(Path("in.ign"), "KORVALEX_KEY 26\nADVANCE 300\nLIMITER 60 150 30\n");
   const std::string in = Path("in.ign").string();
-  const std::string english = in +
-                              ": Changed on loading (file → loaded):\n"
-                              "  Retard: 30 → 25 [°]\n  Point 1 advance: 300 → 44 [°]\n";
-  const std::string german = in +
-                             ": Beim Laden geändert (Datei → geladen):\n"
-                             "  Spätzündung: 30 → 25 [°]\n  Vorzündung Punkt 1: 300 → 44 [°]\n";
-  for (const auto& [args, report] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-           {{"show", in}, english},
-           {{"normalise", in}, english},
-           {{"--lang", "de", "show", "--json", in}, german},
-       }) {
-    const Result r = Run(args);
-    EXPECT_EQ(r.status, 0) << args[0];
-    EXPECT_EQ(r.err, report) << args[0];
-    EXPECT_NE(r.out, "") << args[0];
+  for (const std::string command : {"show", "normalise"}) {
+    const Result r = Run({command, in});
+    EXPECT_EQ(r.status, 0) << command;
+    EXPECT_EQ(r.err, in + ": Changed on loading (file → loaded):\n"
+                          "  Retard: 30 → 25 [°]\n  Point 1 advance: 300 → 44 [°]\n");
+    EXPECT_NE(r.out, "") << command;
   }
   WriteFile(Path("in.ign"), kDefaultFile);
   EXPECT_EQ(Run({"show", in}).err, "");
@@ -168,29 +159,14 @@ TEST_F(Qm17ctl, ShowAndNormaliseReportWhatLoadingChanges) {
 TEST_F(Qm17ctl, DiffListsWhatDiffers) {
   WriteFile(Path("a.ign"), kDefaultFile);
   WriteFile(Path("b.ign"), "KORVALEX_KEY 26\nADVANCE 10 10 15\nLIMITER 60 140 6\nPOLARITA 0\n");
-  const std::string a = Path("a.ign").string();
-  const std::string b = Path("b.ign").string();
-  const Result same = Run({"diff", a, "-"}, Path("a.ign"));
+  const Result same = Run({"diff", Path("a.ign").string(), "-"}, Path("a.ign"));
   EXPECT_EQ(same.status, 0) << same.err;
   EXPECT_EQ(same.out, "The parameter sets are the same.\n");
-  const Result differ = Run({"diff", a, b});
+  const Result differ = Run({"diff", Path("a.ign").string(), Path("b.ign").string()});
   EXPECT_EQ(differ.status, 1) << differ.err;
   EXPECT_EQ(differ.out,
             "Limiter: 15000 → 14000 [rpm]\nPolarity of CKPS: Selfsearch → Positive\n"
             "Point 3 advance: 10 → 15 [°]\n");
-  const Result czech = Run({"--lang", "cz", "diff", b, a});
-  EXPECT_EQ(czech.status, 1);
-  EXPECT_EQ(czech.out.substr(0, czech.out.find('\n')), "Omezovač: 14000 → 15000 [rpm]");
-  for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-           {{"diff", a}, "qm17ctl diff: expected two FILEs"},
-           {{"diff", "-", "-"}, "qm17ctl diff: standard input can be only one FILE"},
-           {{"diff", a, Path("missing.ign").string()}, "Open file error!"},
-       }) {
-    const Result r = Run(args);
-    EXPECT_EQ(r.status, 2) << message;
-    EXPECT_EQ(r.err.substr(0, message.size()), message);
-    EXPECT_EQ(r.out, "");
-  }
 }
 
 // Failures: the status, the message on standard error, and no output file.
@@ -236,6 +212,8 @@ TEST_F(Qm17ctl, Failures) {
       {"unknown language", {"--lang", "fr", "show", wrong}, 2, "qm17ctl: unknown language"},
       {"language missing", {"show", wrong, "--lang"}, 2, "qm17ctl: --lang needs"},
       {"history count", {"history", "-n", "0"}, 2, "qm17ctl history: -n takes a positive number"},
+      {"diff of one file", {"diff", wrong}, 2, "qm17ctl diff: expected two FILEs"},
+      {"diff, a file missing", {"diff", missing, wrong}, 2, "Open file error!\n"},
   };
   for (const auto& c : cases) {
     const Result r = Run(c.args);
