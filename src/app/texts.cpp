@@ -3,8 +3,11 @@
 
 #include "app/texts.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <string_view>
+#include <utility>
 
 namespace qm17 {
 namespace {
@@ -396,6 +399,74 @@ std::string AboutText(Language language, const char* buildDate, const char* buil
       break;
   }
   return LimitCharacters(text, kAboutTextLimit);
+}
+
+namespace {
+
+struct ExtraTextRow {
+  const char* text[kLanguageCount];  // by language number
+};
+constexpr ExtraTextRow kExtraRows[kExtraTextCount] = {
+    {{"Otáčky bodu %u", "Point %u speed", "Drehzahl Punkt %u"}},
+    {{"Předstih bodu %u", "Point %u advance", "Vorzündung Punkt %u"}},
+    {{"bajt %u", "byte %u", "Byte %u"}},
+    {{"Sady parametrů jsou shodné.", "The parameter sets are the same.",
+      "Die Parametersätze sind gleich."}},
+    {{"Změněno při načtení (soubor → načteno):", "Changed on loading (file → loaded):",
+      "Beim Laden geändert (Datei → geladen):"}},
+    {{"Sadu nelze uložit do historie:", "The set could not be kept in the history:",
+      "Der Satz konnte nicht im Verlauf gespeichert werden:"}},
+};
+
+std::string UiText(Language language, std::string_view element, std::string_view property) {
+  for (const UiTextRow& row : kUiRows) {
+    if (row.element == element && row.property == property) return row.text[Index(language)];
+  }
+  return {};
+}
+
+// "Limiter [rpm]" names the field "Limiter", "Polarity of CKPS:" names "Polarity of CKPS".
+std::string WithoutUnit(std::string caption) {
+  if (const std::size_t unit = caption.find(" ["); unit != std::string::npos) caption.resize(unit);
+  if (!caption.empty() && caption.back() == ':') caption.pop_back();
+  return caption;
+}
+
+}  // namespace
+
+const char* ExtraText(Language language, int entry) {
+  if (!Known(language) || entry < 0 || entry >= kExtraTextCount) return "";
+  return kExtraRows[entry].text[Index(language)];
+}
+
+ChangeWording ChangeWordingFor(Language language) {
+  ChangeWording wording;
+  if (!Known(language)) return wording;
+  const auto set = [&](ParameterField field, std::string name) {
+    wording.names[static_cast<std::size_t>(field)] = std::move(name);
+  };
+  const auto caption = [&](const char* element) {
+    return WithoutUnit(UiText(language, element, "caption"));
+  };
+  set(ParameterField::PointCount, caption("LabelPocetBodu"));
+  set(ParameterField::BaseAdvance, caption("LabelBaseAdv"));
+  set(ParameterField::Limiter, caption("LabelOmez2"));
+  set(ParameterField::Polarity, caption("RadioGroupPolarita"));
+  set(ParameterField::StartLimiter, caption("LabelOmez1"));
+  set(ParameterField::Retard, caption("LabelRetard"));
+  set(ParameterField::IgnitionsPerRev, caption("LabelPocPalcu"));
+  set(ParameterField::ShiftLight, caption("LabelLedRazeni"));
+  set(ParameterField::PointSpeed, ExtraText(language, TextPointSpeed));
+  set(ParameterField::PointAdvance, ExtraText(language, TextPointAdvance));
+  set(ParameterField::Reserved, ExtraText(language, TextReservedByte));
+  const std::string items = UiText(language, "RadioGroupPolarita", "items");
+  std::size_t start = 0;
+  for (std::string& item : wording.polarityItems) {
+    const std::size_t end = std::min(items.find('\n', start), items.size());
+    item = items.substr(std::min(start, items.size()), end - std::min(start, items.size()));
+    start = end + 1;
+  }
+  return wording;
 }
 
 }  // namespace qm17

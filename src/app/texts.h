@@ -8,6 +8,7 @@
 #include <string>
 
 #include "params/device_image.h"
+#include "params/differences.h"
 
 namespace qm17 {
 
@@ -65,5 +66,22 @@ const char* HelpDocumentName(Language language);  // "VELMOR_QM_17_en.doc" ...
 // multi-byte letter is never cut in half).
 inline constexpr std::size_t kAboutTextLimit = 199;
 std::string AboutText(Language language, const char* buildDate, const char* buildTime);
+
+// Texts of what the program adds: lists of changed values, the parameter history.
+enum ExtraTextId : int {
+  TextPointSpeed = 0,  // "%u" stands for the curve point
+  TextPointAdvance,
+  TextReservedByte,  // "%u" stands for the image byte
+  TextSameSets,
+  TextFileAdjusted,
+  TextHistoryNotKept,
+  kExtraTextCount
+};
+// Empty for an entry or language out of range.
+const char* ExtraText(Language language, int entry);
+
+// The field names of a list of changes: the window's own captions without their unit, its
+// polarity items, and the extra texts for curve points and reserved bytes.
+ChangeWording ChangeWordingFor(Language language);
 
 }  // namespace qm17

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "files/text_words.h"
+#include "params/ignition_parameters.h"
 
 namespace qm17 {
 
@@ -59,20 +60,61 @@ bool IsKeyword(std::string_view word) {
   return word == kKey || FindLayout(word) != nullptr;
 }
 
+// The last number word the file states for each image byte; empty where it states none.
+using StatedWords = std::array<std::string_view, kImageSize>;
+
 // Reads one keyword's numbers. A field whose word is not an unsigned decimal number (a sign,
 // letters) keeps its byte's value and reading goes on with the next field; a keyword in a
 // number's place ends the list so that its own line is still read.
-void ReadFields(WordReader& reader, const KeywordLayout& layout, DeviceImage& image) {
+void ReadFields(WordReader& reader, const KeywordLayout& layout, DeviceImage& image,
+                StatedWords* stated) {
   for (std::size_t i = 0; i < layout.count; ++i) {
     const std::string_view word = reader.Peek();
     if (word.empty() || IsKeyword(word)) return;
     reader.Next();
+    // A malformed number is stated too: the byte keeping its value is a change to report.
+    if (stated != nullptr) (*stated)[layout.bytes[i]] = word;
     const std::optional<DecimalWord> number = ParseDecimalWord(word);
     if (!number) continue;
     const unsigned value =
         layout.encoding == Encoding::Rpm ? number->mod65536 / 100u : number->mod65536;
     image[layout.bytes[i]] = static_cast<std::uint8_t>(value & 0xFFu);
   }
+}
+
+bool ReadInto(std::string_view content, DeviceImage& image, StatedWords* stated) {
+  WordReader reader(content);
+  bool versionOk = false;
+  while (!versionOk) {
+    const std::string_view word = reader.Next();
+    if (word.empty()) return false;
+    if (word != kKey) continue;
+    // A key followed by something other than a number: the search goes on from that word.
+    const std::optional<DecimalWord> version = ParseDecimalWord(reader.Peek());
+    if (!version) continue;
+    reader.Next();
+    versionOk = version->Equals(kParameterFileVersion);
+  }
+  for (std::string_view word = reader.Next(); !word.empty(); word = reader.Next()) {
+    if (const KeywordLayout* layout = FindLayout(word)) ReadFields(reader, *layout, image, stated);
+  }
+  return true;
+}
+
+// A stated number in the user's units, as decimal text (the limiters are written in hundreds
+// of rpm); a malformed one as it stands. An overlong word is cut short for the message.
+std::string StatedText(std::string_view word, std::size_t imageByte) {
+  constexpr std::size_t kLongest = 20;
+  if (!ParseDecimalWord(word)) {
+    return word.size() > kLongest ? std::string(word.substr(0, kLongest)) + "..."
+                                  : std::string(word);
+  }
+  const std::size_t digit = word.find_first_not_of('0');
+  std::string text(digit == std::string_view::npos ? "0" : word.substr(digit));
+  if (text.size() > kLongest) return text.substr(0, kLongest) + "...";
+  const bool hundreds = imageByte == image_byte::kLimiter || imageByte == image_byte::kStartLimiter;
+  if (hundreds && text != "0") text += "00";
+  return text;
 }
 
 }  // namespace
@@ -106,22 +148,35 @@ std::string WriteParameterFile(const DeviceImage& image) {
 }
 
 bool ReadParameterFile(std::string_view content, DeviceImage& image) {
-  WordReader reader(content);
-  bool versionOk = false;
-  while (!versionOk) {
-    const std::string_view word = reader.Next();
-    if (word.empty()) return false;
-    if (word != kKey) continue;
-    // A key followed by something other than a number: the search goes on from that word.
-    const std::optional<DecimalWord> version = ParseDecimalWord(reader.Peek());
-    if (!version) continue;
-    reader.Next();
-    versionOk = version->Equals(kParameterFileVersion);
-  }
-  for (std::string_view word = reader.Next(); !word.empty(); word = reader.Next()) {
-    if (const KeywordLayout* layout = FindLayout(word)) ReadFields(reader, *layout, image);
+  return ReadInto(content, image, nullptr);
+}
+
+bool ReadParameterFile(std::string_view content, DeviceImage& image,
+                       std::vector<FileAdjustment>& adjustments) {
+  adjustments.clear();
+  StatedWords stated{};
+  if (!ReadInto(content, image, &stated)) return false;
+  // What the set holds once loaded: normalised, and each value as its control shows it and
+  // reads it back at the next edit, Program or Save.
+  DeviceImage held = image;
+  NormaliseImage(held);
+  ParametersToImage(ParametersFromImage(held), held);
+  NormaliseImage(held);
+  for (std::size_t byte = image_byte::kParameterBlock; byte < kImageSize; ++byte) {
+    if (stated[byte].empty()) continue;
+    const std::string statedText = StatedText(stated[byte], byte);
+    const std::uint32_t used = UserValue(byte, held[byte]);
+    if (statedText == std::to_string(used)) continue;
+    const ParameterField field = FieldOfByte(byte);
+    adjustments.push_back(
+        {field, static_cast<std::uint8_t>(byte), statedText, used, UnitOf(field)});
   }
   return true;
+}
+
+std::string FormatFileAdjustment(const ChangeWording& wording, const FileAdjustment& adjustment) {
+  return FormatChange(wording, adjustment.field, adjustment.imageByte, adjustment.stated,
+                      ValueText(wording, adjustment.field, adjustment.used), adjustment.unit);
 }
 
 }  // namespace qm17

@@ -5,9 +5,11 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -67,6 +69,8 @@ class CtlDevice : public ::testing::Test {
     ASSERT_FALSE(m_dir.path().empty());
     m_dir.Write("a.ign", kFileA);
     m_dir.Write("b.ign", kFileB);
+    // Every run keeps its parameter history here, never in the user's own.
+    ::setenv("XDG_DATA_HOME", File("data").c_str(), 1);
   }
   // Keeps the user's own settings out of the way of port numbers.
   RunResult Ctl(const std::vector<std::string>& args) {
@@ -121,6 +125,25 @@ TEST_F(CtlDevice, ReadWritesTheUnitsParameterBlock) {
   ASSERT_EQ(Ctl({"program", "--port", sim.device(), File("a.ign")}).status, 0);
   ASSERT_EQ(Ctl({"program", "--port", sim.device(), File("back.ign")}).status, 0);
   EXPECT_EQ(sim.ParameterBlock(), kBlockB);
+}
+
+TEST_F(CtlDevice, ReadAndProgramKeepTheSetInTheHistory) {
+  Simulator sim(kSim, m_dir, {});
+  ASSERT_TRUE(sim.started());
+  ASSERT_EQ(Ctl({"program", "--port", sim.device(), File("a.ign")}).status, 0);
+  ASSERT_EQ(Ctl({"read", "--port", sim.device(), "-o", File("r.ign")}).status, 0);
+  ASSERT_EQ(Ctl({"verify", "--port", sim.device(), File("a.ign")}).status, 0);
+  ASSERT_EQ(Ctl({"program", "--no-history", "--port", sim.device(), File("b.ign")}).status, 0);
+  // Newest first: the read, then the program; each opens as the set it kept.
+  const RunResult list = Ctl({"history"});
+  const std::string read = list.out.substr(0, list.out.find("  read  SIM03 14. 3.2025 10:30  "));
+  const std::size_t second = list.out.find('\n') + 1;
+  const std::string program = list.out.substr(second, list.out.find("  program", second) - second);
+  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2) << list.out;
+  EXPECT_EQ(Ctl({"diff", read, File("r.ign")}).status, 0) << list.out;
+  EXPECT_EQ(Ctl({"diff", program, File("a.ign")}).status, 0) << list.out;
+  EXPECT_TRUE(Contains(list.out, "  program  SIM03 14. 3.2025 10:30  " + File("a.ign")))
+      << list.out;
 }
 
 TEST_F(CtlDevice, PortNumbersAndUsage) {

@@ -111,5 +111,42 @@ TEST(ReadParameterFile, WrongVersion) {
   }
 }
 
+// Every value the file states that the loaded set holds otherwise, with the file's number;
+// the image itself is read exactly as without the list.
+TEST(ReadParameterFile, ListsWhatLoadingChanges) {
+  using F = ParameterField;
+  using U = ValueUnit;
+  struct Case {
+    const char* file;  // after the key
+    std::vector<FileAdjustment> expected;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"ADVANCE 300 0010", {{F::PointAdvance, 80, "300", 44, U::Degrees}}},
+      {"RPM_ADV 1550 70000", {{F::PointSpeed, 60, "1550", 1500, U::Rpm}, {F::PointSpeed, 61, "70000", 4400, U::Rpm}}},
+      {"RPM_ADV 5000 4000", {{F::PointSpeed, 61, "4000", 5100, U::Rpm}}},
+      {"LIMITER 300 9", {{F::Limiter, 52, "900", 4400, U::Rpm}, {F::StartLimiter, 56, "30000", 4400, U::Rpm}}},
+      {"LIMITER -70 150 30", {{F::StartLimiter, 56, "-70", 6000, U::Rpm}, {F::Retard, 57, "30", 25, U::Degrees}}},
+      {"POLARITA 7 POCET_BODU 0 GEBER_NR 4294967297", {{F::PointCount, 50, "0", 1, U::None}, {F::Polarity, 55, "7", 2, U::None}, {F::IgnitionsPerRev, 58, "4294967297", 1, U::None}}},
+      {"BASE_ADV 300 BASE_ADV 5 LIMITER 9", {}},
+      {"BASE_ADV 1000000000000000000000000000", {{F::BaseAdvance, 51, "10000000000000000000...", 0, U::Degrees}}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const std::string file = std::string("KORVALEX_KEY 26\n") + c.file;
+    DeviceImage image = MarkedImage();
+    SetDefaultImage(image);
+    DeviceImage plain = image;
+    std::vector<FileAdjustment> adjustments{{F::Retard, 57, "x", 1, U::None}};
+    EXPECT_TRUE(ReadParameterFile(file, image, adjustments)) << c.file;
+    EXPECT_EQ(adjustments, c.expected) << c.file;
+    ASSERT_TRUE(ReadParameterFile(file, plain));
+    EXPECT_EQ(image, plain) << c.file;
+  }
+  DeviceImage image{};
+  std::vector<FileAdjustment> adjustments;
+  EXPECT_TRUE(ReadParameterFile(kDefaultFile, image, adjustments) && adjustments.empty());
+}
+
 }  // namespace
 }  // namespace qm17

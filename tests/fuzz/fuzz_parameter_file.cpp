@@ -4,9 +4,12 @@
 // normalises the image; that must obey the image rules and change nothing a second time.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "files/history.h"
 #include "files/parameter_file.h"
 #include "fuzz_support.h"
 
@@ -32,7 +35,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   SetDefaultImage(image);
   image[0] = 'A', image[10] = 26, image[53] = 7, image[77] = 9, image[99] = 5;
   const DeviceImage before = image;
-  if (!ReadParameterFile(text, image)) {
+  // The list of what loading changes comes from the very same read, and a history record
+  // read from the input writes and reads back as itself.
+  DeviceImage listed = image;
+  std::vector<FileAdjustment> adjustments;
+  const bool listedOk = ReadParameterFile(text, listed, adjustments);
+  if (const std::optional<HistoryEntry> entry = ReadHistoryFile(text)) {
+    FUZZ_REQUIRE(ReadHistoryFile(WriteHistoryFile(*entry)) == entry);
+  }
+  const bool ok = ReadParameterFile(text, image);
+  FUZZ_REQUIRE(listedOk == ok && listed == image);
+  if (!ok) {
     // Without the version key nothing at all is read.
     FUZZ_REQUIRE(image == before);
     return 0;

@@ -93,6 +93,9 @@ put("fuzz_parameter_file", "edited.ign",
     b"; a file edited by hand\nKORVALEX_KEY 026\nLIMITER 7000 x 60\nRPM_ADV 900 -5 1200 "
     b"ADVANCE 4 5 6\nPOCET_BODU 99999999999\nPILOT_LIGHT 65600\nGEBER_NR 2\n")
 put("fuzz_parameter_file", "old_version.ign", b"KORVALEX_KEY  25 \r\nBASE_ADV 3\r\n")
+# A history file as `qm17ctl read` keeps it: QM17_HISTORY_IGN=file names a fresh one.
+if "QM17_HISTORY_IGN" in os.environ:
+    put("fuzz_parameter_file", "history.ign", pathlib.Path(os.environ["QM17_HISTORY_IGN"]).read_bytes())
 
 settings = ("[FORM_HLAV]\r\nLeft=120\r\nTop=80\r\nHeight=540\r\nWidth=760\r\nComPort=1\r\n"
             "Language=1\r\nFile=/home/rider/curves/race.ign\r\nIniDir=/home/rider/curves\r\n"

@@ -49,6 +49,7 @@ struct Arguments {
   std::string output;  // read -o
   long count = 0;      // monitor: 0 runs until interrupted
   bool csv = false;
+  bool history = true;  // read, program: keep the set in the parameter history
 };
 
 std::optional<long> ParsePositive(const std::string& text) {
@@ -89,6 +90,8 @@ std::optional<Arguments> ParseArguments(const CommandContext& context, const Com
       }
     } else if (arg == "--csv" && name == "monitor") {
       parsed.csv = true;
+    } else if (arg == "--no-history" && (name == "read" || name == "program")) {
+      parsed.history = false;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return fail("unknown option " + arg);
     } else if (takesFile && parsed.file.empty()) {
@@ -273,6 +276,11 @@ int RunOperation(const CommandContext& context, const Command& command, const Ar
       return kExitFailure;
     }
   }
+  // The unit's programming count is not known here: polling pauses while an operation runs.
+  if (args.history && name != "verify") {
+    KeepOperationInHistory(context, std::string(name), image, id, std::nullopt,
+                           name == "read" ? args.output : args.file);
+  }
   return kExitOk;
 }
 
@@ -382,7 +390,9 @@ constexpr char kOperationDetails[] =
     "else /dev/ttyUSB0 for 1, /dev/ttyUSB1 for 2 ...) or a device path. A FILE of '-' is\n"
     "standard input; read writes to standard output without -o or with -o -.\n"
     "Exit status: 0 after \"Verify: OK\", 1 when the operation fails or the unit does not\n"
-    "match, 2 on bad usage, 3 when the port cannot be opened.\n";
+    "match, 2 on bad usage, 3 when the port cannot be opened.\n"
+    "A successful read or program keeps the set in the parameter history (see history);\n"
+    "--no-history does not.\n";
 constexpr char kMonitorDetails[] =
     "P is a port number 1..10 or a device path, as for read.\n"
     "--csv writes a header, then one line per monitor frame: time, speed, advance, voltage,\n"
@@ -391,13 +401,13 @@ constexpr char kMonitorDetails[] =
     "second. With --count N it stops after N frames (exit 0) or after about 5.5 s without\n"
     "one (exit 1).\n";
 
-const Command kRead{"read", "--port P [-o FILE]",
+const Command kRead{"read", "--port P [-o FILE] [--no-history]",
                     "read the unit's parameters (to FILE, else to standard output)",
                     kOperationDetails, RunRead};
 const Command kVerify{"verify", "--port P FILE", "check that the unit holds FILE's parameters",
                       kOperationDetails, RunVerify};
-const Command kProgram{"program", "--port P FILE", "write FILE's parameters into the unit",
-                       kOperationDetails, RunProgram};
+const Command kProgram{"program", "--port P FILE [--no-history]",
+                       "write FILE's parameters into the unit", kOperationDetails, RunProgram};
 const Command kMonitor{"monitor", "--port P [--count N] [--csv]",
                        "show the unit's live values (N frames, or until interrupted)",
                        kMonitorDetails, RunMonitorCommand};

@@ -180,9 +180,18 @@ bool OpenParameterFile(const CommandContext& context, const std::string& path, D
   }
   DeviceImage loaded{};
   SetDefaultImage(loaded);
-  if (!ReadParameterFile(*content, loaded)) {
+  std::vector<FileAdjustment> adjustments;
+  if (!ReadParameterFile(*content, loaded, adjustments)) {
     context.err << FileVersionMismatchText(context.language) << '\n';
     return false;
+  }
+  // The set still loads as the file says; what it holds otherwise is never silent.
+  if (!adjustments.empty()) {
+    const ChangeWording wording = ChangeWordingFor(context.language);
+    context.err << path << ": " << ExtraText(context.language, TextFileAdjusted) << '\n';
+    for (const FileAdjustment& adjustment : adjustments) {
+      context.err << "  " << FormatFileAdjustment(wording, adjustment) << '\n';
+    }
   }
   NormaliseImage(loaded);
   image = loaded;

@@ -2,12 +2,18 @@
 // The commands of qm17ctl. Each group of commands lives in its own file and hands the
 // dispatcher a table; the dispatcher handles the language option, help and usage errors.
 
+#include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "params/device_image.h"
+
+namespace qm17 {
+struct IdentificationTexts;
+}
 
 namespace qm17::ctl {
 
@@ -33,6 +39,8 @@ struct Command {
 
 std::span<const Command> FileCommands();
 std::span<const Command> DeviceCommands();  // read, verify, program, monitor
+std::span<const Command> DiffCommands();
+std::span<const Command> HistoryCommands();
 
 // Prints "qm17ctl: <problem>" and the command's usage to the error stream.
 int UsageError(const CommandContext& context, const Command& command, const std::string& problem);
@@ -53,5 +61,11 @@ void HoldToControlRanges(DeviceImage& image);
 // Output that could not be written (a full disk, a closed pipe) must not pass for success:
 // prints why and returns false.
 bool OutputWritten(const CommandContext& context);
+
+// Keeps a set read from or programmed into the unit in the parameter history; a history that
+// cannot be written is reported on the error stream and does not fail the command.
+void KeepOperationInHistory(const CommandContext& context, const std::string& operation,
+                            const DeviceImage& image, const IdentificationTexts& unit,
+                            std::optional<std::uint16_t> programCount, const std::string& file);
 
 }  // namespace qm17::ctl

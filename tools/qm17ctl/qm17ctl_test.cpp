@@ -10,6 +10,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/known_answers.h"
@@ -141,6 +142,33 @@ TEST_F(Qm17ctl, ShowPrintsATable) {
   EXPECT_NE(r.out.find("   15  15000       10\n"), std::string::npos) << r.out;
 }
 
+TEST_F(Qm17ctl, ShowAndNormaliseReportWhatLoadingChanges) {
+  WriteFile(Path("in.ign"), "KORVALEX_KEY 26\nADVANCE 300\nLIMITER 60 150 30\n");
+  const std::string in = Path("in.ign").string();
+  for (const std::string command : {"show", "normalise"}) {
+    const Result r = Run({command, in});
+    EXPECT_EQ(r.status, 0) << command;
+    EXPECT_EQ(r.err, in + ": Changed on loading (file → loaded):\n"
+                          "  Retard: 30 → 25 [°]\n  Point 1 advance: 300 → 44 [°]\n");
+    EXPECT_NE(r.out, "") << command;
+  }
+  WriteFile(Path("in.ign"), kDefaultFile);
+  EXPECT_EQ(Run({"show", in}).err, "");
+}
+
+TEST_F(Qm17ctl, DiffListsWhatDiffers) {
+  WriteFile(Path("a.ign"), kDefaultFile);
+  WriteFile(Path("b.ign"), "KORVALEX_KEY 26\nADVANCE 10 10 15\nLIMITER 60 140 6\nPOLARITA 0\n");
+  const Result same = Run({"diff", Path("a.ign").string(), "-"}, Path("a.ign"));
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "The parameter sets are the same.\n");
+  const Result differ = Run({"diff", Path("a.ign").string(), Path("b.ign").string()});
+  EXPECT_EQ(differ.status, 1) << differ.err;
+  EXPECT_EQ(differ.out,
+            "Limiter: 15000 → 14000 [rpm]\nPolarity of CKPS: Selfsearch → Positive\n"
+            "Point 3 advance: 10 → 15 [°]\n");
+}
+
 // Failures: the status, the message on standard error, and no output file.
 struct FailureCase {
   const char* name;
@@ -183,6 +211,9 @@ TEST_F(Qm17ctl, Failures) {
       {"-o without OUT", {"normalise", wrong, "-o"}, 2, "qm17ctl normalise: -o needs OUT"},
       {"unknown language", {"--lang", "fr", "show", wrong}, 2, "qm17ctl: unknown language"},
       {"language missing", {"show", wrong, "--lang"}, 2, "qm17ctl: --lang needs"},
+      {"history count", {"history", "-n", "0"}, 2, "qm17ctl history: -n takes a positive number"},
+      {"diff of one file", {"diff", wrong}, 2, "qm17ctl diff: expected two FILEs"},
+      {"diff, a file missing", {"diff", missing, wrong}, 2, "Open file error!\n"},
   };
   for (const auto& c : cases) {
     const Result r = Run(c.args);
@@ -207,7 +238,7 @@ TEST_F(Qm17ctl, UnwritableStandardOutputFails) {
 }
 
 TEST_F(Qm17ctl, HelpOnEveryCommand) {
-  for (const std::string command : {"new", "show", "normalise"}) {
+  for (const std::string command : {"new", "show", "normalise", "diff", "history"}) {
     const Result r = Run({command, "--help"});
     EXPECT_EQ(r.status, 0) << command;
     EXPECT_EQ(r.out.substr(0, 34 + command.size()),

@@ -1,0 +1,243 @@
+#include "files/history.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+#include "files/atomic_file.h"
+#include "files/parameter_file.h"
+#include "files/text_words.h"
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <unistd.h>
+#define QM17_POSIX_FILES 1
+#endif
+
+namespace qm17 {
+
+namespace {
+
+constexpr std::string_view kMarker = "qm17-history";
+constexpr std::string_view kSuffix = ".ign";
+constexpr std::size_t kStampLength = 23;  // "20261209T030405.123456Z"
+constexpr char kHex[] = "0123456789abcdef";
+
+// Nothing a word reader could split on, nothing outside ASCII, and no '_': every keyword but
+// three has one, and the key itself does, so not even a reader that cuts long words into
+// pieces can find the key in a value.
+std::string Encode(std::string_view value) {
+  std::string out;
+  for (const char c : value) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte >= 0x7F || c == '%' || c == '_') {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string Decode(std::string_view value) {
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '%' && i + 2 < value.size() && HexDigit(value[i + 1]) >= 0 &&
+        HexDigit(value[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigit(value[i + 1]) * 16 + HexDigit(value[i + 2]));
+      i += 2;
+    } else {
+      out += value[i];
+    }
+  }
+  return out;
+}
+
+struct Stamp {
+  std::string name;   // "20261209T030405.123456Z"
+  std::string saved;  // "2026-12-09T03:04:05.123456Z"
+};
+
+Stamp StampOf(std::chrono::system_clock::time_point when) {
+  using namespace std::chrono;
+  const auto micros = duration_cast<microseconds>(when.time_since_epoch()).count();
+  auto seconds = static_cast<std::time_t>(micros / 1000000);
+  auto fraction = static_cast<long>(micros % 1000000);
+  if (fraction < 0) {
+    fraction += 1000000;
+    --seconds;
+  }
+  std::tm utc{};
+#ifdef _WIN32
+  gmtime_s(&utc, &seconds);
+#else
+  gmtime_r(&seconds, &utc);
+#endif
+  char name[64];
+  char saved[64];
+  std::snprintf(name, sizeof name, "%04d%02d%02dT%02d%02d%02d.%06ldZ", utc.tm_year + 1900,
+                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, fraction);
+  std::snprintf(saved, sizeof saved, "%04d-%02d-%02dT%02d:%02d:%02d.%06ldZ", utc.tm_year + 1900,
+                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, fraction);
+  return {name, saved};
+}
+
+bool IsHistoryName(std::string_view name) {
+  if (name.size() <= kStampLength + 1 + kSuffix.size()) return false;
+  for (std::size_t i = 0; i < kStampLength; ++i) {
+    const char expected = i == 8 ? 'T' : i == 15 ? '.' : i == 22 ? 'Z' : '0';
+    const bool ok = expected == '0' ? (name[i] >= '0' && name[i] <= '9') : name[i] == expected;
+    if (!ok) return false;
+  }
+  if (name[kStampLength] != '-' || name.substr(name.size() - kSuffix.size()) != kSuffix) {
+    return false;
+  }
+  const std::string_view operation =
+      name.substr(kStampLength + 1, name.size() - kStampLength - 1 - kSuffix.size());
+  return std::all_of(operation.begin(), operation.end(),
+                     [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+// Claims the name so that no other writer, this program's or another's, can take it.
+bool Reserve(const std::string& path) {
+#ifdef QM17_POSIX_FILES
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+#else
+  std::error_code error;
+  if (std::filesystem::exists(path, error) || error) return false;
+  return WriteFileAtomically(path, "");
+#endif
+}
+
+}  // namespace
+
+std::string HistoryFolder() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg != nullptr && *xdg == '/') return std::string(xdg) + "/qm17/history";
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') return std::string(home) + "/.local/share/qm17/history";
+  return "qm17-history";  // no home at all: beside the current folder
+}
+
+std::string WriteHistoryFile(const HistoryEntry& entry) {
+  std::string out;
+  const auto line = [&out](std::string_view name, std::string_view value) {
+    out += std::string(name) + "=" + Encode(value) + "\r\n";
+  };
+  line(kMarker, "1");
+  line("saved-at", entry.savedAt);
+  line("operation", entry.operation);
+  line("unit-version", entry.unitVersion);
+  line("unit-date", entry.unitDate);
+  line("unit-time", entry.unitTime);
+  if (entry.programCount) line("program-count", std::to_string(*entry.programCount));
+  line("file", entry.file);
+  std::string hex;
+  for (const std::uint8_t byte : entry.image) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 0x0F];
+  }
+  line("image", hex);
+  out += "\r\n";
+  return out + WriteParameterFile(entry.image);
+}
+
+std::optional<HistoryEntry> ReadHistoryFile(std::string_view content) {
+  HistoryEntry entry;
+  SetDefaultImage(entry.image);
+  WordReader reader(content);
+  for (std::string_view word = reader.Next(); !word.empty() && word != "KORVALEX_KEY";
+       word = reader.Next()) {
+    const std::size_t equals = word.find('=');
+    if (equals == std::string_view::npos) continue;
+    const std::string_view name = word.substr(0, equals);
+    const std::string value = Decode(word.substr(equals + 1));
+    if (name == "saved-at") entry.savedAt = value;
+    if (name == "operation") entry.operation = value;
+    if (name == "unit-version") entry.unitVersion = value;
+    if (name == "unit-date") entry.unitDate = value;
+    if (name == "unit-time") entry.unitTime = value;
+    if (name == "file") entry.file = value;
+    if (name == "program-count") {
+      const std::optional<DecimalWord> count = ParseDecimalWord(value);
+      if (count && count->fitsExactly && count->value <= 0xFFFF) {
+        entry.programCount = static_cast<std::uint16_t>(count->value);
+      }
+    }
+    if (name == "image" && value.size() == 2 * kImageSize &&
+        std::all_of(value.begin(), value.end(), [](char c) { return HexDigit(c) >= 0; })) {
+      for (std::size_t i = 0; i < kImageSize; ++i) {
+        entry.image[i] =
+            static_cast<std::uint8_t>(HexDigit(value[2 * i]) * 16 + HexDigit(value[2 * i + 1]));
+      }
+    }
+  }
+  if (!ReadParameterFile(content, entry.image)) return std::nullopt;
+  return entry;
+}
+
+std::string KeepInHistory(const std::string& folder, HistoryEntry entry,
+                          std::chrono::system_clock::time_point now, std::size_t limit) {
+  if (entry.operation.empty() || !std::all_of(entry.operation.begin(), entry.operation.end(),
+                                              [](char c) { return c >= 'a' && c <= 'z'; })) {
+    return {};
+  }
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (!std::filesystem::is_directory(folder, error)) return {};
+  // A name already taken (two writers in the same microsecond) moves on by a microsecond, so
+  // names still sort by time.
+  std::string path;
+  for (int attempt = 0; attempt < 1000 && path.empty(); ++attempt) {
+    const Stamp stamp = StampOf(now + std::chrono::microseconds(attempt));
+    const std::string candidate =
+        (std::filesystem::path(folder) / (stamp.name + "-" + entry.operation + ".ign")).string();
+    if (Reserve(candidate)) {
+      path = candidate;
+      entry.savedAt = stamp.saved;
+    }
+  }
+  if (path.empty()) return {};
+  if (!WriteFileAtomically(path, WriteHistoryFile(entry))) {
+    std::filesystem::remove(path, error);
+    return {};
+  }
+  const std::vector<std::string> kept = ListHistory(folder);
+  for (std::size_t i = limit; i < kept.size(); ++i) std::filesystem::remove(kept[i], error);
+  return path;
+}
+
+std::vector<std::string> ListHistory(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (IsHistoryName(name)) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end(), std::greater<>());
+  std::vector<std::string> paths;
+  paths.reserve(names.size());
+  for (const std::string& name : names) {
+    paths.push_back((std::filesystem::path(folder) / name).string());
+  }
+  return paths;
+}
+
+}  // namespace qm17

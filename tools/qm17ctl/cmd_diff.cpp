@@ -1,0 +1,74 @@
+// The diff command: which values two parameter sets hold differently.
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/texts.h"
+#include "commands.h"
+#include "params/device_image.h"
+#include "params/differences.h"
+
+namespace qm17::ctl {
+
+namespace {
+
+// Unlike the other commands, 1 means "they differ"; a set that cannot be had is trouble,
+// reported with 2 as diff and cmp do, so that a missing file never reads as a difference.
+constexpr int kExitDiffer = 1;
+constexpr int kExitTrouble = 2;
+
+extern const Command kDiff;
+
+// One side of the comparison: the set as the window would hold it after File > Open.
+std::optional<DeviceImage> LoadSide(const CommandContext& context, const std::string& file) {
+  DeviceImage image{};
+  if (!OpenParameterFile(context, file, image)) return std::nullopt;
+  HoldToControlRanges(image);
+  return image;
+}
+
+int RunDiff(const CommandContext& context, const std::vector<std::string>& args) {
+  std::vector<std::string> files;
+  for (const auto& arg : args) {
+    if (arg.size() > 1 && arg[0] == '-') return UsageError(context, kDiff, "unknown option " + arg);
+    files.push_back(arg);
+  }
+  if (files.size() != 2) return UsageError(context, kDiff, "expected two FILEs");
+  if (files[0] == "-" && files[1] == "-") {
+    return UsageError(context, kDiff, "standard input can be only one FILE");
+  }
+  const std::optional<DeviceImage> before = LoadSide(context, files[0]);
+  const std::optional<DeviceImage> after = before ? LoadSide(context, files[1]) : std::nullopt;
+  if (!after) return kExitTrouble;
+  const std::vector<Difference> differences = CompareParameterBlocks(*before, *after);
+  if (differences.empty()) {
+    context.out << ExtraText(context.language, TextSameSets) << '\n';
+  } else {
+    const ChangeWording wording = ChangeWordingFor(context.language);
+    for (const Difference& difference : differences) {
+      context.out << FormatDifference(wording, difference) << '\n';
+    }
+  }
+  if (!OutputWritten(context)) return kExitTrouble;
+  return differences.empty() ? kExitOk : kExitDiffer;
+}
+
+const Command kDiff{
+    "diff", "A B", "list the values that parameter files A and B hold differently",
+    "Each line names a value as the window does, with A's value, then B's ('-': standard\n"
+    "input for one of them). Both are compared as the window holds them after Open:\n"
+    "normalised, each value in its control's range.\n"
+    "Exit status: 0 the same, 1 they differ, 2 bad usage or a file that cannot be read.\n",
+    RunDiff};
+
+const Command kDiffCommands[] = {kDiff};
+
+}  // namespace
+
+std::span<const Command> DiffCommands() {
+  return kDiffCommands;
+}
+
+}  // namespace qm17::ctl

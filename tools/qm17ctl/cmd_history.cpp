@@ -1,0 +1,98 @@
+// The parameter history from the command line: keeping a set after read and program, and
+// the history command that lists what was kept.
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/texts.h"
+#include "commands.h"
+#include "device/monitor.h"
+#include "files/atomic_file.h"
+#include "files/history.h"
+
+namespace qm17::ctl {
+
+namespace {
+
+extern const Command kHistory;
+
+std::string Printable(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return text;
+}
+
+int RunHistory(const CommandContext& context, const std::vector<std::string>& args) {
+  std::size_t limit = 0;  // all
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] != "-n") return UsageError(context, kHistory, "unexpected argument " + args[i]);
+    const std::string value = i + 1 < args.size() ? args[++i] : "";
+    if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789") != value.npos ||
+        std::atoi(value.c_str()) == 0) {
+      return UsageError(context, kHistory, "-n takes a positive number");
+    }
+    limit = static_cast<std::size_t>(std::atoi(value.c_str()));
+  }
+  const std::vector<std::string> paths = ListHistory(HistoryFolder());
+  for (std::size_t i = 0; i < paths.size() && (limit == 0 || i < limit); ++i) {
+    const std::optional<std::string> content = ReadRegularFile(paths[i]);
+    const std::optional<HistoryEntry> entry =
+        content ? ReadHistoryFile(*content) : std::optional<HistoryEntry>();
+    context.out << paths[i];
+    if (entry) {
+      context.out << "  " << Printable(entry->operation) << "  "
+                  << Printable(entry->unitVersion + " " + entry->unitDate + " " + entry->unitTime);
+      if (!entry->file.empty()) context.out << "  " << Printable(entry->file);
+    }
+    context.out << '\n';
+  }
+  return OutputWritten(context) ? kExitOk : kExitFailure;
+}
+
+const Command kHistory{
+    "history", "[-n N]", "list the kept parameter sets, newest first (the N newest)",
+    "Each successful read and program keeps the set as a parameter file of its own in\n"
+    "$XDG_DATA_HOME/qm17/history (else ~/.local/share/qm17/history), the newest 1000 of\n"
+    "them; any of them opens like any parameter file (show, diff, program, File > Open).\n"
+    "Each line: the file, the operation, the unit's version, date and time, the file read or\n"
+    "programmed.\n",
+    RunHistory};
+
+const Command kHistoryCommands[] = {kHistory};
+
+}  // namespace
+
+void KeepOperationInHistory(const CommandContext& context, const std::string& operation,
+                            const DeviceImage& image, const IdentificationTexts& unit,
+                            std::optional<std::uint16_t> programCount, const std::string& file) {
+  HistoryEntry entry;
+  entry.operation = operation;
+  entry.image = image;
+  entry.unitVersion = unit.version;
+  entry.unitDate = unit.date;
+  entry.unitTime = unit.time;
+  entry.programCount = programCount;
+  if (!file.empty() && file != "-") {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    entry.file = error ? file : absolute.string();
+  }
+  const std::string folder = HistoryFolder();
+  // The operation itself succeeded: a history that cannot be written is said, not failed.
+  if (KeepInHistory(folder, entry, std::chrono::system_clock::now()).empty()) {
+    context.err << ExtraText(context.language, TextHistoryNotKept) << " " << folder << '\n';
+  }
+}
+
+std::span<const Command> HistoryCommands() {
+  return kHistoryCommands;
+}
+
+}  // namespace qm17::ctl
