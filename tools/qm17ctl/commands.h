@@ -33,6 +33,7 @@ struct Command {
 
 std::span<const Command> FileCommands();
 std::span<const Command> DeviceCommands();  // read, verify, program, monitor
+std::span<const Command> PortCommands();    // ports
 
 // Prints "qm17ctl: <problem>" and the command's usage to the error stream.
 int UsageError(const CommandContext& context, const Command& command, const std::string& problem);

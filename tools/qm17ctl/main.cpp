@@ -17,7 +17,7 @@ namespace {
 
 // Every group of commands the program offers.
 std::vector<std::span<const Command>> CommandGroups() {
-  return {FileCommands(), DeviceCommands()};
+  return {FileCommands(), DeviceCommands(), PortCommands()};
 }
 
 const Command* FindCommand(std::string_view name) {
