@@ -2,6 +2,7 @@
 // device, and reopening a device that vanished (an adapter pulled out, a unit restarted).
 
 #include <QAction>
+#include <QMenu>
 #include <QTimer>
 #include <filesystem>
 #include <system_error>
@@ -30,6 +31,8 @@ void MainWindow::SetUpSerialAdapters() {
   m_reopenTimer->setInterval(kReopenIntervalMs);
   connect(m_reopenTimer, &QTimer::timeout, this, &MainWindow::RetryLostDevice);
   connect(&m_serial, &QtSerialPort::DeviceLost, this, &MainWindow::ComDeviceLost);
+  // Adapters come and go while the program runs: the hints say what is plugged in now.
+  connect(MenuCom, &QMenu::aboutToShow, this, &MainWindow::ApplyComTexts);
 }
 
 void MainWindow::SetAdapterLister(AdapterLister lister) {
