@@ -288,14 +288,15 @@ std::span<const UiTextRow> AccessibleNameTable() {
 const char* PortText(Language language, PortTextId id) {
   // Czech, English, German per row, in the order of PortTextId.
   static constexpr const char* kRows[][kLanguageCount] = {
-      {"Sériové adaptéry...", "Serial adapters...", "Serielle Adapter..."},
+      {"&Sériové adaptéry...", "&Serial adapters...", "&Serielle Adapter..."},
       {"Sériové adaptéry|Přiřadit připojený sériový adaptér číslu portu Com",
        "Serial adapters|Assign a plugged-in serial adapter to a Com number",
        "Serielle Adapter|Einen angeschlossenen seriellen Adapter einer COM-Nummer zuordnen"},
       {"Sériové adaptéry", "Serial adapters", "Serielle Adapter"},
       {"Číslo portu Com:", "Com number:", "COM-Nummer:"},
       {"Nalezené adaptéry:", "Adapters found:", "Gefundene Adapter:"},
-      {"Žádný sériový adaptér nenalezen. Je připojen?", "No serial adapter found. Is it plugged in?",
+      {"Žádný sériový adaptér nenalezen. Je připojen?",
+       "No serial adapter found. Is it plugged in?",
        "Kein serieller Adapter gefunden. Ist er angeschlossen?"},
       {"Obnovit", "Refresh", "Aktualisieren"},
       {"Přiřadit a otevřít", "Assign and open", "Zuordnen und öffnen"},
