@@ -128,7 +128,7 @@ bool MainWindow::OpenComPort() {
 }
 
 void MainWindow::CloseComPort() {
-  m_reopenTimer->stop();  // the user chose again, or the window closes
+  if (m_reopenTimer) m_reopenTimer->stop();  // the user chose again, or the window closes
   m_serial.Close();
 }
 

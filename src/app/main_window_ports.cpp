@@ -51,7 +51,8 @@ std::string MainWindow::ComDevice(int number) const {
 void MainWindow::ApplyComTexts() {
   const Language language = CurrentLanguage();
   const QString comHint = QString::fromUtf8(ComItemHint(language));
-  const std::vector<SerialAdapter> adapters = m_adapterLister();
+  const std::vector<SerialAdapter> adapters =
+      m_adapterLister ? m_adapterLister() : std::vector<SerialAdapter>{};
   IniFile settings;
   settings.Load(SettingsFilePath());
   for (std::size_t k = 0; k < m_menuComs.size(); ++k) {
