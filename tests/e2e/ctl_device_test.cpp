@@ -169,8 +169,9 @@ TEST_F(CtlDevice, PortNumbersAndUsage) {
   EXPECT_EQ(sim.ParameterBlock(), kDefaultBlock);
   // The list names each number's device, as the settings map it.
   EXPECT_TRUE(Contains(Ctl({"ports"}).out, "Com 3   " + sim.device() + "\n"));
-  EXPECT_TRUE(Contains(Ctl({"ports", "--json"}).out,
-                       "{\"com\": 3, \"device\": \"" + sim.device() + "\", \"present\": false}"));
+  EXPECT_TRUE(Contains(
+      Ctl({"ports", "--json"}).out,
+      "{\"com\": 3, \"device\": \"" + sim.device() + "\", \"present\": true, \"adapter\": null}"));
 }
 
 TEST_F(CtlDevice, AFileOfAnotherVersionIsRefusedBeforeTheUnitIsTouched) {

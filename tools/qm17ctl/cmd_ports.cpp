@@ -1,6 +1,8 @@
 // "qm17ctl ports": the device each Com number names and the serial adapters plugged in, as the
 // window's Com menu dialog shows them.
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -73,7 +75,8 @@ int RunPorts(const CommandContext& context, const std::vector<std::string>& args
       const std::string device = ComPortDevicePath(n, settings);
       const SerialAdapter* adapter = FindAdapter(adapters, device);
       out << (n > 1 ? ", " : "") << "{\"com\": " << n << ", \"device\": " << Json(device)
-          << ", \"present\": " << (adapter != nullptr ? "true" : "false") << "}";
+          << ", \"present\": " << (::access(device.c_str(), F_OK) == 0 ? "true" : "false")
+          << ", \"adapter\": " << (adapter != nullptr ? Json(adapter->device) : "null") << "}";
     }
     out << "], \"adapters\": [";
     for (std::size_t i = 0; i < adapters.size(); ++i) {
