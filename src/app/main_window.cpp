@@ -139,6 +139,7 @@ MainWindow::MainWindow(QWidget* parent)
   Timer1->setTimerType(Qt::PreciseTimer);
   connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
   Timer1->start();
+  SetUpSerialAdapters();
 }
 
 MainWindow::~MainWindow() {
@@ -429,6 +430,8 @@ void MainWindow::BuildMenus() {
     action->setData(k);
     m_menuComs[static_cast<std::size_t>(k - 1)] = action;
   }
+  MenuCom->addSeparator();
+  MenuComAdapters = item(MenuCom, "MenuComAdapters", QString());
 
   MenuDevice = menu("MenuDevice", QStringLiteral("&Device"));
   MenuRead = item(MenuDevice, "MenuRead", QStringLiteral("&Read"), QKeySequence(Qt::Key_F7));
@@ -511,6 +514,7 @@ void MainWindow::ConnectHandlers() {
   connect(MenuExit, &QAction::triggered, this, &MainWindow::MenuExitClick);
   for (QAction* action : m_menuComs)
     connect(action, &QAction::triggered, this, &MainWindow::MenuCom1Click);
+  connect(MenuComAdapters, &QAction::triggered, this, &MainWindow::MenuComAdaptersClick);
   connect(MenuRead, &QAction::triggered, this, &MainWindow::MenuReadClick);
   connect(Button1, &QPushButton::clicked, this, &MainWindow::MenuReadClick);
   connect(MenuVerify, &QAction::triggered, this, &MainWindow::MenuVerifyClick);
@@ -601,9 +605,7 @@ void MainWindow::ApplyLanguage() {
   MenuCzech->setChecked(m_languageIndex == 0);
   MenuGerman->setChecked(m_languageIndex == 2);
   for (const UiTextRow& row : UiTextTable()) ApplyTextRow(row);
-  const QString comHint = QString::fromUtf8(ComItemHint(CurrentLanguage()));
-  for (std::size_t k = 0; k < m_menuComs.size(); ++k)
-    SetHint(m_menuComs[k], comHint + u' ' + QString::number(k + 1));
+  ApplyComTexts();
   ApplyAccessibleNames();
   // Captions grow with their text, as the layout's auto-sized labels do.
   for (QLabel* label :

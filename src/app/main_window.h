@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "app/about_help.h"
+#include "app/port_dialog.h"
 #include "app/texts.h"
 #include "device/link.h"
 #include "device/qt_serial_port.h"
@@ -108,6 +109,8 @@ class MainWindow : public QMainWindow, public LinkView {
   void MenuVerifyClick();
   void MenuProgramClick();
   void MenuCom1Click();
+  // Serial adapters (main_window_ports.cpp).
+  void MenuComAdaptersClick();
 
   // Settings, files, printing, help (main_window_shell.cpp).
   void LoadSettings();
@@ -282,6 +285,26 @@ class MainWindow : public QMainWindow, public LinkView {
   QtSerialPort m_serial;
   DeviceLink m_link{m_image, m_serial, *this};
   QTimer* Timer1 = nullptr;
+
+  // Serial adapters and replugging (main_window_ports.cpp).
+ public:
+  // Where the window learns which adapters are plugged in (tests hand it a fixed list).
+  void SetAdapterLister(AdapterLister lister);
+  // The device Com `number` names now: an assignment of this run, else the settings file.
+  std::string ComDevice(int number) const;
+
+ private:
+  void SetUpSerialAdapters();
+  // The hints of the ten Com items, each naming its device, and the adapters item's texts.
+  void ApplyComTexts();
+  // A device that vanished is tried again about once a second until it is back.
+  void ComDeviceLost();
+  void RetryLostDevice();
+  QAction* MenuComAdapters = nullptr;
+  AdapterLister m_adapterLister;
+  std::array<std::string, 10> m_assignedPorts{};  // kept when the settings file cannot be written
+  QString m_openedDevice;                         // the device of the last successful open
+  QTimer* m_reopenTimer = nullptr;
 
   // Settings, files, printing, help (main_window_shell.cpp).
  public:

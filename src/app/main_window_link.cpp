@@ -14,6 +14,7 @@
 
 #include "app/config_paths.h"
 #include "app/main_window.h"
+#include "app/port_failure_text.h"
 #include "app/user_prompts.h"
 #include "device/monitor.h"
 #include "files/settings_store.h"
@@ -114,15 +115,20 @@ void MainWindow::MenuCom1Click() {
 
 bool MainWindow::OpenComPort() {
   if (m_comPortNumber < 1 || m_comPortNumber > 10) return false;
-  IniFile settings;
-  settings.Load(SettingsFilePath());
-  const std::string device = ComPortDevicePath(m_comPortNumber, settings);
-  if (!device.empty() && m_serial.Open(QString::fromStdString(device))) return true;
-  Prompts().ShowMessage(this, MessageText(MsgComOpenError));
+  const std::string device = ComDevice(m_comPortNumber);
+  if (!device.empty() && m_serial.Open(QString::fromStdString(device))) {
+    m_openedDevice = QString::fromStdString(device);
+    return true;
+  }
+  m_openedDevice.clear();
+  const PortFailure failure = device.empty() ? PortFailure::NotPresent : m_serial.LastFailure();
+  Prompts().ShowMessage(
+      this, QString::fromStdString(PortOpenErrorText(CurrentLanguage(), device, failure)));
   return false;
 }
 
 void MainWindow::CloseComPort() {
+  if (m_reopenTimer) m_reopenTimer->stop();  // the user chose again, or the window closes
   m_serial.Close();
 }
 

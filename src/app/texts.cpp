@@ -288,6 +288,38 @@ std::span<const UiTextRow> AccessibleNameTable() {
   return kAccessibleNames;
 }
 
+const char* PortText(Language language, PortTextId id) {
+  // Czech, English, German per row, in the order of PortTextId.
+  static constexpr const char* kRows[][kLanguageCount] = {
+      {"&Sériové adaptéry...", "&Serial adapters...", "&Serielle Adapter..."},
+      {"Sériové adaptéry|Přiřadit připojený sériový adaptér číslu portu Com",
+       "Serial adapters|Assign a plugged-in serial adapter to a Com number",
+       "Serielle Adapter|Einen angeschlossenen seriellen Adapter einer COM-Nummer zuordnen"},
+      {"Sériové adaptéry", "Serial adapters", "Serielle Adapter"},
+      {"Číslo portu Com:", "Com number:", "COM-Nummer:"},
+      {"Nalezené adaptéry:", "Adapters found:", "Gefundene Adapter:"},
+      {"Žádný sériový adaptér nenalezen. Je připojen?",
+       "No serial adapter found. Is it plugged in?",
+       "Kein serieller Adapter gefunden. Ist er angeschlossen?"},
+      {"Obnovit", "Refresh", "Aktualisieren"},
+      {"Přiřadit a otevřít", "Assign and open", "Zuordnen und öffnen"},
+      {"Zrušit", "Cancel", "Abbrechen"},
+      {"zařízení neexistuje: je adaptér připojen?", "no such device: is the adapter plugged in?",
+       "kein solches Gerät: ist der Adapter angeschlossen?"},
+      {"chybí oprávnění: spusťte „sudo adduser $USER dialout“ a znovu se přihlaste",
+       "no permission: run \"sudo adduser $USER dialout\", then log in again",
+       "keine Berechtigung: „sudo adduser $USER dialout“ ausführen, dann neu anmelden"},
+      {"obsazeno: používá je jiný program", "busy: in use by another program",
+       "belegt: von einem anderen Programm verwendet"},
+      {"není sériové zařízení", "not a serial device", "kein serielles Gerät"},
+      {"nelze otevřít", "cannot be opened", "kann nicht geöffnet werden"},
+  };
+  static_assert(std::size(kRows) == static_cast<std::size_t>(PortTextId::kCount));
+  const auto row = static_cast<std::size_t>(id);
+  if (!Known(language) || row >= std::size(kRows)) return "";
+  return kRows[row][Index(language)];
+}
+
 const char* ComItemHint(Language language) {
   return Pick(language, "Nastavení komunikace na port com", "Set com", "Festzustellen Com");
 }

@@ -54,6 +54,26 @@ std::span<const UiTextRow> UiTextTable();
 // element ending in '#' stands for the 15 curve points: '#' in its text becomes the number.
 std::span<const UiTextRow> AccessibleNameTable();
 
+// Texts of the serial-adapter dialog and of the reasons a port cannot be opened.
+enum class PortTextId : int {
+  MenuItem,  // the Com menu's last item
+  MenuHint,  // its hint, "short|long"
+  DialogTitle,
+  ComLabel,
+  AdaptersLabel,
+  NoAdapters,
+  Refresh,
+  Assign,
+  Cancel,
+  NotPresent,  // causes: the second line under "Com opening error!"
+  Permission,
+  Busy,
+  NotSerial,
+  OtherFailure,
+  kCount
+};
+const char* PortText(Language language, PortTextId id);
+
 const char* ComItemHint(Language language);              // followed by " " and the port number
 const char* FileVersionMismatchText(Language language);  // "Unmatched version of *.ign file!"
 const char* PrintHeaderText(Language language);

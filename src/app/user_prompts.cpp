@@ -1,6 +1,7 @@
 #include "app/user_prompts.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
@@ -11,6 +12,10 @@ namespace qm17 {
 // Messages are plain boxes: text and an OK button, no icon.
 void QtUserPrompts::ShowMessage(QWidget* parent, const QString& text) {
   ShowTitledMessage(parent, QApplication::applicationDisplayName(), text);
+}
+
+bool QtUserPrompts::RunDialog(QDialog& dialog) {
+  return dialog.exec() == QDialog::Accepted;
 }
 
 void QtUserPrompts::ShowTitledMessage(QWidget* parent, const QString& title, const QString& text) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 
+class QDialog;
 class QPrinter;
 class QWidget;
 
@@ -41,6 +42,12 @@ class UserPrompts {
     (void)paintPage;
     return false;
   }
+  // Runs a dialog of the window's own (the serial-adapter dialog); true when the user
+  // accepted it. Without a dialog (tests) it is cancelled.
+  virtual bool RunDialog(QDialog& dialog) {
+    (void)dialog;
+    return false;
+  }
 };
 
 // The real dialogs.
@@ -55,6 +62,7 @@ class QtUserPrompts : public UserPrompts {
                           const QString& initialPath) override;
   bool ShowPrintPreview(QWidget* parent, const QString& jobTitle,
                         const std::function<void(QPrinter&)>& paintPage) override;
+  bool RunDialog(QDialog& dialog) override;
 };
 
 }  // namespace qm17

@@ -59,7 +59,26 @@ bool QtSerialPort::Open(const QString& device) {
   m_port.setParity(QSerialPort::NoParity);
   m_port.setStopBits(QSerialPort::OneStop);
   m_port.setFlowControl(QSerialPort::NoFlowControl);
-  if (!m_port.open(QIODevice::ReadWrite)) return false;
+  m_lastFailure = PortFailure::None;
+  if (!m_port.open(QIODevice::ReadWrite)) {
+    // Qt's own error codes lump a missing device, a forbidden one and a held lock together;
+    // a look at the device itself tells them apart. Qt refuses with a permission error also
+    // when another Qt program holds its lock file, though the device itself opens.
+    const PortFailure seen = DiagnosePort(device.toStdString());
+    const bool qtLock = m_port.error() == QSerialPort::PermissionError;
+    m_lastFailure = seen != PortFailure::None ? seen
+                    : qtLock                  ? PortFailure::Busy
+                                              : PortFailure::Other;
+    return false;
+  }
+#ifdef Q_OS_UNIX
+  // The same lock qm17ctl takes, so that neither program steals the other's answers.
+  if (!LockSerialLine(static_cast<int>(m_port.handle()))) {
+    m_port.close();
+    m_lastFailure = PortFailure::Busy;
+    return false;
+  }
+#endif
   // Qt stops fetching from the driver while its buffer is full and starts again once read.
   m_port.setReadBufferSize(kInputQueueBytes);
   // Whatever the device sent before we listened belongs to no request of ours.

@@ -6,6 +6,7 @@
 #include <QSerialPort>
 #include <QString>
 
+#include "device/serial_adapters.h"
 #include "device/serial_port.h"
 
 namespace qm17 {
@@ -18,8 +19,10 @@ class QtSerialPort : public QObject, public SerialPort {
   ~QtSerialPort() override;
 
   // Opens `device` (a path such as /dev/ttyUSB0), dropping whatever input was already queued.
-  // Closes any port open before. False when the device cannot be opened.
+  // Closes any port open before. False when the device cannot be opened; LastFailure then
+  // says why. A line another program holds (qm17ctl, another window) counts as busy.
   bool Open(const QString& device);
+  PortFailure LastFailure() const { return m_lastFailure; }
   void Close();
   bool IsOpen() const;
 
@@ -51,6 +54,7 @@ class QtSerialPort : public QObject, public SerialPort {
   unsigned m_generation = 0;
   // The last wait for the line to drain gave up.
   bool m_drainTimedOut = false;
+  PortFailure m_lastFailure = PortFailure::None;
 };
 
 }  // namespace qm17

@@ -803,7 +803,11 @@ TEST_F(WindowTest, SwitchingLanguageChangesTextsOnly) {
     EXPECT_EQ(Find<QRadioButton>("RadioGroupPolaritaItem1")->text(),
               QString::fromUtf8(e.polarityItem1));
     EXPECT_EQ(Find<QAction>("MenuProgram")->statusTip(), QString::fromUtf8(e.programHint));
-    EXPECT_EQ(Find<QAction>("MenuCom10")->statusTip(), QString::fromUtf8(e.com10Hint));
+    // The status line adds the device the item opens.
+    EXPECT_EQ(Find<QAction>("MenuCom10")->toolTip(), QString::fromUtf8(e.com10Hint));
+    EXPECT_TRUE(Find<QAction>("MenuCom10")
+                    ->statusTip()
+                    .startsWith(QString::fromUtf8(e.com10Hint) + QStringLiteral(": /")));
     EXPECT_EQ(Find<QLabel>("LabelFile1")->text(), QString::fromUtf8(e.fileLabel));
     // The same in every language.
     EXPECT_EQ(Find<QAction>("MenuEnglish")->statusTip(), QStringLiteral("Set Englich menu"));
@@ -903,8 +907,10 @@ TEST_F(WindowTest, HighlightedMenuItemShowsItsHint) {
   QMenu* com = Find<QMenu>("MenuCom");
   bar->setActiveAction(com->menuAction());
   com->setActiveAction(Find<QAction>("MenuCom10"));
-  EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage(),
-            QStringLiteral("Nastavení komunikace na port com 10"));
+  EXPECT_TRUE(Find<QStatusBar>("StatusBar1")
+                  ->currentMessage()
+                  .startsWith(QStringLiteral(
+                      "Nastavení komunikace na port com 10: /")));  // and the item's device
   com->hide();
 }
 

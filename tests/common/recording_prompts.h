@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "app/user_prompts.h"
 
@@ -18,6 +19,9 @@ class RecordingPrompts : public UserPrompts {
   QString AskSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
     return {};
   }
+  // Answers a dialog of the window's own (set it up and accept, or not); cancelled without.
+  bool RunDialog(QDialog& dialog) override { return dialogAnswer && dialogAnswer(dialog); }
+  std::function<bool(QDialog&)> dialogAnswer;
   QStringList messages;
 };
 

@@ -160,7 +160,10 @@ TEST_F(CtlDevice, PortNumbersAndUsage) {
   const Case cases[] = {
       {{"verify", "--port", "3", File("b.ign")}, 1, "Verify error!"},  // reaches the unit
       {{"read", "--port", "3"}, 0, ""},
-      {{"read", "--port", File("missing-device")}, 3, "Com opening error!"},
+      {{"read", "--port", File("missing-device")}, 3, "Com opening error!\n"},
+      {{"read", "--port", File("missing-device")}, 3, "missing-device: no such device"},
+      {{"read", "--port", File("a.ign")}, 3, "a.ign: not a serial device"},
+      {{"ports", "--bad"}, 2, ""},
       {{"read", "--port", File("a.ign")}, 3, "Com opening error!"},  // not a terminal
       {{"read", "--port", m_dir.path()}, 3, "Com opening error!"},   // a folder
       {{"read", "--port", "/dev/null"}, 3, "Com opening error!"},    // a device, not a line
@@ -187,6 +190,11 @@ TEST_F(CtlDevice, PortNumbersAndUsage) {
     EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
   }
   EXPECT_EQ(sim.ParameterBlock(), kDefaultBlock);
+  // The list names each number's device, as the settings map it.
+  EXPECT_TRUE(Contains(Ctl({"ports"}).out, "Com 3   " + sim.device() + "\n"));
+  EXPECT_TRUE(Contains(
+      Ctl({"ports", "--json"}).out,
+      "{\"com\": 3, \"device\": \"" + sim.device() + "\", \"present\": true, \"adapter\": null}"));
 }
 
 TEST_F(CtlDevice, AFileOfAnotherVersionIsRefusedBeforeTheUnitIsTouched) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "common/unprivileged.h"
 #include "process_harness.h"
 
 namespace qm17 {
@@ -91,16 +92,17 @@ TEST(CtlDeviceSerialPort, OnlyAFreeTerminalOpens) {
   struct Case {
     const char* name;
     std::string path;
+    PortFailure failure;
   };
   const Case cases[] = {
-      {"empty name", ""},
-      {"missing", dir.File("missing")},
-      {"regular file", dir.File("file")},
-      {"folder", dir.path()},
-      {"device that is no terminal", "/dev/null"},
-      {"endless device", "/dev/zero"},
-      {"FIFO without a writer", dir.File("fifo")},
-      {"terminal held by another user", line.path()},
+      {"empty name", "", PortFailure::NotPresent},
+      {"missing", dir.File("missing"), PortFailure::NotPresent},
+      {"regular file", dir.File("file"), PortFailure::NotSerial},
+      {"folder", dir.path(), PortFailure::NotSerial},
+      {"device that is no terminal", "/dev/null", PortFailure::NotSerial},
+      {"endless device", "/dev/zero", PortFailure::NotSerial},
+      {"FIFO without a writer", dir.File("fifo"), PortFailure::NotSerial},
+      {"terminal held by another user", line.path(), PortFailure::Busy},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -108,7 +110,13 @@ TEST(CtlDeviceSerialPort, OnlyAFreeTerminalOpens) {
     EXPECT_FALSE(port.Open(c.path));
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.QueuedBytes(), 0u);
+    EXPECT_EQ(port.LastFailure(), c.failure);
   }
+  ::chmod(line.path().c_str(), 0600);
+  EXPECT_TRUE(test::AsUnprivilegedUser([&] {
+    PosixSerialPort port;
+    return !port.Open(line.path()) && port.LastFailure() == PortFailure::Permission;
+  }));
   holder.Close();
   PosixSerialPort next;
   EXPECT_TRUE(next.Open(line.path()));  // free again once the holder has let go

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "app/port_dialog.h"
 #include "common/recording_prompts.h"
 #include "params/device_image.h"
 
@@ -380,7 +381,7 @@ class WindowLinkTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!Find<QLabel>("LabelSpojeni")->isHidden(), 5000);
       }
     }
-    QCOMPARE(m_prompts->messages.first(), QStringLiteral("Com opening error!"));
+    QVERIFY(m_prompts->messages.first().startsWith(QStringLiteral("Com opening error!\n")));
     QCOMPARE(m_window->ComPortNumber(), std::uint8_t(1));
   }
 
@@ -471,6 +472,88 @@ class WindowLinkTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
     QCOMPARE(Status(), QStringLiteral("Verify: OK"));
     QCOMPARE(Unit().ParameterBlock(), WindowBlock());
+  }
+
+  void AnAdapterAssignedInTheDialogIsStoredByItsStableNameAndOpened() {
+    QVERIFY(Unit().Start());
+    OpenWindow(2);  // Com 2 names a device that is not there
+    QCOMPARE(m_prompts->messages.size(), qsizetype(1));
+    QVERIFY2(m_prompts->messages.first().endsWith(
+                 QStringLiteral("no-such-port: no such device: is the adapter plugged in?")),
+             qPrintable(m_prompts->messages.first()));
+    // The simulator's terminal plays the adapter, its link path the udev by-id name.
+    SerialAdapter adapter;
+    adapter.device = QFileInfo(LinkPath()).symLinkTarget().toStdString();
+    adapter.stableName = LinkPath().toStdString();
+    adapter.manufacturer = "FTDI";
+    adapter.product = "FT232R USB UART";
+    m_window->SetAdapterLister([adapter] { return std::vector<SerialAdapter>{adapter}; });
+    int shown = 0;
+    m_prompts->dialogAnswer = [&](QDialog& dialog) {
+      auto& ports = static_cast<PortDialog&>(dialog);
+      ++shown;
+      if (!ports.SelectAdapter(adapter.device)) return false;
+      ports.SelectComNumber(4);
+      return true;
+    };
+    Trigger("MenuComAdapters");
+    QCOMPARE(shown, 1);
+    QCOMPARE(m_window->ComPortNumber(), std::uint8_t(4));
+    QVERIFY(Find<QAction>("MenuCom4")->isChecked() && !Find<QAction>("MenuCom2")->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
+    QCOMPARE(m_prompts->messages.size(), qsizetype(1));
+    QFile ini(m_dir->filePath(QStringLiteral("qm17/Tarvex.ini")));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QVERIFY(ini.readAll().contains(("COM4=" + LinkPath() + "\r\n").toLocal8Bit()));
+    QCOMPARE(Find<QAction>("MenuCom4")->statusTip(),
+             QStringLiteral("Set com 4: %1 (FTDI FT232R USB UART)").arg(LinkPath()));
+  }
+
+  void TheWindowAndTheCommandLineKeepOffEachOthersLine() {
+    QVERIFY(Unit().Start());
+    OpenWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
+    QProcess ctl;
+    ctl.start(QStringLiteral(QM17CTL_PATH), {"read", "--port", LinkPath()});
+    QVERIFY(ctl.waitForFinished(10000));
+    QCOMPARE(ctl.exitCode(), 3);
+    const QString err = QString::fromLocal8Bit(ctl.readAllStandardError());
+    QVERIFY2(err.contains(LinkPath() + QStringLiteral(": busy: in use by another program")),
+             qPrintable(err));
+
+    Trigger("MenuCom2");  // the window lets go of the unit
+    QProcess monitor;
+    monitor.start(QStringLiteral(QM17CTL_PATH), {"monitor", "--port", LinkPath()});
+    QTRY_VERIFY_WITH_TIMEOUT(monitor.canReadLine(), 5000);  // it holds the line now
+    Trigger("MenuCom1");
+    QVERIFY2(m_prompts->messages.last().endsWith(
+                 LinkPath() + QStringLiteral(": busy: in use by another program")),
+             qPrintable(m_prompts->messages.last()));
+    monitor.terminate();
+    QVERIFY(monitor.waitForFinished(5000));
+    Trigger("MenuCom1");
+    QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
+  }
+
+  void ARestartedUnitIsPickedUpAgainWithoutTheUser() {
+    QVERIFY(Unit().Start());
+    OpenWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
+    Unit().Kill();
+    QTRY_VERIFY_WITH_TIMEOUT(!Find<QLabel>("LabelSpojeni")->isHidden(), 5000);
+    // While the device is gone the window retries quietly; what that costs is reported.
+    const double before = CpuSeconds();
+    QTest::qWait(3000);
+    const double idle = CpuSeconds() - before;
+    QVERIFY(!Find<QLabel>("LabelSpojeni")->isHidden());
+    QElapsedTimer back;
+    back.start();
+    QVERIFY(Unit().Start());
+    QTRY_VERIFY_WITH_TIMEOUT(Connected(), 10000);
+    qInfo("device gone: %.3f CPU seconds over 3 s; live again %lld ms after the restart", idle,
+          static_cast<long long>(back.elapsed()));
+    QVERIFY(m_prompts->messages.isEmpty());
+    QCOMPARE(m_window->ComPortNumber(), std::uint8_t(1));
   }
 
  private:

@@ -13,7 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/config_paths.h"
+#include "app/port_failure_text.h"
 #include "app/texts.h"
 #include "commands.h"
 #include "device/link.h"
@@ -105,9 +108,16 @@ std::optional<Arguments> ParseArguments(const CommandContext& context, const Com
   return parsed;
 }
 
-// A port number 1..10 names a device through the user's settings; anything else is a path.
+// A port number 1..10 names a device through the user's settings; a bare name that udev
+// lists under /dev/serial/by-id is that link; anything else is a path.
 std::optional<std::string> ResolvePort(const std::string& port) {
-  if (port.find_first_not_of("0123456789") != std::string::npos) return port;
+  if (port.find_first_not_of("0123456789") != std::string::npos) {
+    const std::string byId = "/dev/serial/by-id/" + port;
+    if (port.find('/') == std::string::npos && access(port.c_str(), F_OK) != 0 &&
+        access(byId.c_str(), F_OK) == 0)
+      return byId;
+    return port;
+  }
   const auto number = ParsePositive(port);
   if (!number || *number > 10) return std::nullopt;
   IniFile settings;
@@ -214,7 +224,7 @@ int WithPort(const CommandContext& context, const std::string& port, Body body) 
   }
   PosixSerialPort serial;
   if (!serial.Open(*device)) {
-    context.err << Message(context, MsgComOpenError) << " (" << *device << ")\n";
+    context.err << PortOpenErrorText(context.language, *device, serial.LastFailure()) << '\n';
     return kExitPortError;
   }
   g_interrupted = 0;

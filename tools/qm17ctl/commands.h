@@ -41,6 +41,7 @@ std::span<const Command> FileCommands();
 std::span<const Command> DeviceCommands();  // read, verify, program, monitor
 std::span<const Command> DiffCommands();
 std::span<const Command> HistoryCommands();
+std::span<const Command> PortCommands();  // ports
 
 // Prints "qm17ctl: <problem>" and the command's usage to the error stream.
 int UsageError(const CommandContext& context, const Command& command, const std::string& problem);

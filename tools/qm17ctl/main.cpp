@@ -17,7 +17,7 @@ namespace {
 
 // Every group of commands the program offers.
 std::vector<std::span<const Command>> CommandGroups() {
-  return {FileCommands(), DiffCommands(), DeviceCommands(), HistoryCommands()};
+  return {FileCommands(), DiffCommands(), DeviceCommands(), HistoryCommands(), PortCommands()};
 }
 
 const Command* FindCommand(std::string_view name) {

@@ -25,18 +25,25 @@ PosixSerialPort::~PosixSerialPort() {
 
 bool PosixSerialPort::Open(const std::string& path) {
   Close();
+  m_lastFailure = PortFailure::NotPresent;
   if (path.empty()) return false;
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    m_lastFailure = PortFailureFromErrno(errno);
+    return false;
+  }
   termios mode{};
   if (tcgetattr(fd, &mode) != 0) {  // not a terminal at all
+    m_lastFailure = PortFailure::NotSerial;
     close(fd);
     return false;
   }
   const termios saved = mode;
   // No sharing: a second program on the same line would steal answers. An advisory lock
-  // rather than TIOCEXCL, because the lock goes away with the process, however it ends.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  // rather than TIOCEXCL, because the lock goes away with the process, however it ends; the
+  // window takes the same one.
+  if (!LockSerialLine(fd)) {
+    m_lastFailure = PortFailure::Busy;
     close(fd);
     return false;
   }
@@ -49,6 +56,7 @@ bool PosixSerialPort::Open(const std::string& path) {
   cfsetispeed(&mode, B57600);
   cfsetospeed(&mode, B57600);
   if (tcsetattr(fd, TCSANOW, &mode) != 0) {
+    m_lastFailure = PortFailureFromErrno(errno);
     close(fd);
     return false;
   }
@@ -56,6 +64,7 @@ bool PosixSerialPort::Open(const std::string& path) {
   m_fd = fd;
   m_savedMode = saved;
   m_vanished = false;
+  m_lastFailure = PortFailure::None;
   return true;
 }
 

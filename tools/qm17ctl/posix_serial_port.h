@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 
+#include "device/serial_adapters.h"
 #include "device/serial_port.h"
 
 namespace qm17 {
@@ -23,6 +24,8 @@ class PosixSerialPort : public SerialPort {
 
   // Opens and configures the device and drops whatever it had queued; false on failure.
   bool Open(const std::string& path);
+  // Why the last Open failed.
+  PortFailure LastFailure() const { return m_lastFailure; }
   void Close();
   bool isOpen() const { return m_fd >= 0; }
   // True once the open device has failed and been closed, until an Open succeeds.
@@ -40,6 +43,7 @@ class PosixSerialPort : public SerialPort {
 
   int m_fd = -1;
   bool m_vanished = false;
+  PortFailure m_lastFailure = PortFailure::None;
   termios m_savedMode{};  // the line's own settings, put back when it is closed
 };
 

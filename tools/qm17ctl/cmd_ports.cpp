@@ -1,0 +1,117 @@
+// "qm17ctl ports": the device each Com number names and the serial adapters plugged in, as the
+// window's Com menu dialog shows them.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/config_paths.h"
+#include "app/texts.h"
+#include "commands.h"
+#include "device/serial_adapters.h"
+#include "files/settings_store.h"
+
+namespace qm17::ctl {
+namespace {
+
+std::string Json(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// Device names and USB strings come from the system and may hold anything; a terminal gets
+// no control characters from them.
+std::string Printable(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return text;
+}
+
+void PrintAdapterJson(std::ostream& out, const SerialAdapter& a) {
+  out << "{\"device\": " << Json(a.device) << ", \"stable_name\": " << Json(a.stableName)
+      << ", \"manufacturer\": " << Json(a.manufacturer) << ", \"product\": " << Json(a.product)
+      << ", \"vendor_id\": " << Json(a.vendorId) << ", \"product_id\": " << Json(a.productId)
+      << ", \"serial\": " << Json(a.serial) << "}";
+}
+
+int RunPorts(const CommandContext& context, const std::vector<std::string>& args);
+
+const Command kPorts{"ports", "[--json]",
+                     "list the serial adapters plugged in and the device of each Com number",
+                     "A Com number names the device its [PORTS] entry gives (else\n"
+                     "/dev/ttyUSB0 for 1 ...); assign an adapter by writing its by-id name there,\n"
+                     "as the window's Com menu does. --port also takes a by-id name alone.\n",
+                     RunPorts};
+
+int RunPorts(const CommandContext& context, const std::vector<std::string>& args) {
+  bool json = false;
+  for (const std::string& arg : args) {
+    if (arg != "--json") return UsageError(context, kPorts, "unexpected argument " + arg);
+    json = true;
+  }
+  IniFile settings;
+  settings.Load(SettingsFilePath());
+  const std::vector<SerialAdapter> adapters = ListSerialAdapters();
+  std::ostream& out = context.out;
+  if (json) {
+    out << "{\"ports\": [";
+    for (int n = 1; n <= 10; ++n) {
+      const std::string device = ComPortDevicePath(n, settings);
+      const SerialAdapter* adapter = FindAdapter(adapters, device);
+      out << (n > 1 ? ", " : "") << "{\"com\": " << n << ", \"device\": " << Json(device)
+          << ", \"present\": " << (::access(device.c_str(), F_OK) == 0 ? "true" : "false")
+          << ", \"adapter\": " << (adapter != nullptr ? Json(adapter->device) : "null") << "}";
+    }
+    out << "], \"adapters\": [";
+    for (std::size_t i = 0; i < adapters.size(); ++i) {
+      if (i > 0) out << ", ";
+      PrintAdapterJson(out, adapters[i]);
+    }
+    out << "]}\n";
+  } else {
+    for (int n = 1; n <= 10; ++n) {
+      const std::string device = ComPortDevicePath(n, settings);
+      const SerialAdapter* adapter = FindAdapter(adapters, device);
+      std::string head = "Com " + std::to_string(n);
+      head.resize(8, ' ');
+      out << head << Printable(device);
+      if (adapter != nullptr) out << "  " << Printable(adapter->Description());
+      out << '\n';
+    }
+    out << '\n' << PortText(context.language, PortTextId::AdaptersLabel) << '\n';
+    if (adapters.empty()) out << "  " << PortText(context.language, PortTextId::NoAdapters) << '\n';
+    for (const SerialAdapter& a : adapters) {
+      out << "  " << Printable(a.device);
+      if (!a.stableName.empty()) out << "  " << Printable(a.stableName);
+      if (const std::string text = a.Description(); !text.empty()) out << "  " << Printable(text);
+      out << '\n';
+    }
+  }
+  return OutputWritten(context) ? kExitOk : kExitFailure;
+}
+
+const Command kPortCommands[] = {kPorts};
+
+}  // namespace
+
+std::span<const Command> PortCommands() {
+  return kPortCommands;
+}
+
+}  // namespace qm17::ctl
