@@ -159,8 +159,9 @@ void CurveView::SetUnitBlock(const std::optional<ParameterBlock>& block) {
 
 void CurveView::SetCurrentPoint(const CurrentPoint& point) {
   if (point == m_current) return;
+  const QRect before = CurrentArea();
   m_current = point;
-  Invalidate();
+  update(before.united(CurrentArea()));
 }
 
 void CurveView::SetLanguage(Language language) {
@@ -234,7 +235,43 @@ void CurveView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.setClipRegion(event->region());
   painter.drawPixmap(0, 0, m_static);
+  DrawCurrent(painter, size(), false);
   if (!m_linkLost) DrawLive(painter, size());
+}
+
+DeviceImage CurveView::Shown() const {
+  // A point being dragged is shown where the pointer holds it.
+  DeviceImage shown = m_image;
+  if (m_drag) {
+    shown[image_byte::kPointSpeed + m_drag->at.index] = m_drag->at.speedByte;
+    shown[image_byte::kPointAdvance + m_drag->at.index] = m_drag->at.advance;
+  }
+  return shown;
+}
+
+std::optional<QPointF> CurveView::CurrentMarker(QSize size) const {
+  if (m_current.noCurrentPoint || m_current.index >= UsedPoints()) return std::nullopt;
+  const DeviceImage shown = Shown();
+  return PointToPixel(Scale(size), shown[image_byte::kPointSpeed + m_current.index] * 100.0,
+                      shown[image_byte::kPointAdvance + m_current.index]);
+}
+
+QRect CurveView::CurrentArea() const {
+  const std::optional<QPointF> at = CurrentMarker(size());
+  if (!at) return {};
+  return QRectF(*at - QPointF(9, 9), QSizeF(18, 18)).toAlignedRect();
+}
+
+void CurveView::DrawCurrent(QPainter& painter, QSize size, bool paper) const {
+  // Over the static layer, so that the engine moving from row to row repaints two markers
+  // rather than the whole drawing.
+  const std::optional<QPointF> at = CurrentMarker(size);
+  if (!at) return;
+  painter.save();
+  painter.setPen(QPen(ColoursFor(m_inverse && !paper).text, 1));
+  painter.setBrush(kLime);
+  painter.drawRect(QRectF(at->x() - 6, at->y() - 6, 12, 12));
+  painter.restore();
 }
 
 void CurveView::resizeEvent(QResizeEvent* event) {
@@ -244,6 +281,7 @@ void CurveView::resizeEvent(QResizeEvent* event) {
 
 void CurveView::Render(QPainter& painter, QSize size, bool paper) const {
   DrawStatic(painter, size, paper);
+  DrawCurrent(painter, size, paper);
   if (!paper && !m_linkLost) DrawLive(painter, size);
 }
 
@@ -261,12 +299,7 @@ void CurveView::DrawStatic(QPainter& painter, QSize size, bool paper) const {
   painter.setFont(font);
   const QFontMetrics metrics(font);
 
-  // The image as drawn: a point being dragged is shown where the pointer holds it.
-  DeviceImage shown = m_image;
-  if (m_drag) {
-    shown[kPointSpeed + m_drag->at.index] = m_drag->at.speedByte;
-    shown[kPointAdvance + m_drag->at.index] = m_drag->at.advance;
-  }
+  const DeviceImage shown = Shown();
 
   // Grid and tick labels: every 5 degrees a line, every 10 a label; speeds in steps that keep
   // the labels apart.
@@ -379,15 +412,13 @@ void CurveView::DrawStatic(QPainter& painter, QSize size, bool paper) const {
   painter.drawPath(curvePath(&shown[kParameterBlock], used));
   for (std::size_t i = 0; i < used; ++i) {
     const QPointF p = PointToPixel(scale, shown[kPointSpeed + i] * 100.0, shown[kPointAdvance + i]);
-    const bool current = !m_current.noCurrentPoint && m_current.index == i;
-    const double half = current ? 6 : 4;
-    painter.setPen(QPen(current ? colours.text : colours.curve, 1));
-    painter.setBrush(current ? kLime : colours.curve);
-    painter.drawRect(QRectF(p.x() - half, p.y() - half, 2 * half, 2 * half));
+    painter.setPen(QPen(colours.curve, 1));
+    painter.setBrush(colours.curve);
+    painter.drawRect(QRectF(p.x() - 4, p.y() - 4, 8, 8));
     if (!paper && m_selected == i) {
       painter.setBrush(Qt::NoBrush);
       painter.setPen(QPen(colours.text, 1, Qt::DotLine));
-      painter.drawEllipse(p, half + 5, half + 5);
+      painter.drawEllipse(p, 11, 11);
     }
   }
   painter.setClipping(false);
@@ -610,7 +641,6 @@ void CurveWindow::SetLanguage(Language language) {
 void CurveWindow::PrintCurve() {
   bool failed = false;
   m_prompts().ShowPrintPreview(this, windowTitle(), [this, &failed](QPrinter& printer) {
-    printer.setPageOrientation(QPageLayout::Landscape);
     QPainter painter;
     if (!painter.begin(&printer)) {
       failed = true;

@@ -101,6 +101,10 @@ class CurveView : public QWidget {
   };
   void DrawStatic(QPainter& painter, QSize size, bool paper) const;
   void DrawLive(QPainter& painter, QSize size) const;
+  void DrawCurrent(QPainter& painter, QSize size, bool paper) const;
+  DeviceImage Shown() const;
+  std::optional<QPointF> CurrentMarker(QSize size) const;
+  QRect CurrentArea() const;  // what the current point's marker covers, in pixels
   CurveScale Scale(QSizeF size) const;
   std::size_t UsedPoints() const;
   std::optional<std::size_t> PointAt(QPointF pixel) const;

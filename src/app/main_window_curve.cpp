@@ -26,6 +26,8 @@ void MainWindow::OpenCurveView() {
   if (!m_curveWindow) {
     m_curveWindow = new CurveWindow(this, [this]() -> UserPrompts& { return Prompts(); });
     connect(m_curveWindow->View(), &CurveView::PointEdited, this, &MainWindow::CurvePointEdited);
+    // Its key closes the curve window from there as well.
+    m_curveWindow->addAction(MenuCurveView);
     // Beside the window, or where it was left when that is still on a screen.
     QRect where(frameGeometry().topRight() + QPoint(8, 0), m_curveWindow->size());
     if (m_curveGeometry && m_curveGeometry->width() > 0 && m_curveGeometry->height() > 0)

@@ -144,6 +144,14 @@ TEST_F(CurveWindowTest, OpenStateAndGeometryAreKeptInTheirOwnSection) {
   ASSERT_TRUE(settings.Load(
       QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("qm17/Tarvex.ini").toStdString()));
   EXPECT_EQ(settings.ReadInteger("CURVE_VIEW", "Open", 1), 0);
+
+  // Saved pictures: a whole PDF, and a failure where nothing can be written.
+  const QString pdf = QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("curve.pdf");
+  ASSERT_TRUE(m_window->CurveViewWindow()->WritePdf(pdf));
+  QFile file(pdf);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().startsWith("%PDF"));
+  EXPECT_FALSE(m_window->CurveViewWindow()->WritePng(QStringLiteral("/nonexistent/curve.png")));
 }
 
 // True when a pixel within one of `at` has `colour`, give or take the smoothing of edges.
