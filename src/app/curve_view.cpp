@@ -13,7 +13,9 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QPolygonF>
 #include <QPrinter>
+#include <QRegion>
 #include <QScreen>
 #include <QStatusBar>
 #include <algorithm>
@@ -74,6 +76,13 @@ QString WithoutAccelerator(QString text) {
 
 std::string LocalPath(const QString& path) {
   return QFile::encodeName(path).toStdString();
+}
+
+// Where the live engine is drawn: beyond the axes it stays at their edge rather than vanish.
+QPointF LivePixel(const CurveScale& scale, double rpm, double advance) {
+  const QPointF p = PointToPixel(scale, rpm, advance);
+  return {std::clamp(p.x(), scale.plot.left(), scale.plot.right()),
+          std::clamp(p.y(), scale.plot.top(), scale.plot.bottom())};
 }
 
 }  // namespace
@@ -181,12 +190,27 @@ void CurveView::AddLiveSample(std::uint16_t rpm, std::uint8_t advance) {
     m_linkLost = false;
     Invalidate();  // the no-connection caption goes
   }
-  const QRect before = LiveArea();
-  m_trail.push_back({rpm, advance});
+  // Only what changes: the segment that leaves, the one that comes, and the marker moving
+  // from the old end to the new. The curve beneath comes from the static layer.
+  const CurveScale scale = Scale(size());
+  const auto around = [&scale](const LiveSample& a, const LiveSample& b, int pad) {
+    return QRectF(LivePixel(scale, a.rpm, a.advance), LivePixel(scale, b.rpm, b.advance))
+        .normalized()
+        .toAlignedRect()
+        .adjusted(-pad, -pad, pad, pad);
+  };
+  constexpr int kMarkerPad = 9;
+  constexpr int kLinePad = 3;
+  const LiveSample sample{rpm, advance};
+  QRegion dirty = around(sample, sample, kMarkerPad);
+  if (!m_trail.empty()) {
+    dirty += around(m_trail.back(), m_trail.back(), kMarkerPad);
+    dirty += around(m_trail.back(), sample, kLinePad);
+  }
+  if (m_trail.size() >= kTrailFrames) dirty += around(m_trail[0], m_trail[1], kLinePad);
+  m_trail.push_back(sample);
   while (m_trail.size() > kTrailFrames) m_trail.pop_front();
-  // Only the strip the trail covers, before and after: the curve under it comes from the
-  // static layer.
-  update(before.united(LiveArea()));
+  update(dirty);
 }
 
 void CurveView::SetLinkLost(bool lost) {
@@ -208,18 +232,6 @@ CurveScale CurveView::Scale(QSizeF size) const {
 void CurveView::Invalidate() {
   m_staticValid = false;
   update();
-}
-
-QRect CurveView::LiveArea() const {
-  if (m_trail.empty()) return {};
-  const CurveScale scale = Scale(size());
-  QRectF area;
-  for (const LiveSample& sample : m_trail) {
-    const QPointF p = PointToPixel(scale, sample.rpm, sample.advance);
-    area = area.united(QRectF(p, QSizeF(1, 1)));
-  }
-  // The marker, its outline and the clamping to the plot's edge.
-  return area.toAlignedRect().adjusted(-10, -10, 10, 10).intersected(rect());
 }
 
 void CurveView::paintEvent(QPaintEvent* event) {
@@ -476,24 +488,19 @@ void CurveView::DrawLive(QPainter& painter, QSize size) const {
   if (m_trail.empty()) return;
   const Palette colours = ColoursFor(m_inverse);
   const CurveScale scale = Scale(size);
-  const auto at = [&scale](const LiveSample& sample) {
-    // An engine beyond the axis stays at its edge rather than vanish.
-    const QPointF p = PointToPixel(scale, sample.rpm, sample.advance);
-    return QPointF(std::clamp(p.x(), scale.plot.left(), scale.plot.right()),
-                   std::clamp(p.y(), scale.plot.top(), scale.plot.bottom()));
-  };
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
-  // Older samples fainter.
-  for (std::size_t i = 1; i < m_trail.size(); ++i) {
-    QColor colour = kFuchsia;
-    colour.setAlpha(static_cast<int>(40 + 200 * i / m_trail.size()));
-    painter.setPen(QPen(colour, 2, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(at(m_trail[i - 1]), at(m_trail[i]));
-  }
+  // One faint line: a trail that faded along its length would change every pixel of it with
+  // every frame, and each frame would repaint all of it.
+  QPolygonF line;
+  for (const LiveSample& sample : m_trail) line << LivePixel(scale, sample.rpm, sample.advance);
+  QColor faint = kFuchsia;
+  faint.setAlpha(150);
+  painter.setPen(QPen(faint, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.drawPolyline(line);
   painter.setPen(QPen(colours.text, 1.5));
   painter.setBrush(kFuchsia);
-  painter.drawEllipse(at(m_trail.back()), 6, 6);
+  painter.drawEllipse(line.back(), 6, 6);
   painter.restore();
 }
 

@@ -108,8 +108,7 @@ class CurveView : public QWidget {
   CurveScale Scale(QSizeF size) const;
   std::size_t UsedPoints() const;
   std::optional<std::size_t> PointAt(QPointF pixel) const;
-  QRect LiveArea() const;  // what the live marker and its trail cover, in pixels
-  void Invalidate();       // the static layer is drawn again at the next paint
+  void Invalidate();  // the static layer is drawn again at the next paint
   void Propose(std::size_t index, int speedByte, int advance);
 
   DeviceImage m_image{};
