@@ -248,7 +248,7 @@ void CurveView::paintEvent(QPaintEvent* event) {
   painter.setClipRegion(event->region());
   painter.drawPixmap(0, 0, m_static);
   DrawCurrent(painter, size(), false);
-  if (!m_linkLost) DrawLive(painter, size());
+  if (!m_linkLost) DrawLive(painter, size(), &event->region());
 }
 
 DeviceImage CurveView::Shown() const {
@@ -294,7 +294,7 @@ void CurveView::resizeEvent(QResizeEvent* event) {
 void CurveView::Render(QPainter& painter, QSize size, bool paper) const {
   DrawStatic(painter, size, paper);
   DrawCurrent(painter, size, paper);
-  if (!paper && !m_linkLost) DrawLive(painter, size);
+  if (!paper && !m_linkLost) DrawLive(painter, size, nullptr);
 }
 
 void CurveView::DrawStatic(QPainter& painter, QSize size, bool paper) const {
@@ -484,24 +484,40 @@ void CurveView::DrawStatic(QPainter& painter, QSize size, bool paper) const {
   painter.restore();
 }
 
-void CurveView::DrawLive(QPainter& painter, QSize size) const {
+void CurveView::DrawLive(QPainter& painter, QSize size, const QRegion* clip) const {
   if (m_trail.empty()) return;
   const Palette colours = ColoursFor(m_inverse);
   const CurveScale scale = Scale(size);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
-  // One faint line: a trail that faded along its length would change every pixel of it with
-  // every frame, and each frame would repaint all of it.
-  QPolygonF line;
-  for (const LiveSample& sample : m_trail) line << LivePixel(scale, sample.rpm, sample.advance);
-  QColor faint = kFuchsia;
-  faint.setAlpha(150);
-  painter.setPen(QPen(faint, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  painter.drawPolyline(line);
-  painter.setPen(QPen(colours.text, 1.5));
-  painter.setBrush(kFuchsia);
-  painter.drawEllipse(line.back(), 6, 6);
+  // One pale colour, opaque, so that segments meeting at a sample do not darken there: a trail
+  // that faded along its length would change all of its pixels with every frame. A frame
+  // repaints a few segments only, so only those that meet the repainted area are drawn.
+  const QColor pale = m_inverse ? QColor(170, 0, 170) : QColor(255, 150, 255);
+  painter.setPen(QPen(pale, 2, Qt::SolidLine, Qt::RoundCap));
+  QPointF previous = LivePixel(scale, m_trail.front().rpm, m_trail.front().advance);
+  for (std::size_t i = 1; i < m_trail.size(); ++i) {
+    const QPointF next = LivePixel(scale, m_trail[i].rpm, m_trail[i].advance);
+    if (!clip || clip->intersects(
+                     QRectF(previous, next).normalized().toAlignedRect().adjusted(-3, -3, 3, 3)))
+      painter.drawLine(previous, next);
+    previous = next;
+  }
   painter.restore();
+  // The marker is drawn once into a small picture and copied from there on every frame.
+  const qreal ratio = painter.device()->devicePixelRatioF();
+  if (m_marker.isNull() || m_markerInverse != m_inverse || m_marker.devicePixelRatioF() != ratio) {
+    m_marker = QPixmap(QSize(16, 16) * ratio);
+    m_marker.setDevicePixelRatio(ratio);
+    m_marker.fill(Qt::transparent);
+    QPainter sprite(&m_marker);
+    sprite.setRenderHint(QPainter::Antialiasing, true);
+    sprite.setPen(QPen(colours.text, 1.5));
+    sprite.setBrush(kFuchsia);
+    sprite.drawEllipse(QPointF(8, 8), 6, 6);
+    m_markerInverse = m_inverse;
+  }
+  painter.drawPixmap(previous - QPointF(8, 8), m_marker);
 }
 
 std::optional<std::size_t> CurveView::PointAt(QPointF pixel) const {

@@ -22,6 +22,7 @@
 class QAction;
 class QMenu;
 class QPainter;
+class QRegion;
 
 namespace qm17 {
 
@@ -100,7 +101,8 @@ class CurveView : public QWidget {
     std::uint8_t advance;
   };
   void DrawStatic(QPainter& painter, QSize size, bool paper) const;
-  void DrawLive(QPainter& painter, QSize size) const;
+  // Only the trail segments that meet `clip`, when given.
+  void DrawLive(QPainter& painter, QSize size, const QRegion* clip) const;
   void DrawCurrent(QPainter& painter, QSize size, bool paper) const;
   DeviceImage Shown() const;
   std::optional<QPointF> CurrentMarker(QSize size) const;
@@ -130,6 +132,8 @@ class CurveView : public QWidget {
   std::optional<Drag> m_drag;
   mutable QPixmap m_static;  // axes, lines and curves; the live layer is drawn over it
   mutable bool m_staticValid = false;
+  mutable QPixmap m_marker;  // the live marker, drawn once
+  mutable bool m_markerInverse = false;
 };
 
 // The curve view in a window of its own, with a File menu to print it or save it as a picture.
