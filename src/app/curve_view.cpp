@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPageLayout>
@@ -13,14 +14,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <QPolygonF>
 #include <QPrinter>
 #include <QRegion>
-#include <QScreen>
 #include <QStatusBar>
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "app/texts.h"
 #include "app/user_prompts.h"
