@@ -393,9 +393,9 @@ constexpr std::array<std::array<const char*, kLanguageCount>, kCurveTextCount> k
     {"Uložit jako P&NG...", "Save as P&NG...", "Als P&NG speichern..."},
     {"Uložit jako P&DF...", "Save as P&DF...", "Als P&DF speichern..."},
     {"&Zavřít", "&Close", "&Schließen"},
-    {"Bod táhněte myší; šipky posouvají vybraný bod, +/− mění předstih, PgUp/PgDn vybírá bod",
-     "Drag a point; arrows move the selected point, +/− change its advance, PgUp/PgDn select",
-     "Punkt mit der Maus ziehen; Pfeile verschieben den Punkt, +/− Vorzündung, Bild auf/ab "
+    {"Bod táhněte myší; šipky posouvají vybraný bod, +/- mění předstih, PgUp/PgDn vybírá bod",
+     "Drag a point; arrows move the selected point, +/- change its advance, PgUp/PgDn select",
+     "Punkt mit der Maus ziehen; Pfeile verschieben den Punkt, +/- Vorzündung, Bild auf/ab "
      "wählt"},
 }};
 }  // namespace

@@ -17,6 +17,7 @@
 #include "app/curve_view.h"
 #include "app/main_window.h"
 #include "app/spin_buttons.h"
+#include "app/texts.h"
 #include "common/recording_prompts.h"
 #include "files/settings_store.h"
 
@@ -41,6 +42,18 @@ TEST(CurveScaleTest, MapsPointsToPixelsAndBack) {
   EXPECT_EQ(HighestSpeedShown(image, unit), 20000);
   EXPECT_EQ(ScaleFor(QSizeF(10, 10), 0).maxRpm, 1000);
   EXPECT_GT(ScaleFor(QSizeF(10, 10), 0).plot.width(), 0);
+}
+
+TEST(CurveTexts, EveryTextInEveryLanguageAndNothingOutOfRange) {
+  for (int id = 0; id < kCurveTextCount; ++id) {
+    for (Language language : {Language::Czech, Language::English, Language::German}) {
+      const char* text = CurveViewText(language, id);
+      ASSERT_NE(text, nullptr) << id;
+      EXPECT_NE(text[0], '\0') << id;
+    }
+  }
+  EXPECT_STREQ(CurveViewText(Language::English, kCurveTextCount), "");
+  EXPECT_STREQ(CurveViewText(static_cast<Language>(3), CurveMenuItem), "");
 }
 
 class CurveWindowTest : public ::testing::Test {
