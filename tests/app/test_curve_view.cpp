@@ -6,13 +6,20 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLocale>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <array>
 #include <memory>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include "app/curve_view.h"
 #include "app/main_window.h"
@@ -165,6 +172,51 @@ TEST_F(CurveWindowTest, OpenStateAndGeometryAreKeptInTheirOwnSection) {
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.readAll().startsWith("%PDF"));
   EXPECT_FALSE(m_window->CurveViewWindow()->WritePng(QStringLiteral("/nonexistent/curve.png")));
+}
+
+TEST_F(CurveWindowTest, UnitsCurveIsKnownAfterAVerifiedBlockOnlyUntilAFailure) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const QString path = QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("qm17/Tarvex.ini");
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+  QFile settings(path);
+  ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  settings.write(QByteArray("[PORTS]\r\nCOM1=") + ptsname(master) + "\r\n");
+  settings.close();
+  Start();
+  OpenView();
+  const auto tick = [this, master]() {
+    QTest::qWait(2);
+    m_window->Timer1Timer();
+    char drain[512];
+    while (read(master, drain, sizeof drain) > 0) {
+    }
+  };
+  // The unit answers the Verify's read of block 1 with the window's own block.
+  ParameterBlock block{};
+  std::copy_n(m_window->Image().begin() + image_byte::kParameterBlock, kBlockSize, block.begin());
+  m_window->MenuVerifyClick();
+  std::array<unsigned char, 52> answer{};
+  answer[0] = 0xC1;
+  std::copy(block.begin(), block.end(), answer.begin() + 1);
+  unsigned char check = 0xFF;
+  for (std::size_t i = 0; i < 51; ++i) check ^= answer[i];
+  answer[51] = check;
+  ASSERT_EQ(write(master, answer.data(), answer.size()), 52);
+  for (int i = 0; i < 100 && !m_window->UnitBlock(); ++i) tick();
+  ASSERT_TRUE(m_window->UnitBlock().has_value());
+  EXPECT_EQ(*m_window->UnitBlock(), block);
+  EXPECT_EQ(m_view->UnitBlock(), m_window->UnitBlock());
+  // A Verify the unit never answers ends in an error: what the unit holds is unknown again.
+  m_window->MenuVerifyClick();
+  for (int i = 0; i < 40; ++i) tick();
+  EXPECT_FALSE(m_window->UnitBlock().has_value());
+  EXPECT_FALSE(m_view->UnitBlock().has_value());
+  m_window.reset();
+  QFile::remove(path);
+  close(master);
 }
 
 // True when a pixel within one of `at` has `colour`, give or take the smoothing of edges.
