@@ -446,6 +446,8 @@ void MainWindow::BuildMenus() {
       item(MenuTools, "AdvancePlus", QStringLiteral("Advance +"), QKeySequence(Qt::Key_F5));
   SetHint(AdvanceMinus, QStringLiteral("Curve A minus|Take off 1 degree of curve A"));
   SetHint(AdvancePlus, QStringLiteral("Curve A plus|Add 1 degree of curve A"));
+  MenuCurveView =
+      item(MenuTools, "MenuCurveView", QStringLiteral("Advance &curve"), QKeySequence(Qt::Key_F6));
 
   MenuLanguage = menu("MenuLanguage", QStringLiteral("&Language"));
   MenuEnglish = item(MenuLanguage, "MenuEnglish", QStringLiteral("&English"));
@@ -525,6 +527,7 @@ void MainWindow::ConnectHandlers() {
   connect(BitBtnAdvMinus, &QPushButton::clicked, this, &MainWindow::BitBtnAdvMinusClick);
   connect(AdvancePlus, &QAction::triggered, this, &MainWindow::BitBtnAdvPlusClick);
   connect(BitBtnAdvPlus, &QPushButton::clicked, this, &MainWindow::BitBtnAdvPlusClick);
+  connect(MenuCurveView, &QAction::triggered, this, &MainWindow::MenuCurveViewClick);
   connect(MenuEnglish, &QAction::triggered, this, &MainWindow::MenuEnglishClick);
   connect(MenuCzech, &QAction::triggered, this, &MainWindow::MenuCzechClick);
   connect(MenuGerman, &QAction::triggered, this, &MainWindow::MenuGermanClick);
@@ -614,6 +617,7 @@ void MainWindow::ApplyLanguage() {
     label->adjustSize();
   ShowFileName();
   LoadMessageTexts();
+  ApplyCurveViewLanguage();
 }
 
 void MainWindow::SetFileName(const QString& path) {
@@ -720,6 +724,8 @@ void MainWindow::FormCreate(const QStringList& arguments) {
   LabelHlaseni->hide();
   CGauge->hide();
   ApplyDisplayStyle();
+  // Left open last time: opened once the window is up, so that it comes in front of it.
+  if (m_curveViewWanted) QTimer::singleShot(0, this, &MainWindow::OpenCurveView);
 }
 
 void MainWindow::ReadControlsToImage() {
@@ -833,6 +839,7 @@ void MainWindow::ApplyDisplayStyle() {
            UpDownOmez2, UpDownRetard, UpDownLedRazeni, UpDownPocPalcu, BitBtnAdvMinus,
            BitBtnAdvPlus, CheckBoxIgnAll, UpDownPocetBodu, CheckBoxBlackZobr})
     widget->setVisible(screenLayout);
+  ShowInCurveView();
 }
 
 void MainWindow::ApplyParameterChange() {

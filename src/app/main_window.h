@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -38,6 +39,7 @@ class QToolButton;
 
 namespace qm17 {
 
+class CurveWindow;
 class IniFile;
 
 class SpinButtons;
@@ -124,6 +126,9 @@ class MainWindow : public QMainWindow, public LinkView {
   void MenuAboutClick();
   void MenuContensClick();
   void MenuExitClick();
+  // The advance curve in a window of its own (main_window_curve.cpp): opens it, or closes it
+  // when it is open.
+  void MenuCurveViewClick();
 
  public:
   // Device link (main_window_link.cpp).
@@ -331,6 +336,32 @@ class MainWindow : public QMainWindow, public LinkView {
   PrintDestination m_printDestination;
   UrlOpener m_helpOpener;
   UnixSignalCloser* m_signalCloser = nullptr;
+
+  // The advance curve window (main_window_curve.cpp); made only when first opened.
+ public:
+  CurveWindow* CurveViewWindow() const { return m_curveWindow; }
+  // The unit's parameter block, known after a Read, Verify or Program that ended well.
+  const std::optional<std::array<std::uint8_t, kBlockSize>>& UnitBlock() const {
+    return m_unitBlock;
+  }
+
+ private:
+  void OpenCurveView();
+  void ShowInCurveView();  // what the curve shows of the window, pushed after every display
+  void ApplyCurveViewLanguage();
+  void CurvePointEdited(int index, int speedByte, int advance);
+  void SetUnitBlock(const std::optional<std::array<std::uint8_t, kBlockSize>>& block);
+  // Notes what a tick ended: a Verify that went idle without a failure leaves the unit
+  // holding the window's block, a failure leaves it unknown.
+  void NoteOperationOutcome(Operation before);
+  void ReadCurveViewSettings(const IniFile& settings);
+  void WriteCurveViewSettings(IniFile& settings) const;
+  QAction* MenuCurveView = nullptr;
+  CurveWindow* m_curveWindow = nullptr;
+  std::optional<std::array<std::uint8_t, kBlockSize>> m_unitBlock;
+  bool m_lastStatusFailed = false;
+  bool m_curveViewWanted = false;        // saved open: opened once the event loop runs
+  std::optional<QRect> m_curveGeometry;  // as saved, until the window is made
 };
 
 }  // namespace qm17

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "app/config_paths.h"
+#include "app/curve_view.h"
 #include "app/main_window.h"
 #include "app/port_failure_text.h"
 #include "app/user_prompts.h"
@@ -77,7 +78,9 @@ QColor LiveBackground(LiveColour colour, bool inverse) {
 }  // namespace
 
 void MainWindow::Timer1Timer() {
+  const Operation before = m_link.operation();
   m_link.Tick();
+  NoteOperationOutcome(before);
 }
 
 void MainWindow::MenuReadClick() {
@@ -111,6 +114,7 @@ void MainWindow::MenuCom1Click() {
   // away and came back.
   CloseComPort();
   OpenComPort();
+  SetUnitBlock(std::nullopt);  // another port may lead to another unit
 }
 
 bool MainWindow::OpenComPort() {
@@ -141,6 +145,7 @@ bool MainWindow::PrintLayout() const {
 }
 
 void MainWindow::SetStatus(const std::string& text, bool failure) {
+  m_lastStatusFailed = failure;
   SetLabelBackground(LabelHlaseni, failure ? QColor(Qt::red) : NormalColour(CheckBoxBlackZobr));
   LabelHlaseni->setText(QString::fromStdString(text));
   FitStatusLabel();
@@ -160,6 +165,7 @@ void MainWindow::SetGaugeProgress(int progress) {
 
 void MainWindow::SetNoConnectionVisible(bool visible) {
   LabelSpojeni->setVisible(visible);
+  if (m_curveWindow) m_curveWindow->View()->SetLinkLost(visible);
   // Only the next frame makes the values live again, whatever else the unit answers.
   if (visible && !m_liveStale) {
     m_liveStale = true;
@@ -187,6 +193,7 @@ void MainWindow::ShowLiveValues(const LiveValues& values) {
   // Last: a visible change of the gauge repaints the window at once, and that one pass then
   // takes every label above with it instead of leaving them to a second pass.
   SetGaugeValue(CGaugeRpm, shown.rpmBar);
+  if (m_curveWindow) m_curveWindow->View()->AddLiveSample(values.rpm, values.advance);
 }
 
 void MainWindow::PaintLiveBackgrounds() {
@@ -218,6 +225,7 @@ void MainWindow::PaintLiveTexts() {
 }
 
 void MainWindow::ShowCurrentPoint(const CurrentPoint& point) {
+  if (m_curveWindow) m_curveWindow->View()->SetCurrentPoint(point);
   // Called on every tick: nothing to do unless the point or the base colour changed, and then
   // SetBackground still leaves every box alone whose colour stays.
   const QColor window = QApplication::palette().color(QPalette::Base);

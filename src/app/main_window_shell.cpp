@@ -22,6 +22,7 @@
 
 #include "app/about_help.h"
 #include "app/config_paths.h"
+#include "app/curve_view.h"
 #include "app/main_window.h"
 #include "app/unix_signals.h"
 #include "app/user_prompts.h"
@@ -45,6 +46,9 @@ constexpr const char* kKeyFile = "File";
 constexpr const char* kKeyIniDir = "IniDir";
 constexpr const char* kKeyInverse = "CheckBoxBlackZobr->Checked";
 constexpr const char* kKeyAllPoints = "CheckBoxIgnAll->Checked";
+// The curve window's keys live in a section of their own, which the window's keys ignore.
+constexpr const char* kCurveSection = "CURVE_VIEW";
+constexpr const char* kKeyCurveOpen = "Open";
 
 // Qt's filter form of the dialogs' filters; "All Files" shows every file, named with a dot or not.
 const QString kSaveFilter = QStringLiteral("Ignition Parametrs(*.ign)");
@@ -152,6 +156,27 @@ void MainWindow::LoadSettings() {
       settings.ReadInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0) != 0);
 
   if (const auto side = ReadRegularFile(ImageSideFilePath())) ReadImageSideFile(*side, m_image);
+  ReadCurveViewSettings(settings);
+}
+
+void MainWindow::ReadCurveViewSettings(const IniFile& settings) {
+  m_curveViewWanted = settings.ReadInteger(kCurveSection, kKeyCurveOpen, 0) != 0;
+  const QRect saved(ToInt(settings.ReadInteger(kCurveSection, kKeyLeft, 0)),
+                    ToInt(settings.ReadInteger(kCurveSection, kKeyTop, 0)),
+                    ToInt(settings.ReadInteger(kCurveSection, kKeyWidth, 0)),
+                    ToInt(settings.ReadInteger(kCurveSection, kKeyHeight, 0)));
+  if (saved.width() > 0 && saved.height() > 0) m_curveGeometry = saved;
+}
+
+void MainWindow::WriteCurveViewSettings(IniFile& settings) const {
+  // A window never opened in this run leaves what the file says about it.
+  if (!m_curveWindow) return;
+  const QRect where = m_curveWindow->geometry();
+  settings.WriteInteger(kCurveSection, kKeyCurveOpen, m_curveWindow->isVisible() ? 1 : 0);
+  settings.WriteInteger(kCurveSection, kKeyLeft, where.x());
+  settings.WriteInteger(kCurveSection, kKeyTop, where.y());
+  settings.WriteInteger(kCurveSection, kKeyWidth, where.width());
+  settings.WriteInteger(kCurveSection, kKeyHeight, where.height());
 }
 
 void MainWindow::SaveSettings() {
@@ -181,6 +206,7 @@ void MainWindow::WriteSettingsKeys(IniFile& settings, const std::string& path) c
   settings.WriteString(section, kKeyIniDir, SettingsText(m_lastFilePath));
   settings.WriteInteger(section, kKeyInverse, CheckBoxBlackZobr->isChecked() ? 1 : 0);
   settings.WriteInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0);
+  WriteCurveViewSettings(settings);
   settings.Save(path);
 }
 

@@ -405,6 +405,41 @@ const char* CommandLineHelpText(Language language) {
               "F1 Handbuch.\n");
 }
 
+namespace {
+// Czech, English, German for each CurveTextId, in its order.
+constexpr std::array<std::array<const char*, kLanguageCount>, kCurveTextCount> kCurveTexts = {{
+    {"&Křivka předstihu", "Advance &curve", "Zünd&kurve"},
+    {"Křivka předstihu|Křivka předstihu jako graf, úpravy myší a klávesami",
+     "Advance curve|The advance curve as a graph, edited with the mouse and the keys",
+     "Zündkurve|Die Zündkurve als Grafik, mit Maus und Tasten zu ändern"},
+    {"Křivka předstihu", "Advance curve", "Zündkurve"},
+    {"Otáčky [rpm]", "Engine speed [rpm]", "Drehzahl [rpm]"},
+    {"Předstih [°]", "Advance [°]", "Vorzündung [°]"},
+    {"Křivka", "Curve", "Kurve"},
+    {"Křivka v zapalování", "Curve in the unit", "Kurve in der Zündbox"},
+    {"Základní předstih", "Base advance", "Basis Vorzündung"},
+    {"Startovací omezovač", "Start limiter", "Start Begrenzer"},
+    {"Omezovač", "Limiter", "Begrenzer"},
+    {"Kontrolka řazení", "Gear shift light", "Schaltblitz"},
+    {"Motor", "Engine", "Motor"},
+    {"Není spojení s PC", "No connection with PC", "Keine Verbindung mit PC"},
+    {"&Soubor", "&File", "&Datei"},
+    {"&Tisk...", "&Print...", "&Drucken..."},
+    {"Uložit jako P&NG...", "Save as P&NG...", "Als P&NG speichern..."},
+    {"Uložit jako P&DF...", "Save as P&DF...", "Als P&DF speichern..."},
+    {"&Zavřít", "&Close", "&Schließen"},
+    {"Bod táhněte myší; šipky posouvají vybraný bod, +/- mění předstih, PgUp/PgDn vybírá bod",
+     "Drag a point; arrows move the selected point, +/- change its advance, PgUp/PgDn select",
+     "Punkt mit der Maus ziehen; Pfeile verschieben den Punkt, +/- Vorzündung, Bild auf/ab "
+     "wählt"},
+}};
+}  // namespace
+
+const char* CurveViewText(Language language, int id) {
+  if (!Known(language) || id < 0 || id >= kCurveTextCount) return "";
+  return kCurveTexts[static_cast<std::size_t>(id)][static_cast<std::size_t>(Index(language))];
+}
+
 const char* HelpDocumentName(Language language) {
   return Pick(language, "VELMOR_QM_17_cz.doc", "VELMOR_QM_17_en.doc", "VELMOR_QM_17_de.doc");
 }

@@ -81,6 +81,31 @@ const char* PrintFailedText(Language language);
 const char* CommandLineHelpText(
     Language language);  // "qm17 --help"  // File > Print could not print the page // "Date
                          // and Time of printing:  "
+// Texts of the advance curve window, an addition of its own beside the window's table.
+enum CurveTextId : int {
+  CurveMenuItem = 0,  // Tools menu item that opens the curve window
+  CurveMenuHint,      // its hint, short|long
+  CurveWindowTitle,
+  CurveAxisSpeed,
+  CurveAxisAdvance,
+  CurveLegendCurve,
+  CurveLegendUnit,  // the curve the unit holds
+  CurveLegendBase,
+  CurveLegendStartLimiter,
+  CurveLegendLimiter,
+  CurveLegendShiftLight,
+  CurveLegendLive,
+  CurveNoConnection,
+  CurveMenuFile,
+  CurveMenuPrint,
+  CurveMenuSavePng,
+  CurveMenuSavePdf,
+  CurveMenuClose,
+  CurveKeysHint,  // how to edit with the mouse and the keys
+  kCurveTextCount
+};
+// An id out of range yields an empty text.
+const char* CurveViewText(Language language, int id);
 const char* HelpDocumentName(Language language);  // "VELMOR_QM_17_en.doc" ...
 // The About text with the build date and time, at most 199 characters (code points, so a
 // multi-byte letter is never cut in half).
