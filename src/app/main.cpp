@@ -3,7 +3,9 @@
 #include <QApplication>
 
 #include "app/main_window.h"
+#ifdef QM17_SHOWN_PROBE
 #include "app/shown_probe.h"
+#endif
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -14,6 +16,8 @@ int main(int argc, char* argv[]) {
   window.FormCreate(QApplication::arguments());
   if (window.ShutdownRequested()) return 0;  // closed and saved already
   window.show();
-  qm17::ShownProbe::InstallIfAsked(window);
+#ifdef QM17_SHOWN_PROBE
+  qm17::ShownProbe::InstallIfAsked(window);  // a measuring build only (QM17_MEASURE)
+#endif
   return QApplication::exec();
 }
