@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "app/texts.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 

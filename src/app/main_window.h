@@ -14,11 +14,11 @@
 #include <utility>
 
 #include "app/about_help.h"
-#include "app/texts.h"
 #include "device/link.h"
 #include "device/qt_serial_port.h"
 #include "files/window_printer.h"
 #include "params/device_image.h"
+#include "texts/texts.h"
 
 class QAction;
 class QButtonGroup;

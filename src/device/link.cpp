@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/texts.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 namespace {

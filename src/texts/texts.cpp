@@ -1,7 +1,7 @@
 // The texts of the three interface languages. The odd spellings, double spaces and trailing
 // spaces are the unit's established wording: users and their printouts know them this way.
 
-#include "app/texts.h"
+#include "texts/texts.h"
 
 #include <array>
 #include <cstddef>

@@ -15,9 +15,9 @@
 #include <optional>
 #include <string>
 
-#include "app/texts.h"
 #include "device/link.h"
 #include "fuzz_support.h"
+#include "texts/texts.h"
 
 namespace {
 

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "app/config_paths.h"
-#include "app/texts.h"
 #include "commands.h"
 #include "device/link.h"
 #include "device/monitor.h"
@@ -24,6 +23,7 @@
 #include "params/device_image.h"
 #include "params/ignition_parameters.h"
 #include "posix_serial_port.h"
+#include "texts/texts.h"
 
 namespace qm17::ctl {
 namespace {
