@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string_view>
 
 namespace qm17 {
 namespace {
@@ -265,6 +266,18 @@ const std::string& MessageTexts(Language language, int entry) {
 
 std::span<const UiTextRow> UiTextTable() {
   return kUiRows;
+}
+
+const char* NoConnectionText(Language language) {
+  // The caption row of LabelSpojeni, found once at compile time.
+  constexpr std::size_t kRow = [] {
+    std::size_t row = 0;
+    while (std::string_view(kUiRows[row].element) != "LabelSpojeni" ||
+           std::string_view(kUiRows[row].property) != "caption")
+      ++row;
+    return row;
+  }();
+  return Known(language) ? kUiRows[kRow].text[Index(language)] : "";
 }
 
 const char* ComItemHint(Language language) {

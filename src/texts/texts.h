@@ -50,6 +50,7 @@ struct UiTextRow {
 std::span<const UiTextRow> UiTextTable();
 
 const char* ComItemHint(Language language);              // followed by " " and the port number
+const char* NoConnectionText(Language language);         // LabelSpojeni's caption
 const char* FileVersionMismatchText(Language language);  // "Unmatched version of *.ign file!"
 const char* PrintHeaderText(Language language);          // "Date and Time of printing:  "
 const char* HelpDocumentName(Language language);         // "VELMOR_QM_17_en.doc" ...
