@@ -2,6 +2,7 @@
 // What the window shows, and what the command line prints, for each outcome of the device
 // link: the status label's caption and colour, the gauge, or a message box.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
