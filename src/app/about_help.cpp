@@ -9,7 +9,7 @@
 #include <QTranslator>
 #include <QUrl>
 
-#include "app/texts.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "app/user_prompts.h"
 #include "files/atomic_file.h"
 #include "params/ignition_parameters.h"

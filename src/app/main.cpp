@@ -8,8 +8,10 @@
 #include <string_view>
 
 #include "app/main_window.h"
+#ifdef QM17_SHOWN_PROBE
 #include "app/shown_probe.h"
-#include "app/texts.h"
+#endif
+#include "texts/texts.h"
 
 namespace {
 
@@ -113,6 +115,8 @@ int main(int argc, char* argv[]) {
   window.FormCreate(arguments);
   if (window.ShutdownRequested()) return 0;  // closed and saved already
   window.show();
-  qm17::ShownProbe::InstallIfAsked(window);
+#ifdef QM17_SHOWN_PROBE
+  qm17::ShownProbe::InstallIfAsked(window);  // a measuring build only (QM17_MEASURE)
+#endif
   return QApplication::exec();
 }

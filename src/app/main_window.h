@@ -16,11 +16,11 @@
 
 #include "app/about_help.h"
 #include "app/port_dialog.h"
-#include "app/texts.h"
 #include "device/link.h"
 #include "device/qt_serial_port.h"
 #include "files/window_printer.h"
 #include "params/device_image.h"
+#include "texts/texts.h"
 
 class QAction;
 class QButtonGroup;
@@ -134,9 +134,11 @@ class MainWindow : public QMainWindow, public LinkView {
   // Device link (main_window_link.cpp).
   bool OpenComPort();
   void CloseComPort();
-  Language CurrentLanguage() const override;
+  Language CurrentLanguage() const;
   bool PrintLayout() const override;
-  void SetStatus(const std::string& text, bool failure) override;
+  void ShowOutcome(const LinkOutcome& outcome) override;
+  // Caption and background of the status label (LabelHlaseni).
+  void SetStatus(const std::string& text, bool failure);
   void SetStatusVisible(bool visible) override;
   void SetGaugeVisible(bool visible) override;
   void SetGaugeProgress(int progress) override;
@@ -144,7 +146,6 @@ class MainWindow : public QMainWindow, public LinkView {
   void ShowLiveValues(const LiveValues& values) override;
   void ShowCurrentPoint(const CurrentPoint& point) override;
   void NormaliseAndShowImage() override;
-  void ShowVersionMismatch() override;
 
  protected:
   bool event(QEvent* event) override;

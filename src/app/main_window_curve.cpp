@@ -10,7 +10,7 @@
 
 #include "app/curve_view.h"
 #include "app/main_window.h"
-#include "app/texts.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 

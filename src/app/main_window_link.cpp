@@ -19,6 +19,7 @@
 #include "app/user_prompts.h"
 #include "device/monitor.h"
 #include "files/settings_store.h"
+#include "session/outcome_display.h"
 
 namespace qm17 {
 
@@ -144,6 +145,14 @@ bool MainWindow::PrintLayout() const {
   return m_printLayout;
 }
 
+void MainWindow::ShowOutcome(const LinkOutcome& outcome) {
+  const OutcomeDisplay shown = DisplayForOutcome(outcome, CurrentLanguage());
+  if (shown.status) SetStatus(*shown.status, shown.failure);
+  if (shown.showStatus) LabelHlaseni->setVisible(true);
+  if (shown.gauge != GaugeChange::Keep) CGauge->setVisible(shown.gauge == GaugeChange::Show);
+  if (shown.message) Prompts().ShowMessage(this, QString::fromStdString(*shown.message));
+}
+
 void MainWindow::SetStatus(const std::string& text, bool failure) {
   m_lastStatusFailed = failure;
   SetLabelBackground(LabelHlaseni, failure ? QColor(Qt::red) : NormalColour(CheckBoxBlackZobr));
@@ -241,10 +250,6 @@ void MainWindow::ShowCurrentPoint(const CurrentPoint& point) {
 void MainWindow::NormaliseAndShowImage() {
   NormaliseImage();
   ShowImageInControls();
-}
-
-void MainWindow::ShowVersionMismatch() {
-  Prompts().ShowMessage(this, MessageText(MsgVersionMismatch));
 }
 
 }  // namespace qm17

@@ -10,7 +10,7 @@
 #include "app/config_paths.h"
 #include "app/main_window.h"
 #include "app/port_dialog.h"
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "app/user_prompts.h"
 #include "files/settings_store.h"
 

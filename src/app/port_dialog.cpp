@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "app/texts.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 

@@ -1,6 +1,6 @@
 #include "app/port_failure_text.h"
 
-#include "app/texts.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "app/texts.h"
-
 namespace qm17 {
 namespace {
 
@@ -27,13 +25,12 @@ void DeviceLink::Tick() {
     m_tickCounter = 0;
     ++m_tryCounter;
     if (m_tryCounter >= timing::kFailingTryCount) {
-      const int entry = m_operation == Operation::Program  ? MsgProgramError
-                        : m_operation == Operation::Verify ? MsgVerifyError
-                                                           : MsgReadError;
-      // The gauge is left alone: it goes when the countdown hides the label.
-      m_view.SetStatus(MessageTexts(m_view.CurrentLanguage(), entry), true);
+      const LinkOutcome failed{
+          m_operation, LinkResult::Failed,
+          m_answerDiffered ? FailureReason::BlockDiffers : FailureReason::NoAnswer};
       m_messageCountdown = timing::kMessageTicks;
       m_operation = Operation::Idle;
+      m_view.ShowOutcome(failed);
     } else {
       SendBlockFrame();
     }
@@ -61,20 +58,14 @@ void DeviceLink::Tick() {
 
 void DeviceLink::StartRead() {
   m_operation = Operation::Read;
-  m_currentCommand = command::kReadBlock0;
-  m_tryCounter = 1;
-  SendBlockFrame();
-  ShowStatus(MsgReading);
-  m_view.SetGaugeVisible(true);
+  SendNext(command::kReadBlock0);
+  ShowStatus(LinkResult::Started);
 }
 
 void DeviceLink::StartVerify() {
   m_operation = Operation::Verify;
-  m_currentCommand = command::kReadBlock1;
-  m_tryCounter = 1;
-  SendBlockFrame();
-  ShowStatus(MsgVerifying);
-  m_view.SetGaugeVisible(true);
+  SendNext(command::kReadBlock1);
+  ShowStatus(LinkResult::Started);
 }
 
 void DeviceLink::StartProgram(std::uint8_t firstTryCount) {
@@ -82,8 +73,8 @@ void DeviceLink::StartProgram(std::uint8_t firstTryCount) {
   m_operation = Operation::Program;
   m_currentCommand = command::kWriteBlock0;
   m_tryCounter = firstTryCount;
-  ShowStatus(MsgProgramming);
-  m_view.SetGaugeVisible(true);
+  m_answerDiffered = false;
+  ShowStatus(LinkResult::Started);
 }
 
 bool DeviceLink::ProgramAfterChange(bool optionTicked) {
@@ -200,43 +191,45 @@ void DeviceLink::ProgramStep(std::size_t block,
     m_view.NormaliseAndShowImage();
     if (m_image[image_byte::kCompatibilityCode] != kCompatibilityCode) {
       m_operation = Operation::Idle;  // the parameter block is not sent
-      m_view.ShowVersionMismatch();
+      m_view.ShowOutcome({Operation::Program, LinkResult::Failed, FailureReason::VersionMismatch});
       return;
     }
     AdvanceGauge();
     SendNext(command::kWriteBlock1);
   } else if (MatchesParameterBlock(payload)) {
     StartVerifyStep();
+  } else {
+    m_answerDiffered = true;  // ignored: the tick writes the block again
   }
-  // An echo that differs is ignored: the tick writes the block again.
 }
 
 void DeviceLink::VerifyStep(std::span<const std::uint8_t, kPayloadLength> payload) {
   if (!MatchesParameterBlock(payload)) {
-    return;  // never reported at once: the re-sends decide
+    m_answerDiffered = true;  // never reported at once: the re-sends decide
+    return;
   }
-  m_view.SetGaugeVisible(false);
-  m_view.SetStatus(MessageTexts(m_view.CurrentLanguage(), MsgVerifying) + " OK", false);
   m_messageCountdown = timing::kMessageTicks;
   m_operation = Operation::Idle;
+  m_view.ShowOutcome({Operation::Verify, LinkResult::Succeeded, FailureReason::None});
 }
 
 void DeviceLink::EndWithVersionMismatch() {
   // Idle before the box opens: the ticks that run under it only poll.
   m_operation = Operation::Idle;
   m_view.NormaliseAndShowImage();
-  m_view.ShowVersionMismatch();
+  m_view.ShowOutcome({Operation::Read, LinkResult::Failed, FailureReason::VersionMismatch});
 }
 
 void DeviceLink::StartVerifyStep() {
   m_operation = Operation::Verify;
   SendNext(command::kReadBlock1);
-  ShowStatus(MsgVerifying);
+  ShowStatus(LinkResult::Verifying);
 }
 
 void DeviceLink::SendNext(std::uint8_t nextCommand) {
   m_currentCommand = nextCommand;
   m_tryCounter = 1;
+  m_answerDiffered = false;
   SendBlockFrame();
 }
 
@@ -247,10 +240,9 @@ void DeviceLink::SendBlockFrame() {
   }
 }
 
-void DeviceLink::ShowStatus(int entry) {
-  m_view.SetStatus(MessageTexts(m_view.CurrentLanguage(), entry), false);
+void DeviceLink::ShowStatus(LinkResult result) {
   m_messageCountdown = timing::kMessageTicks;
-  m_view.SetStatusVisible(true);
+  m_view.ShowOutcome({m_operation, result, FailureReason::None});
   m_gaugeProgress = 0;
   m_view.SetGaugeProgress(0);
 }

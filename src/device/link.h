@@ -26,14 +26,38 @@ inline constexpr std::uint8_t kMessageTicks = 200;
 inline constexpr std::size_t kRxBufferSize = 15000;
 }  // namespace timing
 
+// How an operation stands. The link reports these as values; which caption, colour or message
+// box follows is decided above it (DisplayForOutcome), and the command line's exit status too.
+enum class LinkResult : std::uint8_t {
+  Started,    // the operation began
+  Verifying,  // Read or Program went on to its verify step (the operation is Verify from then)
+  Succeeded,  // the unit holds the parameter block; the link is idle
+  Failed,     // see the reason; the link is idle
+};
+
+enum class FailureReason : std::uint8_t {
+  None,
+  NoAnswer,         // five sends of a frame without an accepted answer
+  BlockDiffers,     // as NoAnswer, but the unit did answer, with a block that differs
+  VersionMismatch,  // the unit's compatibility code is not 26; nothing was written
+};
+
+struct LinkOutcome {
+  Operation operation = Operation::Idle;  // the operation in force when it happened
+  LinkResult result = LinkResult::Started;
+  FailureReason reason = FailureReason::None;
+  bool operator==(const LinkOutcome&) const = default;
+};
+
 // What the link shows. The window implements it; tests and the command line record it.
 class LinkView {
  public:
   virtual ~LinkView() = default;
-  virtual Language CurrentLanguage() const = 0;
   virtual bool PrintLayout() const = 0;
-  // Caption and background of the status label (LabelHlaseni); visibility is separate.
-  virtual void SetStatus(const std::string& text, bool failure) = 0;
+  // An operation started, went on to its verify step or ended. A version mismatch ends with the
+  // link idle already; a modal box shown for it may let further ticks run, which the link allows.
+  virtual void ShowOutcome(const LinkOutcome& outcome) = 0;
+  // The message countdown ran out: the status label and the gauge go.
   virtual void SetStatusVisible(bool visible) = 0;
   virtual void SetGaugeVisible(bool visible) = 0;  // CGauge
   virtual void SetGaugeProgress(int progress) = 0;
@@ -43,10 +67,6 @@ class LinkView {
   virtual void ShowCurrentPoint(const CurrentPoint& point) = 0;
   // NormaliseImage then ShowImageInControls, with the window's language and port.
   virtual void NormaliseAndShowImage() = 0;
-  // Message box "Unmatched version of PC and Ignition programs!" in the current language.
-  // Called from inside Tick with the link already idle; a modal box may let further ticks
-  // run before it returns, which the link allows.
-  virtual void ShowVersionMismatch() = 0;
 };
 
 class DeviceLink {
@@ -89,7 +109,7 @@ class DeviceLink {
   void StartVerifyStep();
   void SendNext(std::uint8_t nextCommand);
   void SendBlockFrame();
-  void ShowStatus(int entry);
+  void ShowStatus(LinkResult result);
   void AdvanceGauge();
   bool MatchesParameterBlock(std::span<const std::uint8_t, kPayloadLength> payload) const;
 
@@ -107,6 +127,7 @@ class DeviceLink {
   IdentificationTexts m_identification;
   int m_gaugeProgress = 0;
   bool m_autoProgramArmed = false;
+  bool m_answerDiffered = false;  // since the frame now re-sent was first sent
   std::array<std::uint8_t, kBlockSize> m_programmedCopy{};
   std::vector<std::uint8_t> m_rxBuffer;
 };

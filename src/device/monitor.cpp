@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/texts.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 namespace {

@@ -24,7 +24,7 @@
 #include "app/curve_view.h"
 #include "app/main_window.h"
 #include "app/spin_buttons.h"
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "common/recording_prompts.h"
 #include "files/settings_store.h"
 

@@ -24,9 +24,8 @@ class BenchPort : public SerialPort {
 
 class NullView : public LinkView {
  public:
-  Language CurrentLanguage() const override { return Language::English; }
   bool PrintLayout() const override { return false; }
-  void SetStatus(const std::string&, bool) override {}
+  void ShowOutcome(const LinkOutcome&) override {}
   void SetStatusVisible(bool) override {}
   void SetGaugeVisible(bool) override {}
   void SetGaugeProgress(int) override {}
@@ -34,7 +33,6 @@ class NullView : public LinkView {
   void ShowLiveValues(const LiveValues& values) override { benchmark::DoNotOptimize(values); }
   void ShowCurrentPoint(const CurrentPoint& point) override { benchmark::DoNotOptimize(point); }
   void NormaliseAndShowImage() override {}
-  void ShowVersionMismatch() override {}
 };
 
 DeviceImage BenchImage() {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "session/outcome_display.h"
+#include "texts/texts.h"
+
 #include <algorithm>
 #include <deque>
 #include <functional>
@@ -46,16 +49,27 @@ class FakePort : public SerialPort {
   const int& m_tick;
 };
 
-// Records what the link shows; the status line's changes go into an ordered log.
+// Records what the link shows, as the window shows it; the status line's changes go into an
+// ordered log.
 class RecordingView : public LinkView {
  public:
   explicit RecordingView(DeviceImage& image) : m_image(image) {}
-  Language CurrentLanguage() const override { return language; }
   bool PrintLayout() const override { return printLayout; }
-  void SetStatus(const std::string& text, bool failure) override {
-    status = text;
-    red = failure;
-    log.push_back((failure ? "red:" : "status:") + text);
+  void ShowOutcome(const LinkOutcome& outcome) override {
+    outcomes.push_back(outcome);
+    const OutcomeDisplay shown = DisplayForOutcome(outcome, language);
+    if (shown.status) {
+      status = *shown.status;
+      red = shown.failure;
+      log.push_back((red ? "red:" : "status:") + status);
+    }
+    if (shown.showStatus) SetStatusVisible(true);
+    if (shown.gauge != GaugeChange::Keep) SetGaugeVisible(shown.gauge == GaugeChange::Show);
+    if (shown.message) {
+      log.push_back("mismatch");
+      EXPECT_EQ(*shown.message, MessageTexts(language, MsgVersionMismatch));
+      if (onMismatch) onMismatch();
+    }
   }
   void SetStatusVisible(bool visible) override {
     statusVisible = visible;
@@ -78,14 +92,9 @@ class RecordingView : public LinkView {
     NormaliseImage(m_image);
     log.push_back("normalise");
   }
-  void ShowVersionMismatch() override {
-    log.push_back("mismatch");
-    if (onMismatch) {
-      onMismatch();
-    }
-  }
 
   Language language = Language::English;
+  std::vector<LinkOutcome> outcomes;
   bool printLayout = false;
   std::vector<std::string> log;
   std::string status;
@@ -272,6 +281,8 @@ TEST_F(LinkTest, SendsAndGivesUpWithoutAnswers) {
     EXPECT_EQ(failedAt, c.failedAt);
     EXPECT_EQ(view.status, c.text);
     EXPECT_TRUE(view.red);
+    EXPECT_EQ(view.outcomes.back().result, LinkResult::Failed);
+    EXPECT_EQ(view.outcomes.back().reason, FailureReason::NoAnswer);
     EXPECT_EQ(fresh.messageCountdown(), 199);  // the failure stays 200 ticks from its own tick
     EXPECT_TRUE(view.gaugeVisible);            // left for the countdown to hide
     EXPECT_TRUE(std::none_of(port.sent.begin(), port.sent.end(),
@@ -361,9 +372,11 @@ TEST_F(LinkTest, SuccessfulProgramInEachLanguage) {
     EXPECT_EQ(image[0], 'U');  // the unit's identification is now held
     EXPECT_EQ(fresh.identification().version, "UMX07");
     const std::vector<std::string> expected = {
-        texts[0], "label shown", "progress 0", "gauge shown",  "normalise", "progress 1",
-        texts[1], "label shown", "progress 0", "gauge hidden", texts[2]};
+        texts[0], "label shown", "gauge shown", "progress 0", "normalise",   "progress 1",
+        texts[1], "label shown", "progress 0",  texts[2],     "gauge hidden"};
     EXPECT_EQ(view.log, expected);
+    EXPECT_EQ(view.outcomes.back(),
+              (LinkOutcome{Operation::Verify, LinkResult::Succeeded, FailureReason::None}));
     EXPECT_FALSE(view.red);
     EXPECT_EQ(fresh.messageCountdown(), 199);
     // Polling resumes: the tick counter went on from the last send at tick 6.
@@ -397,11 +410,16 @@ TEST_F(LinkTest, SuccessfulReadAndVerify) {
   EXPECT_EQ(Block(image, 1), unitBlock);
   EXPECT_EQ(link.identification().version, "T");
   EXPECT_EQ(link.identification().date, " 5. 1.2023");
-  const std::vector<std::string> expected = {"status:Read:",   "label shown",      "progress 0",
-                                             "gauge shown",    "progress 1",       "normalise",
-                                             "status:Verify:", "label shown",      "progress 0",
-                                             "gauge hidden",   "status:Verify: OK"};
+  const std::vector<std::string> expected = {"status:Read:",      "label shown", "gauge shown",
+                                             "progress 0",        "progress 1",  "normalise",
+                                             "status:Verify:",    "label shown", "progress 0",
+                                             "status:Verify: OK", "gauge hidden"};
   EXPECT_EQ(view.log, expected);
+  const std::vector<LinkOutcome> outcomes = {
+      {Operation::Read, LinkResult::Started, FailureReason::None},
+      {Operation::Verify, LinkResult::Verifying, FailureReason::None},
+      {Operation::Verify, LinkResult::Succeeded, FailureReason::None}};
+  EXPECT_EQ(view.outcomes, outcomes);
 
   view.log.clear();
   port.sent.clear();
@@ -409,8 +427,8 @@ TEST_F(LinkTest, SuccessfulReadAndVerify) {
   EXPECT_EQ(RunUntilIdle(), 4);
   EXPECT_EQ(BlockCommands(), std::vector<std::uint8_t>{0x41});
   EXPECT_EQ(Payload(port.sent[0].frame), unitBlock);
-  const std::vector<std::string> verified = {"status:Verify:", "label shown",  "progress 0",
-                                             "gauge shown",    "gauge hidden", "status:Verify: OK"};
+  const std::vector<std::string> verified = {"status:Verify:", "label shown",       "gauge shown",
+                                             "progress 0",     "status:Verify: OK", "gauge hidden"};
   EXPECT_EQ(view.log, verified);
 
   // A second Read counts its gauge from 0 again.
@@ -480,6 +498,7 @@ TEST_F(LinkTest, DifferencesAreRetriedThenReported) {
     EXPECT_EQ(failedAt, c.sends.back() + 4);
     EXPECT_EQ(view.status, c.text);
     EXPECT_TRUE(view.red);
+    EXPECT_EQ(view.outcomes.back().reason, FailureReason::BlockDiffers);
   }
   EXPECT_EQ(image[61], 11);  // the mended speed stays in the window
 }
@@ -505,6 +524,8 @@ TEST_F(LinkTest, VersionMismatchEndsReadAndProgram) {
             (std::vector<std::string>{"normalise", "mismatch"}));
   EXPECT_FALSE(SendTicks(0x30).empty());
   EXPECT_EQ(view.status, "Read:");  // the status keeps the operation name
+  EXPECT_EQ(view.outcomes.back(),
+            (LinkOutcome{Operation::Read, LinkResult::Failed, FailureReason::VersionMismatch}));
 
   port.sent.clear();
   view.log.clear();
@@ -514,6 +535,8 @@ TEST_F(LinkTest, VersionMismatchEndsReadAndProgram) {
   EXPECT_EQ(view.log.back(), "mismatch");
   EXPECT_EQ(unit.memory[52], 200);  // nothing was written
   EXPECT_EQ(view.status, "Program device:");
+  EXPECT_EQ(view.outcomes.back(),
+            (LinkOutcome{Operation::Program, LinkResult::Failed, FailureReason::VersionMismatch}));
 }
 
 TEST_F(LinkTest, AnswersThatAreNotUsed) {
@@ -729,7 +752,8 @@ TEST_F(LinkTest, ProgrammingAfterChange) {
       EXPECT_EQ(link.tryCounter(), 1);
       EXPECT_EQ(view.status, "Program device:");
       EXPECT_TRUE(view.gaugeVisible);
-      EXPECT_EQ(view.log.back(), "gauge shown");
+      EXPECT_EQ((std::vector<std::string>(view.log.end() - 3, view.log.end())),
+                (std::vector<std::string>{"label shown", "gauge shown", "progress 0"}));
       RunUntilIdle();
     } else {
       EXPECT_EQ(link.operation(), before) << i;

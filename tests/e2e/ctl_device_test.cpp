@@ -94,6 +94,13 @@ TEST_F(CtlDevice, ProgramThenVerifyLeaveTheFilesBlockInTheUnit) {
   const RunResult verify = Ctl({"verify", "--port", sim.device(), File("a.ign")});
   EXPECT_EQ(verify.status, 0) << verify.err;
   EXPECT_EQ(verify.out, "Verify:\nVerify: OK\n");
+  // Success is the link's outcome, not a caption: the same status in every language.
+  for (const auto& [lang, ok] :
+       {std::pair{"cz", "Verifikace: OK\n"}, {"de", "Verifikation: OK\n"}}) {
+    const RunResult shown = Ctl({"verify", "--port", sim.device(), File("a.ign"), "--lang", lang});
+    EXPECT_EQ(shown.status, 0) << lang << shown.err;
+    EXPECT_TRUE(Contains(shown.out, ok)) << shown.out;
+  }
 
   // Another set in the file: the unit does not hold it.
   const RunResult other = Ctl({"verify", "--port", sim.device(), File("b.ign")});

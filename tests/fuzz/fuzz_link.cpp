@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 
-#include "app/texts.h"
 #include "device/link.h"
 #include "fuzz_support.h"
 
@@ -167,18 +166,19 @@ class CheckingView : public qm17::LinkView {
         m_printLayout(printLayout),
         m_nestedTicks(nestedTicks) {}
 
-  qm17::Language CurrentLanguage() const override { return m_language; }
   bool PrintLayout() const override { return m_printLayout; }
-  void SetStatus(const std::string& text, bool failure) override {
-    using qm17::MessageTexts;
-    if (failure) {
-      FUZZ_REQUIRE(text == MessageTexts(m_language, qm17::MsgProgramError) ||
-                   text == MessageTexts(m_language, qm17::MsgVerifyError) ||
-                   text == MessageTexts(m_language, qm17::MsgReadError));
+  void ShowOutcome(const qm17::LinkOutcome& outcome) override {
+    using qm17::LinkResult;
+    FUZZ_REQUIRE(outcome.operation != qm17::Operation::Idle);
+    if (outcome.result == LinkResult::Started || outcome.result == LinkResult::Verifying) return;
+    // An operation that ended has left the link idle by the time it says so.
+    FUZZ_REQUIRE(link != nullptr && link->operation() == qm17::Operation::Idle);
+    if (outcome.result == LinkResult::Failed) {
+      FUZZ_REQUIRE(outcome.reason != qm17::FailureReason::None);
+      if (outcome.reason == qm17::FailureReason::VersionMismatch) RunTicksUnderABox();
       return;
     }
-    if (text != MessageTexts(m_language, qm17::MsgVerifying) + " OK") return;
-    FUZZ_REQUIRE(link != nullptr && link->operation() == qm17::Operation::Verify);
+    FUZZ_REQUIRE(outcome.operation == qm17::Operation::Verify);
     // The one rule that matters most: success means the unit holds what the window shows.
     if (lineHonest) {
       FUZZ_REQUIRE(std::equal(m_image.begin() + kBlockSize, m_image.end(),
@@ -198,9 +198,8 @@ class CheckingView : public qm17::LinkView {
     FUZZ_REQUIRE(!point.noCurrentPoint || point.index == 0);
   }
   void NormaliseAndShowImage() override { qm17::NormaliseImage(m_image); }
-  void ShowVersionMismatch() override {
-    // A modal box lets the timer run on beneath it; one level of boxes is enough to matter.
-    FUZZ_REQUIRE(link != nullptr && link->operation() == qm17::Operation::Idle);
+  // A modal box lets the timer run on beneath it; one level of boxes is enough to matter.
+  void RunTicksUnderABox() {
     if (m_depth > 0) return;
     ++m_depth;
     for (int i = 0; i < m_nestedTicks; ++i) link->Tick();

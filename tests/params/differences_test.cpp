@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 namespace {

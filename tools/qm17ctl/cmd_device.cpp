@@ -17,7 +17,6 @@
 
 #include "app/config_paths.h"
 #include "app/port_failure_text.h"
-#include "app/texts.h"
 #include "commands.h"
 #include "device/link.h"
 #include "device/monitor.h"
@@ -27,6 +26,8 @@
 #include "params/device_image.h"
 #include "params/ignition_parameters.h"
 #include "posix_serial_port.h"
+#include "session/outcome_display.h"
+#include "texts/texts.h"
 
 namespace qm17::ctl {
 namespace {
@@ -125,16 +126,6 @@ std::optional<std::string> ResolvePort(const std::string& port) {
   return ComPortDevicePath(static_cast<int>(*number), settings);
 }
 
-std::string NoConnectionText(Language language) {
-  for (const UiTextRow& row : UiTextTable()) {
-    if (std::string_view(row.element) == "LabelSpojeni" &&
-        std::string_view(row.property) == "caption") {
-      return row.text[static_cast<int>(language)];
-    }
-  }
-  return {};
-}
-
 // The unit's own text goes to a terminal: a control character in it could start an escape
 // sequence (retitle or clear the terminal, hide what is printed), so each shows as '?'.
 std::string Printable(std::string text) {
@@ -153,12 +144,14 @@ class CommandLineView : public LinkView {
                   bool quiet)
       : m_context(context), m_progress(progress), m_image(image), m_quiet(quiet) {}
 
-  Language CurrentLanguage() const override { return m_context.language; }
   bool PrintLayout() const override { return false; }
-  void SetStatus(const std::string& text, bool failure) override {
-    m_status = text;
-    m_failure = failure;
-    if (!m_quiet) (failure ? m_context.err : m_progress) << text << std::endl;
+  void ShowOutcome(const LinkOutcome& outcome) override {
+    m_outcome = outcome;
+    const OutcomeDisplay shown = DisplayForOutcome(outcome, m_context.language);
+    if (shown.status && !m_quiet) {
+      (shown.failure ? m_context.err : m_progress) << *shown.status << std::endl;
+    }
+    if (shown.message) m_context.err << *shown.message << '\n';
   }
   void SetStatusVisible(bool) override {}
   void SetGaugeVisible(bool) override {}
@@ -173,14 +166,8 @@ class CommandLineView : public LinkView {
   }
   void ShowCurrentPoint(const CurrentPoint&) override {}
   void NormaliseAndShowImage() override { NormaliseImage(m_image); }
-  void ShowVersionMismatch() override {
-    m_versionMismatch = true;
-    m_context.err << MessageTexts(m_context.language, MsgVersionMismatch) << '\n';
-  }
 
-  const std::string& status() const { return m_status; }
-  bool failure() const { return m_failure; }
-  bool versionMismatch() const { return m_versionMismatch; }
+  const std::optional<LinkOutcome>& outcome() const { return m_outcome; }  // the last one
   long liveCount() const { return m_liveCount; }
   const LiveValues& live() const { return m_live; }
 
@@ -189,9 +176,7 @@ class CommandLineView : public LinkView {
   std::ostream& m_progress;
   DeviceImage& m_image;
   bool m_quiet;
-  std::string m_status;
-  bool m_failure = false;
-  bool m_versionMismatch = false;
+  std::optional<LinkOutcome> m_outcome;
   bool m_noConnection = false;
   long m_liveCount = 0;
   LiveValues m_live;
@@ -270,10 +255,9 @@ int RunOperation(const CommandContext& context, const Command& command, const Ar
   if (!id.version.empty() || !id.date.empty()) {
     progress << Printable(id.version) << " " << id.date << " " << id.time << '\n';
   }
-  // Only the final " OK" counts; anything else (a failure, a mismatch, a stop) is a failure.
-  const std::string success = Message(context, MsgVerifying) + " OK";
-  if (view.versionMismatch() || view.failure() || view.status() != success ||
-      link.operation() != Operation::Idle) {
+  // Only a verified end counts; anything else (a failure, a mismatch, a stop) is a failure.
+  const auto& outcome = view.outcome();
+  if (!outcome || outcome->result != LinkResult::Succeeded || link.operation() != Operation::Idle) {
     return kExitFailure;
   }
   if (name == "read") {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "commands.h"
 #include "params/device_image.h"
 #include "params/differences.h"

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
 #include "commands.h"
 #include "files/atomic_file.h"
 #include "files/parameter_file.h"
 #include "params/device_image.h"
 #include "params/ignition_parameters.h"
+#include "texts/texts.h"
 
 namespace qm17::ctl {
 

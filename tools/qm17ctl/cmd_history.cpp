@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "commands.h"
 #include "device/monitor.h"
 #include "files/atomic_file.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/config_paths.h"
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "commands.h"
 #include "device/serial_adapters.h"
 #include "files/settings_store.h"

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/texts.h"
 #include "commands.h"
+#include "texts/texts.h"
 
 namespace qm17::ctl {
 

@@ -1,7 +1,7 @@
 // The texts of the three interface languages. The odd spellings, double spaces and trailing
 // spaces are the unit's established wording: users and their printouts know them this way.
 
-#include "app/texts.h"
+#include "texts/texts.h"
 
 #include <algorithm>
 #include <array>
@@ -318,6 +318,18 @@ const char* PortText(Language language, PortTextId id) {
   const auto row = static_cast<std::size_t>(id);
   if (!Known(language) || row >= std::size(kRows)) return "";
   return kRows[row][Index(language)];
+}
+
+const char* NoConnectionText(Language language) {
+  // The caption row of LabelSpojeni, found once at compile time.
+  constexpr std::size_t kRow = [] {
+    std::size_t row = 0;
+    while (std::string_view(kUiRows[row].element) != "LabelSpojeni" ||
+           std::string_view(kUiRows[row].property) != "caption")
+      ++row;
+    return row;
+  }();
+  return Known(language) ? kUiRows[kRow].text[Index(language)] : "";
 }
 
 const char* ComItemHint(Language language) {

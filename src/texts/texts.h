@@ -75,6 +75,7 @@ enum class PortTextId : int {
 const char* PortText(Language language, PortTextId id);
 
 const char* ComItemHint(Language language);              // followed by " " and the port number
+const char* NoConnectionText(Language language);         // LabelSpojeni's caption
 const char* FileVersionMismatchText(Language language);  // "Unmatched version of *.ign file!"
 const char* PrintHeaderText(Language language);
 const char* PrintFailedText(Language language);
