@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "texts/texts.h"
 #include "app/user_prompts.h"
 #include "files/atomic_file.h"
 #include "params/ignition_parameters.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 namespace {

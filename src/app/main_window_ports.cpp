@@ -10,9 +10,9 @@
 #include "app/config_paths.h"
 #include "app/main_window.h"
 #include "app/port_dialog.h"
-#include "texts/texts.h"
 #include "app/user_prompts.h"
 #include "files/settings_store.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 

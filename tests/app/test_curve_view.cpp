@@ -24,9 +24,9 @@
 #include "app/curve_view.h"
 #include "app/main_window.h"
 #include "app/spin_buttons.h"
-#include "texts/texts.h"
 #include "common/recording_prompts.h"
 #include "files/settings_store.h"
+#include "texts/texts.h"
 
 namespace qm17 {
 namespace {

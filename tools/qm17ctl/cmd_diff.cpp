@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "texts/texts.h"
 #include "commands.h"
 #include "params/device_image.h"
 #include "params/differences.h"
+#include "texts/texts.h"
 
 namespace qm17::ctl {
 

@@ -10,11 +10,11 @@
 #include <system_error>
 #include <vector>
 
-#include "texts/texts.h"
 #include "commands.h"
 #include "device/monitor.h"
 #include "files/atomic_file.h"
 #include "files/history.h"
+#include "texts/texts.h"
 
 namespace qm17::ctl {
 

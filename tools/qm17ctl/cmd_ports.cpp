@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "app/config_paths.h"
-#include "texts/texts.h"
 #include "commands.h"
 #include "device/serial_adapters.h"
 #include "files/settings_store.h"
+#include "texts/texts.h"
 
 namespace qm17::ctl {
 namespace {
