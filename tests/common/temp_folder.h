@@ -1,0 +1,35 @@
+#pragma once
+// A fresh folder per test, removed with everything in it afterwards.
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace qm17::testing {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::random_device random;
+    m_path = std::filesystem::temp_directory_path() /
+             ("qm17-test-" + std::to_string(random()) + "-" + std::to_string(random()));
+    std::filesystem::create_directories(m_path);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(m_path, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return m_path; }
+  std::string File(const std::string& name) const { return (m_path / name).string(); }
+
+ private:
+  std::filesystem::path m_path;
+};
+
+}  // namespace qm17::testing
