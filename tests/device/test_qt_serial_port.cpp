@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/cpu_seconds.h"
 #include "common/pseudo_terminal.h"
 #include "device/qt_serial_port.h"
 
@@ -73,12 +74,7 @@ bool WaitUntil(const std::function<bool()>& done, bool pumpEvents, int limitMs =
   return true;
 }
 
-double CpuSeconds() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+using test::CpuSeconds;
 
 long ResidentKb() {
   long size = 0, pages = 0;
