@@ -1,7 +1,20 @@
 #pragma once
 // Known answers that several test programs compare against, written out by hand.
 
+#include <array>
+#include <cstdint>
+
 namespace qm17::test {
+
+// The default parameter block (image bytes 50..99), byte by byte: 15 points, base 10, limiter
+// 150, reserved 1, polarity 2, start limiter 60, retard 6, 1 ignition, shift light 120, speeds
+// 10..150, advances 10.
+inline constexpr std::array<std::uint8_t, 50> kDefaultParameterBlock = {
+    15, 10, 150, 1,  0,  2,  60, 6,  1,  120,                           // 50..59
+    10, 20, 30,  40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150,  // speeds 60..74
+    0,  0,  0,   0,  0,                                                 // 75..79
+    10, 10, 10,  10, 10, 10, 10, 10, 10, 10,  10,  10,  10,  10,  10,   // advances 80..94
+    0,  0,  0,   0,  0};                                                // 95..99
 
 // The default parameter set as a parameter file, character for character.
 inline constexpr char kDefaultParameterFile[] =

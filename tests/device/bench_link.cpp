@@ -2,6 +2,7 @@
 // answer that ends a Verify.
 #include <benchmark/benchmark.h>
 
+#include "common/link_fakes.h"
 #include "device/link.h"
 
 namespace qm17 {
@@ -22,17 +23,10 @@ class BenchPort : public SerialPort {
   bool pending = false;
 };
 
-class NullView : public LinkView {
+class NullView : public test::QuietLinkView {
  public:
-  bool PrintLayout() const override { return false; }
-  void ShowOutcome(const LinkOutcome&) override {}
-  void SetStatusVisible(bool) override {}
-  void SetGaugeVisible(bool) override {}
-  void SetGaugeProgress(int) override {}
-  void SetNoConnectionVisible(bool) override {}
   void ShowLiveValues(const LiveValues& values) override { benchmark::DoNotOptimize(values); }
   void ShowCurrentPoint(const CurrentPoint& point) override { benchmark::DoNotOptimize(point); }
-  void NormaliseAndShowImage() override {}
 };
 
 DeviceImage BenchImage() {

@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "common/known_answers.h"
+
 namespace qm17 {
 namespace {
 
-// The default parameter block, written out byte by byte.
-constexpr std::array<std::uint8_t, 50> kDefaultBlock = {
-    15, 10, 150, 1,  0,  2,  60, 6,  1,  120,                           // 50..59
-    10, 20, 30,  40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150,  // speeds 60..74
-    0,  0,  0,   0,  0,                                                 // 75..79
-    10, 10, 10,  10, 10, 10, 10, 10, 10, 10,  10,  10,  10,  10,  10,   // advances 80..94
-    0,  0,  0,   0,  0};                                                // 95..99
+constexpr const auto& kDefaultBlock = test::kDefaultParameterBlock;
 
 DeviceImage ImageWithDefaults() {
   DeviceImage image{};

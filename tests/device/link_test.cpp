@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/known_answers.h"
+#include "common/link_fakes.h"
 #include "session/outcome_display.h"
 #include "texts/texts.h"
 
@@ -19,24 +21,13 @@ struct Sent {
 };
 
 // A serial port whose input queue the test fills and whose writes it records.
-class FakePort : public SerialPort {
+class FakePort : public test::QueuePort {
  public:
   explicit FakePort(const int& tick) : m_tick(tick) {}
-  std::size_t QueuedBytes() override { return queue.size(); }
-  std::size_t Read(std::span<std::uint8_t> buffer) override {
-    readSizes.push_back(buffer.size());
-    const std::size_t n = std::min(buffer.size(), queue.size());
-    std::copy_n(queue.begin(), n, buffer.begin());
-    queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(n));
-    return n;
-  }
   void Write(const Frame& frame) override { Record(frame, false); }
   void WriteAndWait(const Frame& frame) override { Record(frame, true); }
-  void Queue(const Frame& frame) { queue.insert(queue.end(), frame.begin(), frame.end()); }
 
-  std::deque<std::uint8_t> queue;
   std::vector<Sent> sent;
-  std::vector<std::size_t> readSizes;
   std::function<void(const Frame&)> unit;  // answers requests, when connected
 
  private:
@@ -111,13 +102,7 @@ class RecordingView : public LinkView {
   DeviceImage& m_image;
 };
 
-// The default parameter block, byte by byte.
-constexpr std::array<std::uint8_t, 50> kDefaultBlock = {
-    15, 10, 150, 1,  0,  2,  60, 6,  1,  120,                           // 50..59
-    10, 20, 30,  40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150,  // speeds
-    0,  0,  0,   0,  0,                                                 // reserved
-    10, 10, 10,  10, 10, 10, 10, 10, 10, 10,  10,  10,  10,  10,  10,   // advances
-    0,  0,  0,   0,  0};
+constexpr const auto& kDefaultBlock = test::kDefaultParameterBlock;
 
 // An identification block: "QMX07", 5 January 2023, 09:05, compatibility code `code`.
 std::array<std::uint8_t, 50> Identification(std::uint8_t code) {
@@ -126,15 +111,7 @@ std::array<std::uint8_t, 50> Identification(std::uint8_t code) {
 }
 
 Frame Answer(std::uint8_t first, const std::array<std::uint8_t, 50>& payload) {
-  Frame frame{};
-  frame[0] = first;
-  std::copy(payload.begin(), payload.end(), frame.begin() + 1);
-  std::uint8_t check = 0xFF;
-  for (std::size_t i = 0; i < 51; ++i) {
-    check ^= frame[i];
-  }
-  frame[51] = check;
-  return frame;
+  return test::HandFrame(first, payload.data());
 }
 
 Frame Monitor(std::uint16_t rpm) {

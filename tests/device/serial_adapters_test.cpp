@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/port_failure_text.h"
+#include "common/temp_folder.h"
 #include "common/unprivileged.h"
 
 namespace qm17 {
@@ -22,11 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Tree {
-  Tree() {
-    std::string name = (fs::temp_directory_path() / "qm17-adapters-XXXXXX").string();
-    root = mkdtemp(name.data()) ? name : std::string();
-  }
-  ~Tree() { fs::remove_all(root); }
+  testing::TempFolder folder;
+  const std::string root = folder.path().string();
   // A folder `device` below /sys/devices, and /sys/class/tty/<tty>/device linking to it.
   void Tty(const std::string& tty, const std::string& device) const {
     fs::create_directories(root + "/sys/devices/" + device);
@@ -34,7 +32,6 @@ struct Tree {
     fs::create_directory_symlink(root + "/sys/devices/" + device,
                                  root + "/sys/class/tty/" + tty + "/device");
   }
-  std::string root;
 };
 
 TEST(SerialAdapters, ListsUsbAndAcmDevicesWithTheirIdsAndStableNames) {

@@ -52,10 +52,7 @@ const Bytes kBlockB = {7,  20, 150, 1,   0,   2,   60,  6,   1,  120, 10, 20, 30
                        80, 90, 100, 110, 120, 130, 140, 150, 0,  0,   0,  0,  0,  10, 10, 10, 10,
                        10, 10, 10,  10,  10,  10,  10,  10,  10, 10,  10, 0,  0,  0,  0,  0};
 
-const Bytes kDefaultBlock = {15, 10, 150, 1,  0,  2,  60,  6,   1,   120, 10,  20,  30,
-                             40, 50, 60,  70, 80, 90, 100, 110, 120, 130, 140, 150, 0,
-                             0,  0,  0,   0,  10, 10, 10,  10,  10,  10,  10,  10,  10,
-                             10, 10, 10,  10, 10, 10, 0,   0,   0,   0,   0};
+const Bytes kDefaultBlock(test::kDefaultParameterBlock.begin(), test::kDefaultParameterBlock.end());
 
 constexpr const auto& kDefaultFile = test::kDefaultParameterFile;
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "common/pseudo_terminal.h"
 #include "common/unprivileged.h"
 #include "process_harness.h"
 
@@ -24,55 +25,37 @@ namespace qm17 {
 namespace {
 
 // A pseudo-terminal whose far end the test plays.
-class Line {
+class Line : public test::PseudoTerminal {
  public:
-  Line() {
-    m_master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) return;
-    if (const char* name = ptsname(m_master)) m_path = name;
-    // Our own handle keeps the line up while the port under test closes and reopens it.
-    m_slave = open(m_path.c_str(), O_RDWR | O_NOCTTY);
-  }
-  ~Line() { Hangup(); }
-  Line(const Line&) = delete;
-  Line& operator=(const Line&) = delete;
+  // Our own handle keeps the line up while the port under test closes and reopens it.
+  Line() : PseudoTerminal(true) {}
 
-  const std::string& path() const { return m_path; }
-  int slave() const { return m_slave; }
+  const std::string& path() const { return slavePath(); }
   void Send(const std::vector<std::uint8_t>& bytes) const {
     const std::size_t before = Queued();
-    ASSERT_EQ(write(m_master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ASSERT_EQ(write(master(), bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     // The bytes reach the other side's queue a moment later.
     for (int i = 0; i < 500 && Queued() < before + bytes.size(); ++i) poll(nullptr, 0, 2);
   }
   std::size_t Queued() const {
     int queued = 0;
-    ioctl(m_slave, FIONREAD, &queued);
+    ioctl(slave(), FIONREAD, &queued);
     return static_cast<std::size_t>(queued);
   }
   // What the port sent, waiting up to half a second for `count` bytes.
   std::vector<std::uint8_t> Received(std::size_t count) const {
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < 50 && bytes.size() < count; ++i) {
-      pollfd in{m_master, POLLIN, 0};
+      pollfd in{master(), POLLIN, 0};
       if (poll(&in, 1, 10) <= 0) continue;
       std::uint8_t chunk[256];
-      const ssize_t n = read(m_master, chunk, sizeof chunk);
+      const ssize_t n = read(master(), chunk, sizeof chunk);
       if (n > 0) bytes.insert(bytes.end(), chunk, chunk + n);
     }
     return bytes;
   }
   // The far end goes away, as a pulled adapter or a killed simulator does.
-  void Hangup() {
-    if (m_slave >= 0) close(m_slave);
-    if (m_master >= 0) close(m_master);
-    m_slave = m_master = -1;
-  }
-
- private:
-  int m_master = -1;
-  int m_slave = -1;
-  std::string m_path;
+  void Hangup() { Close(); }
 };
 
 Frame Numbered() {

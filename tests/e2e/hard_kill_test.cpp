@@ -32,6 +32,7 @@
 
 #include "app/config_paths.h"
 #include "common/known_answers.h"
+#include "common/pseudo_terminal.h"
 #include "files/atomic_file.h"
 #include "files/parameter_file.h"
 #include "files/settings_store.h"
@@ -223,30 +224,17 @@ void Spit(const std::string& path, const std::string& content) {
 // polls: its first poll shows that the window is up and its event loop running.
 class Slot {
  public:
-  Slot() {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) return;
-    const char* name = ::ptsname(m_master);
-    if (name == nullptr) return;
-    m_port = name;
-    // Held open here too, so that the terminal outlives each program and the master never
-    // reads as hung up.
-    m_slave = ::open(m_port.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    std::filesystem::create_directories(Folder());
-  }
-  ~Slot() {
-    Kill();
-    if (m_slave >= 0) ::close(m_slave);
-    if (m_master >= 0) ::close(m_master);
-  }
-  bool ok() const { return m_slave >= 0 && !m_home.path().empty(); }
+  Slot() { std::filesystem::create_directories(Folder()); }
+  ~Slot() { Kill(); }
+  bool ok() const { return m_line.slave() >= 0 && !m_home.path().empty(); }
 
   std::string Folder() const { return m_home.path() + "/qm17"; }
   std::string Settings() const { return Folder() + "/" + kSettingsFileName; }
   std::string Side() const { return Folder() + "/" + kImageSideFileName; }
   // What a previous session left: another language, and the side file of an older program.
   std::string OldSettings() const {
-    return "[FORM_HLAV]\r\nLanguage=0\r\nFile=old.ign\r\n[PORTS]\r\nCOM1=" + m_port + "\r\n";
+    return "[FORM_HLAV]\r\nLanguage=0\r\nFile=old.ign\r\n[PORTS]\r\nCOM1=" + m_line.slavePath() +
+           "\r\n";
   }
   static std::string OldSide() { return "    0     0     0\r\n"; }
   void WriteOld() const {
@@ -269,11 +257,11 @@ class Slot {
     }
     return true;
   }
-  int master() const { return m_master; }
+  int master() const { return m_line.master(); }
   void Drain() const {
     char buffer[512];
-    while (::read(m_master, buffer, sizeof buffer) > 0) {
-      pollfd in{m_master, POLLIN, 0};
+    while (::read(master(), buffer, sizeof buffer) > 0) {
+      pollfd in{master(), POLLIN, 0};
       if (::poll(&in, 1, 0) <= 0) break;
     }
   }
@@ -303,9 +291,9 @@ class Slot {
 
  private:
   e2e::TempDir m_home;
-  std::string m_port;
-  int m_master = -1;
-  int m_slave = -1;
+  // Its slave end held open here too, so that the terminal outlives each program and the
+  // master never reads as hung up.
+  test::PseudoTerminal m_line{true};
   pid_t m_pid = -1;
 };
 

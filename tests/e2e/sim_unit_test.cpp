@@ -9,18 +9,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/known_answers.h"
+
 namespace qm17::sim {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Request = std::array<std::uint8_t, kFrameBytes>;
 
-// The factory parameter block: 15 points, base 10, limiter 150, reserved 1, polarity 2, start
-// limiter 60, retard 6, 1 ignition, shift light 120, speeds 10..150, advances 10.
-const Bytes kDefaultBlock = {15, 10, 150, 1,  0,  2,  60,  6,   1,   120, 10,  20,  30,
-                             40, 50, 60,  70, 80, 90, 100, 110, 120, 130, 140, 150, 0,
-                             0,  0,  0,   0,  10, 10, 10,  10,  10,  10,  10,  10,  10,
-                             10, 10, 10,  10, 10, 10, 0,   0,   0,   0,   0};
+const Bytes kDefaultBlock(test::kDefaultParameterBlock.begin(), test::kDefaultParameterBlock.end());
 // "SIM", version 3, 14th, month code of "Mar" (32), 2025, 10:30, compatibility 26.
 const Bytes kIdentBlock = {'S', 'I', 'M', 3, 14, 32, 25, 10, 30, 0, 26, 0, 0, 0, 0, 0, 0,
                            0,   0,   0,   0, 0,  0,  0,  0,  0,  0, 0,  0, 0, 0, 0, 0, 0,

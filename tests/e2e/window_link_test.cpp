@@ -19,6 +19,7 @@
 
 #include "app/main_window.h"
 #include "app/port_dialog.h"
+#include "common/cpu_seconds.h"
 #include "common/recording_prompts.h"
 #include "params/device_image.h"
 
@@ -80,12 +81,7 @@ enum class Vanish {
   InVerifyStep,  // the closing read of the parameter block is on the line
 };
 
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+using test::CpuSeconds;
 
 }  // namespace
 

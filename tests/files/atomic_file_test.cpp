@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common/unprivileged.h"
-#include "temp_folder.h"
+#include "common/temp_folder.h"
 
 namespace qm17 {
 namespace {

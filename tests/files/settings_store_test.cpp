@@ -7,7 +7,7 @@
 #include <string>
 
 #include "files/atomic_file.h"
-#include "temp_folder.h"
+#include "common/temp_folder.h"
 
 namespace qm17 {
 namespace {

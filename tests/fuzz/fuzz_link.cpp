@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "common/link_fakes.h"
 #include "device/link.h"
 #include "fuzz_support.h"
 
@@ -26,21 +27,8 @@ using qm17::kBlockSize;
 using qm17::kPayloadLength;
 
 // The checks keep their own arithmetic so that a fault in the link's frame code cannot hide.
-bool CheckByteGood(const Frame& frame) {
-  std::uint8_t sum = 0xFF;
-  for (const std::uint8_t byte : frame) sum ^= byte;
-  return sum == 0;
-}
-
-Frame MakeFrame(std::uint8_t first, const std::uint8_t* payload) {
-  Frame frame{};
-  frame[0] = first;
-  std::copy_n(payload, kPayloadLength, frame.begin() + 1);
-  std::uint8_t check = 0xFF;
-  for (std::size_t i = 0; i + 1 < frame.size(); ++i) check ^= frame[i];
-  frame[51] = check;
-  return frame;
-}
+using qm17::test::CheckByteGood;
+constexpr auto MakeFrame = qm17::test::HandFrame;
 
 bool BlockEquals(const Frame& frame, const DeviceImage& image, std::size_t block) {
   return std::equal(frame.begin() + 1, frame.end() - 1, image.begin() + block * kBlockSize);
@@ -111,20 +99,13 @@ class ModelUnit {
   unsigned m_polls = 0;
 };
 
-class ScriptPort : public qm17::SerialPort {
+class ScriptPort : public qm17::test::QueuePort {
  public:
   ScriptPort(const DeviceImage& image, ModelUnit& unit) : m_image(image), m_unit(unit) {}
 
   std::size_t QueuedBytes() override {
     ++m_unit.now;  // the link asks once at the start of every tick
-    return queue.size();
-  }
-  std::size_t Read(std::span<std::uint8_t> buffer) override {
-    std::size_t n = std::min(buffer.size(), queue.size());
-    if (readCap > 0) n = std::min<std::size_t>(n, readCap);
-    std::copy_n(queue.begin(), n, buffer.begin());
-    queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(n));
-    return n;
+    return QueuePort::QueuedBytes();
   }
   void Write(const Frame& frame) override {
     FUZZ_REQUIRE(CheckByteGood(frame));
@@ -147,8 +128,6 @@ class ScriptPort : public qm17::SerialPort {
     m_unit.Receive(frame);
   }
 
-  std::deque<std::uint8_t> queue;
-  std::uint8_t readCap = 0;  // 0: a read takes everything queued
   const qm17::DeviceLink* link = nullptr;
 
  private:
@@ -156,7 +135,7 @@ class ScriptPort : public qm17::SerialPort {
   ModelUnit& m_unit;
 };
 
-class CheckingView : public qm17::LinkView {
+class CheckingView : public qm17::test::QuietLinkView {
  public:
   CheckingView(DeviceImage& image, const ModelUnit& unit, qm17::Language language, bool printLayout,
                int nestedTicks)
@@ -185,10 +164,7 @@ class CheckingView : public qm17::LinkView {
                               m_unit.memory.begin() + kBlockSize));
     }
   }
-  void SetStatusVisible(bool) override {}
-  void SetGaugeVisible(bool) override {}
   void SetGaugeProgress(int progress) override { FUZZ_REQUIRE(progress >= 0 && progress <= 3); }
-  void SetNoConnectionVisible(bool) override {}
   void ShowLiveValues(const qm17::LiveValues& values) override {
     const auto display = qm17::FormatMonitor(values, m_language, m_image[52]);
     FUZZ_REQUIRE(display.rpmBar >= 0 && display.rpmBar <= 100);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/known_answers.h"
+#include "common/temp_folder.h"
 
 namespace {
 
@@ -38,13 +39,6 @@ void WriteFile(const fs::path& path, const std::string& content) {
 
 class Qm17ctl : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    m_folder = fs::temp_directory_path() / ("qm17ctl-test-" + std::to_string(random()));
-    fs::create_directories(m_folder);
-  }
-  void TearDown() override { fs::remove_all(m_folder); }
-
   fs::path Path(const std::string& name) const { return m_folder / name; }
 
   // Runs the program with the arguments, its output captured in files.
@@ -78,7 +72,8 @@ class Qm17ctl : public ::testing::Test {
     return result;
   }
 
-  fs::path m_folder;
+  qm17::testing::TempFolder m_temp;
+  const fs::path m_folder = m_temp.path();
 };
 
 TEST_F(Qm17ctl, NewWritesTheDefaultFile) {

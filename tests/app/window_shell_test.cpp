@@ -36,13 +36,13 @@
 #include "files/settings_store.h"
 
 #include "common/known_answers.h"
+#include "common/recording_prompts.h"
 
 namespace qm17 {
 namespace {
 
-class FakePrompts : public UserPrompts {
+class FakePrompts : public test::RecordingPrompts {
  public:
-  void ShowMessage(QWidget*, const QString& text) override { messages << text; }
   void ShowTitledMessage(QWidget*, const QString& title, const QString& text) override {
     titles << title;
     messages << text;
@@ -83,7 +83,7 @@ class FakePrompts : public UserPrompts {
     return result;
   }
 
-  QStringList messages, titles, openCalls, saveCalls;
+  QStringList titles, openCalls, saveCalls;
   std::deque<QString> openAnswers, saveAnswers;
 
  private:

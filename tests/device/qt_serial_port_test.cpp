@@ -23,55 +23,43 @@
 
 #include <gtest/gtest.h>
 
+#include "common/cpu_seconds.h"
+#include "common/pseudo_terminal.h"
 #include "device/qt_serial_port.h"
 
 namespace qm17 {
 namespace {
 
 // The master side of a pseudo-terminal: plays the device.
-class Pty {
+class Pty : public test::PseudoTerminal {
  public:
-  Pty() {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) return;
-    m_slavePath = ::ptsname(m_master);
+  Pty() : PseudoTerminal(false) {
+    if (!ok()) return;
     termios t{};
-    ::tcgetattr(m_master, &t);
+    ::tcgetattr(master(), &t);
     ::cfmakeraw(&t);
-    ::tcsetattr(m_master, TCSANOW, &t);
+    ::tcsetattr(master(), TCSANOW, &t);
   }
-  ~Pty() { CloseMaster(); }
-  Pty(const Pty&) = delete;
-  Pty& operator=(const Pty&) = delete;
 
-  bool ok() const { return m_master >= 0 && !m_slavePath.empty(); }
-  int master() const { return m_master; }
-  QString slavePath() const { return QString::fromStdString(m_slavePath); }
-  void CloseMaster() {
-    if (m_master >= 0) ::close(m_master);
-    m_master = -1;
-  }
+  bool ok() const { return master() >= 0 && !PseudoTerminal::slavePath().empty(); }
+  QString slavePath() const { return QString::fromStdString(PseudoTerminal::slavePath()); }
   void Send(std::size_t count, std::uint8_t first = 0) {
     std::vector<std::uint8_t> bytes(count);
     for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(first + i);
-    ASSERT_EQ(::write(m_master, bytes.data(), count), static_cast<ssize_t>(count));
+    ASSERT_EQ(::write(master(), bytes.data(), count), static_cast<ssize_t>(count));
   }
   // Whatever the port sent, waiting at most `timeoutMs` for the first byte.
   std::vector<std::uint8_t> Receive(int timeoutMs) {
     std::vector<std::uint8_t> got;
-    pollfd p{m_master, POLLIN, 0};
+    pollfd p{master(), POLLIN, 0};
     while (::poll(&p, 1, got.empty() ? timeoutMs : 20) > 0 && (p.revents & POLLIN)) {
       std::array<std::uint8_t, 256> chunk{};
-      const ssize_t n = ::read(m_master, chunk.data(), chunk.size());
+      const ssize_t n = ::read(master(), chunk.data(), chunk.size());
       if (n <= 0) break;
       got.insert(got.end(), chunk.begin(), chunk.begin() + n);
     }
     return got;
   }
-
- private:
-  int m_master = -1;
-  std::string m_slavePath;
 };
 
 // Bounded wait for something the kernel or the event loop does on its own time.
@@ -86,12 +74,7 @@ bool WaitUntil(const std::function<bool()>& done, bool pumpEvents, int limitMs =
   return true;
 }
 
-double CpuSeconds() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+using test::CpuSeconds;
 
 long ResidentKb() {
   long size = 0, pages = 0;

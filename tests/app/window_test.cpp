@@ -35,13 +35,14 @@
 #include "app/main_window.h"
 #include "app/spin_buttons.h"
 #include "app/user_prompts.h"
+#include "common/recording_prompts.h"
 
 namespace qm17 {
 namespace {
 
-class ScriptedPrompts : public UserPrompts {
+// Answers the questions from a script; records messages, questions and file dialogs.
+class ScriptedPrompts : public test::RecordingPrompts {
  public:
-  void ShowMessage(QWidget*, const QString& text) override { messages << text; }
   Answer AskYesNoCancel(QWidget*, const QString& text) override {
     questions << text;
     if (answers.empty()) return Answer::Cancel;
@@ -58,7 +59,6 @@ class ScriptedPrompts : public UserPrompts {
     return {};
   }
 
-  QStringList messages;
   QStringList questions;
   std::deque<Answer> answers;
   int openDialogs = 0;
@@ -1167,16 +1167,3 @@ TEST(SpinText, ParsingAndGrouping) {
 
 }  // namespace
 }  // namespace qm17
-
-int main(int argc, char** argv) {
-  // Test discovery runs the program at build time, outside CTest's environment.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Settings of a test run never touch the user's.
-  QTemporaryDir config;
-  qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-  QApplication app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -276,15 +276,3 @@ TEST(CurveViewDrawingTest, DrawsThePointsInUseTheLinesAndTheLivePoint) {
 
 }  // namespace
 }  // namespace qm17
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Settings of a test run never touch the user's.
-  QTemporaryDir config;
-  qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-  QApplication app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
