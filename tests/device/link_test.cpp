@@ -503,6 +503,32 @@ TEST_F(LinkTest, DifferencesAreRetriedThenReported) {
   EXPECT_EQ(image[61], 11);  // the mended speed stays in the window
 }
 
+TEST_F(LinkTest, KeepsTheUnitsLastBlockAnswer) {
+  // A Verify against a unit that holds another advance: the failure keeps what it holds.
+  unit.memory[99] = 7;
+  unit.memory[60] = 3;
+  Connect();
+  link.StartVerify();
+  EXPECT_FALSE(link.LastUnitBlock().has_value());
+  RunUntilIdle();
+  EXPECT_EQ(view.outcomes.back().reason, FailureReason::BlockDiffers);
+  ASSERT_TRUE(link.LastUnitBlock().has_value());
+  EXPECT_TRUE(std::equal(link.LastUnitBlock()->begin(), link.LastUnitBlock()->end(),
+                         unit.memory.begin() + 50));
+  // A Program whose echo differs keeps the echo; the next start forgets it until an answer.
+  unit.tamper = [](Frame& f) {
+    if (f[0] == 0x81) {
+      f[5] ^= 2, f[51] ^= 2;  // the check byte still fits
+    }
+  };
+  link.StartProgram(0);
+  EXPECT_FALSE(link.LastUnitBlock().has_value());
+  RunUntilIdle();
+  ASSERT_TRUE(link.LastUnitBlock().has_value());
+  EXPECT_EQ((*link.LastUnitBlock())[4], image[54] ^ 2);
+  EXPECT_EQ((*link.LastUnitBlock())[49], image[99]);
+}
+
 TEST_F(LinkTest, VersionMismatchEndsReadAndProgram) {
   unit.memory[10] = 25;
   unit.memory[52] = 200;
