@@ -363,6 +363,27 @@ class MainWindow : public QMainWindow, public LinkView {
   bool m_lastStatusFailed = false;
   bool m_curveViewWanted = false;        // saved open: opened once the event loop runs
   std::optional<QRect> m_curveGeometry;  // as saved, until the window is made
+
+  // What the unit holds otherwise, and Compare (main_window_unit.cpp).
+ public slots:
+  void MenuCompareClick();      // reads the unit's block into a side image and lists the change
+  void MenuDifferencesClick();  // the list of the last Verify or Program the unit failed
+
+ private:
+  struct Comparison;
+  void BuildUnitItems();
+  void ApplyUnitTexts();
+  // The heading and one line per value (window → unit), or "same".
+  QString UnitDifferencesText(const DeviceImage& window, const DeviceImage& unit) const;
+  void NoteUnitAnswer(const LinkOutcome& outcome);
+  // Ticks a running Compare in place of the window's link; false when none runs.
+  bool TickComparison();
+  // The Program button is bold while the window's set is not the one the unit is known to hold.
+  void ShowUnitMismatch();
+  QAction* MenuCompare = nullptr;
+  QAction* MenuDifferences = nullptr;
+  std::shared_ptr<Comparison> m_comparison;  // shared: the type is complete only where it runs
+  std::optional<std::pair<DeviceImage, DeviceImage>> m_heldOtherwise;  // window, unit
 };
 
 }  // namespace qm17

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -245,6 +246,40 @@ class WindowLinkTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Verify:"), 2000);
     QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
     QCOMPARE(Status(), QStringLiteral("Verify error!"));
+  }
+
+  // What the unit holds otherwise: listed after a failed Program and by Compare, which leaves
+  // the window's set alone; the Program button is bold while the unit is known to differ.
+  void TheWindowListsWhatTheUnitHoldsOtherwise() {
+    QVERIFY(Unit().Start({"--clamp"}));
+    OpenWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
+    const auto* program = Find<QPushButton>("BitBtn1");
+    QVERIFY(!Find<QAction>("MenuDifferences")->isEnabled());
+    Trigger("MenuProgram");
+    QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
+    QCOMPARE(Status(), QStringLiteral("Program error!"));
+    const QString heading = QStringLiteral("The unit holds otherwise (window → unit):\n");
+    const QString list = heading + QStringLiteral("Limiter: 15000 → 14900 [rpm]");
+    Trigger("MenuDifferences");
+    QCOMPARE(m_prompts->messages, QStringList{list});
+    QVERIFY(!program->font().bold());  // a failure leaves the unit's block unknown
+    const QByteArray before = WindowBlock();
+    Trigger("MenuCompare");
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages.size(), qsizetype(2), kOperationMs);
+    QCOMPARE(m_prompts->messages.last(), list);
+    QCOMPARE(WindowBlock(), before);
+    QVERIFY(program->font().bold());
+    Trigger("MenuRead");
+    QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
+    QCOMPARE(Status(), QStringLiteral("Verify: OK"));
+    QVERIFY(!program->font().bold());
+    ChangeParameters(3, 20);
+    QVERIFY(program->font().bold());
+    Trigger("MenuCompare");
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages.size(), qsizetype(3), kOperationMs);
+    QVERIFY2(m_prompts->messages.last().startsWith(heading + "Base advance: 20 → 10 [°]\n"),
+             qPrintable(m_prompts->messages.last()));
   }
 
   void AWrongFirmwareStopsProgramWithAMessage_data() {
