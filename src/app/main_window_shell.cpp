@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/about_help.h"
 #include "app/config_paths.h"
@@ -244,12 +245,21 @@ void MainWindow::MenuOpenClick() {
     } else {
       // Read into a copy, so that a file of the wrong version changes nothing at all.
       DeviceImage loaded = m_image;
-      if (ReadParameterFile(*content, loaded)) {
+      std::vector<FileAdjustment> adjustments;
+      if (ReadParameterFile(*content, loaded, adjustments)) {
         m_image = loaded;
         NormaliseImage();
         ShowImageInControls();
         SetFileName(path);
         m_lastFilePath = path;
+        // The set is loaded as the file format says; what it holds unlike the file is told.
+        if (!adjustments.empty()) {
+          QString text = QString::fromUtf8(ExtraText(CurrentLanguage(), TextFileAdjusted));
+          const ChangeWording wording = ChangeWordingFor(CurrentLanguage());
+          for (const FileAdjustment& adjustment : adjustments)
+            text += u'\n' + QString::fromStdString(FormatFileAdjustment(wording, adjustment));
+          Prompts().ShowMessage(this, text);
+        }
       } else {
         Prompts().ShowMessage(this, QString::fromUtf8(FileVersionMismatchText(CurrentLanguage())));
       }

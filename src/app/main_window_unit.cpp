@@ -82,8 +82,9 @@ void MainWindow::NoteUnitAnswer(const LinkOutcome& outcome) {
             m_heldOtherwise->second.begin() + image_byte::kParameterBlock);
   MenuDifferences->setEnabled(true);
   // One line in the status bar; the whole list stays a menu item away.
-  StatusBar1->showMessage(
-      UnitDifferencesText(m_heldOtherwise->first, m_heldOtherwise->second).replace(u'\n', u' '));
+  QString line = UnitDifferencesText(m_heldOtherwise->first, m_heldOtherwise->second);
+  line.replace(line.indexOf(u'\n'), 1, u' ');
+  StatusBar1->showMessage(line.replace(u'\n', QStringLiteral("; ")));
 }
 
 void MainWindow::MenuDifferencesClick() {
