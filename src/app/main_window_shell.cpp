@@ -236,7 +236,10 @@ bool MainWindow::ShutdownRequested() const {
 }
 
 void MainWindow::MenuOpenClick() {
-  const QString path = Prompts().AskOpenFileName(this, kOpenFilter, kSuffix, m_lastFilePath);
+  OpenParameterFile(Prompts().AskOpenFileName(this, kOpenFilter, kSuffix, m_lastFilePath));
+}
+
+void MainWindow::OpenParameterFile(const QString& path) {
   if (!path.isEmpty()) {
     // Only a regular file: a device or a pipe chosen under "All Files" would never end.
     const std::optional<std::string> content = ReadRegularFile(LocalPath(path));

@@ -8,9 +8,16 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "app/main_window.h"
 #include "app/user_prompts.h"
+#include "files/atomic_file.h"
+#include "files/history.h"
 #include "params/differences.h"
 #include "session/outcome_display.h"
 
@@ -55,12 +62,70 @@ void MainWindow::BuildUnitItems() {
   MenuDifferences->setEnabled(false);  // until a Verify or Program found the unit otherwise
   connect(MenuCompare, &QAction::triggered, this, &MainWindow::MenuCompareClick);
   connect(MenuDifferences, &QAction::triggered, this, &MainWindow::MenuDifferencesClick);
+
+  // File > History goes after Print, before the separator above Exit.
+  MenuHistory = new QMenu(this);
+  MenuHistory->setObjectName(QStringLiteral("MenuHistory"));
+  MenuHistory->menuAction()->setObjectName(QStringLiteral("MenuHistoryItem"));
+  const QList<QAction*> items = MenuFile->actions();
+  const qsizetype exit = items.indexOf(MenuExit);
+  QAction* before = exit > 0 && items[exit - 1]->isSeparator() ? items[exit - 1] : MenuExit;
+  MenuFile->insertMenu(before, MenuHistory);
+  connect(MenuHistory, &QMenu::aboutToShow, this, &MainWindow::FillHistoryMenu);
 }
 
 void MainWindow::ApplyUnitTexts() {
   if (!MenuCompare) return;
   MenuCompare->setText(QString::fromUtf8(ExtraText(CurrentLanguage(), TextCompareItem)));
   MenuDifferences->setText(QString::fromUtf8(ExtraText(CurrentLanguage(), TextDifferencesItem)));
+  MenuHistory->setTitle(QString::fromUtf8(ExtraText(CurrentLanguage(), TextHistoryItem)));
+}
+
+void MainWindow::FillHistoryMenu() {
+  // Read afresh each time: qm17ctl keeps sets in the same folder.
+  constexpr std::size_t kShown = 20;
+  MenuHistory->clear();
+  const std::vector<std::string> paths = ListHistory(HistoryFolder());
+  for (std::size_t i = 0; i < paths.size() && i < kShown; ++i) {
+    const std::optional<std::string> content = ReadRegularFile(paths[i]);
+    const std::optional<HistoryEntry> entry =
+        content ? ReadHistoryFile(*content) : std::optional<HistoryEntry>();
+    QString caption = QString::fromStdString(std::filesystem::path(paths[i]).filename().string());
+    if (entry) {
+      // "2026-12-09 03:04:05  program  SIM03 14. 3.2025 10:30  /path/file.ign"
+      QString when = QString::fromStdString(entry->savedAt.substr(0, 19));
+      caption =
+          when.replace(u'T', u' ') + QStringLiteral("  ") +
+          QString::fromStdString(entry->operation) + QStringLiteral("  ") +
+          QString::fromStdString(entry->unitVersion + " " + entry->unitDate + " " + entry->unitTime)
+              .simplified();
+      if (!entry->file.empty())
+        caption += QStringLiteral("  ") + QString::fromStdString(entry->file);
+    }
+    // A '&' in a file name is no shortcut.
+    QAction* action = MenuHistory->addAction(caption.replace(u'&', QStringLiteral("&&")));
+    const QString path = QString::fromStdString(paths[i]);
+    connect(action, &QAction::triggered, this, [this, path] { OpenParameterFile(path); });
+  }
+  if (MenuHistory->isEmpty())
+    MenuHistory->addAction(QString::fromUtf8(ExtraText(CurrentLanguage(), TextHistoryEmpty)))
+        ->setEnabled(false);
+}
+
+void MainWindow::KeepSetInHistory(Operation operation) {
+  HistoryEntry entry;
+  entry.operation = operation == Operation::Read ? "read" : "program";
+  entry.image = m_image;
+  entry.unitVersion = m_link.identification().version;
+  entry.unitDate = m_link.identification().date;
+  entry.unitTime = m_link.identification().time;
+  if (operation == Operation::Program) entry.file = m_fileName.toStdString();
+  const std::string folder = HistoryFolder();
+  if (KeepInHistory(folder, entry, std::chrono::system_clock::now()).empty()) {
+    // The operation itself went well: said in passing, not in a box.
+    StatusBar1->showMessage(QString::fromUtf8(ExtraText(CurrentLanguage(), TextHistoryNotKept)) +
+                            u' ' + QString::fromStdString(folder));
+  }
 }
 
 QString MainWindow::UnitDifferencesText(const DeviceImage& window, const DeviceImage& unit) const {
@@ -74,6 +139,10 @@ QString MainWindow::UnitDifferencesText(const DeviceImage& window, const DeviceI
 }
 
 void MainWindow::NoteUnitAnswer(const LinkOutcome& outcome) {
+  if (outcome.result == LinkResult::Started) m_startedOperation = outcome.operation;
+  if (outcome.result == LinkResult::Succeeded &&
+      (m_startedOperation == Operation::Read || m_startedOperation == Operation::Program))
+    KeepSetInHistory(std::exchange(m_startedOperation, Operation::Idle));
   if (outcome.result != LinkResult::Failed || outcome.reason != FailureReason::BlockDiffers ||
       !m_link.LastUnitBlock())
     return;

@@ -499,6 +499,8 @@ constexpr ExtraTextRow kExtraRows[kExtraTextCount] = {
       "Das Gerät enthält abweichend (Fenster → Gerät):"}},
     {{"Porovnat s jednotkou", "Compare with unit", "Mit Gerät vergleichen"}},
     {{"Rozdíly…", "Differences…", "Unterschiede…"}},
+    {{"Historie", "History", "Verlauf"}},
+    {{"Žádné uložené sady", "No kept sets", "Keine gespeicherten Sätze"}},
 };
 
 std::string UiText(Language language, std::string_view element, std::string_view property) {

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -99,6 +100,7 @@ class WindowLinkTest : public QObject {
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("qm17")));
     qputenv("XDG_CONFIG_HOME", m_dir->path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", m_dir->path().toLocal8Bit());  // the parameter history
     QFile ini(m_dir->filePath(QStringLiteral("qm17/Tarvex.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write(QStringLiteral("[FORM_HLAV]\r\nComPort=%1\r\nLanguage=1\r\n"
@@ -280,6 +282,33 @@ class WindowLinkTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages.size(), qsizetype(3), kOperationMs);
     QVERIFY2(m_prompts->messages.last().startsWith(heading + "Base advance: 20 → 10 [°]\n"),
              qPrintable(m_prompts->messages.last()));
+  }
+
+  // A Program and a Read that ended well are kept, a Verify is not; File > History opens one.
+  void ReadAndProgramAreKeptAndOpenFromTheHistory() {
+    QVERIFY(Unit().Start());
+    OpenWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
+    ChangeParameters(9, 13);
+    const QByteArray programmed = WindowBlock();
+    for (const char* operation : {"MenuProgram", "MenuVerify", "MenuRead"}) {
+      Trigger(operation);
+      QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Verify:"), kOperationMs);
+      QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
+      QCOMPARE(Status(), QStringLiteral("Verify: OK"));
+    }
+    auto* history = Find<QMenu>("MenuHistory");
+    QVERIFY(m_window->findChild<QMenu*>("MenuFile")->actions().contains(history->menuAction()));
+    QMetaObject::invokeMethod(history, "aboutToShow");
+    const QList<QAction*> kept = history->actions();
+    QCOMPARE(kept.size(), qsizetype(2));
+    QVERIFY2(kept[0]->text().contains("  read  SIM03"), qPrintable(kept[0]->text()));
+    QVERIFY2(kept[1]->text().contains("  program  SIM03"), qPrintable(kept[1]->text()));
+    ChangeParameters(3, 20);
+    kept[1]->trigger();
+    QCOMPARE(WindowBlock(), programmed);
+    QVERIFY(Find<QLabel>("LabelFile2")->text().endsWith("-program.ign"));
+    QVERIFY(m_prompts->messages.isEmpty());
   }
 
   void AWrongFirmwareStopsProgramWithAMessage_data() {
