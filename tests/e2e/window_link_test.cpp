@@ -278,10 +278,6 @@ class WindowLinkTest : public QObject {
     QVERIFY(!program->font().bold());
     ChangeParameters(3, 20);
     QVERIFY(program->font().bold());
-    Trigger("MenuCompare");
-    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages.size(), qsizetype(3), kOperationMs);
-    QVERIFY2(m_prompts->messages.last().startsWith(heading + "Base advance: 20 → 10 [°]\n"),
-             qPrintable(m_prompts->messages.last()));
   }
 
   // A Program and a Read that ended well are kept, a Verify is not; File > History opens one.
@@ -298,7 +294,6 @@ class WindowLinkTest : public QObject {
       QCOMPARE(Status(), QStringLiteral("Verify: OK"));
     }
     auto* history = Find<QMenu>("MenuHistory");
-    QVERIFY(m_window->findChild<QMenu*>("MenuFile")->actions().contains(history->menuAction()));
     QMetaObject::invokeMethod(history, "aboutToShow");
     const QList<QAction*> kept = history->actions();
     QCOMPARE(kept.size(), qsizetype(2));
