@@ -438,6 +438,7 @@ void MainWindow::BuildMenus() {
   MenuVerify = item(MenuDevice, "MenuVerify", QStringLiteral("&Verify"), QKeySequence(Qt::Key_F8));
   MenuProgram =
       item(MenuDevice, "MenuProgram", QStringLiteral("&Program"), QKeySequence(Qt::Key_F9));
+  BuildUnitItems();
 
   MenuTools = menu("MenuTools", QStringLiteral("Tools"));
   AdvanceMinus =
@@ -618,6 +619,7 @@ void MainWindow::ApplyLanguage() {
   ShowFileName();
   LoadMessageTexts();
   ApplyCurveViewLanguage();
+  ApplyUnitTexts();
 }
 
 void MainWindow::SetFileName(const QString& path) {

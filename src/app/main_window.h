@@ -120,6 +120,8 @@ class MainWindow : public QMainWindow, public LinkView {
   void WriteSettingsKeys(IniFile& settings, const std::string& path) const;
   void FormClose();
   void MenuOpenClick();
+  // What Open does with the file chosen; an empty path only hides the status and the gauge.
+  void OpenParameterFile(const QString& path);
   void MenuSaveClick();
   void SpeedButtonPrintClick();
   void MenuPrintClick();
@@ -363,6 +365,32 @@ class MainWindow : public QMainWindow, public LinkView {
   bool m_lastStatusFailed = false;
   bool m_curveViewWanted = false;        // saved open: opened once the event loop runs
   std::optional<QRect> m_curveGeometry;  // as saved, until the window is made
+
+  // What the unit holds otherwise, and Compare (main_window_unit.cpp).
+ public slots:
+  void MenuCompareClick();      // reads the unit's block into a side image and lists the change
+  void MenuDifferencesClick();  // the list of the last Verify or Program the unit failed
+  void FillHistoryMenu();       // File > History: the kept sets, newest first
+
+ private:
+  struct Comparison;
+  void BuildUnitItems();
+  void ApplyUnitTexts();
+  // The heading and one line per value (window → unit), or "same".
+  QString UnitDifferencesText(const DeviceImage& window, const DeviceImage& unit) const;
+  void NoteUnitAnswer(const LinkOutcome& outcome);
+  // After a Read or Program that ended with "Verify: OK".
+  void KeepSetInHistory(Operation operation);
+  // Ticks a running Compare in place of the window's link; false when none runs.
+  bool TickComparison();
+  // The Program button is bold while the window's set is not the one the unit is known to hold.
+  void ShowUnitMismatch();
+  QAction* MenuCompare = nullptr;
+  QAction* MenuDifferences = nullptr;
+  QMenu* MenuHistory = nullptr;
+  Operation m_startedOperation = Operation::Idle;  // what the user started: Read, Program ...
+  std::shared_ptr<Comparison> m_comparison;  // shared: the type is complete only where it runs
+  std::optional<std::pair<DeviceImage, DeviceImage>> m_heldOtherwise;  // window, unit
 };
 
 }  // namespace qm17

@@ -50,6 +50,7 @@ void MainWindow::OpenCurveView() {
 }
 
 void MainWindow::ShowInCurveView() {
+  ShowUnitMismatch();
   if (!m_curveWindow) return;
   m_curveWindow->View()->SetImage(m_image);
   m_curveWindow->View()->SetInverse(CheckBoxBlackZobr->isChecked());
@@ -76,6 +77,7 @@ void MainWindow::CurvePointEdited(int index, int speedByte, int advance) {
 
 void MainWindow::SetUnitBlock(const std::optional<std::array<std::uint8_t, kBlockSize>>& block) {
   m_unitBlock = block;
+  ShowUnitMismatch();
   if (m_curveWindow) m_curveWindow->View()->SetUnitBlock(block);
 }
 

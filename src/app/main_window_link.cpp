@@ -79,6 +79,9 @@ QColor LiveBackground(LiveColour colour, bool inverse) {
 }  // namespace
 
 void MainWindow::Timer1Timer() {
+  // An operation of the window's own replaces a Compare still running.
+  if (m_comparison && m_link.operation() != Operation::Idle) m_comparison.reset();
+  if (TickComparison()) return;
   const Operation before = m_link.operation();
   m_link.Tick();
   NoteOperationOutcome(before);
@@ -146,6 +149,7 @@ bool MainWindow::PrintLayout() const {
 }
 
 void MainWindow::ShowOutcome(const LinkOutcome& outcome) {
+  NoteUnitAnswer(outcome);
   const OutcomeDisplay shown = DisplayForOutcome(outcome, CurrentLanguage());
   if (shown.status) SetStatus(*shown.status, shown.failure);
   if (shown.showStatus) LabelHlaseni->setVisible(true);

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/about_help.h"
 #include "app/config_paths.h"
@@ -235,7 +236,10 @@ bool MainWindow::ShutdownRequested() const {
 }
 
 void MainWindow::MenuOpenClick() {
-  const QString path = Prompts().AskOpenFileName(this, kOpenFilter, kSuffix, m_lastFilePath);
+  OpenParameterFile(Prompts().AskOpenFileName(this, kOpenFilter, kSuffix, m_lastFilePath));
+}
+
+void MainWindow::OpenParameterFile(const QString& path) {
   if (!path.isEmpty()) {
     // Only a regular file: a device or a pipe chosen under "All Files" would never end.
     const std::optional<std::string> content = ReadRegularFile(LocalPath(path));
@@ -244,12 +248,21 @@ void MainWindow::MenuOpenClick() {
     } else {
       // Read into a copy, so that a file of the wrong version changes nothing at all.
       DeviceImage loaded = m_image;
-      if (ReadParameterFile(*content, loaded)) {
+      std::vector<FileAdjustment> adjustments;
+      if (ReadParameterFile(*content, loaded, adjustments)) {
         m_image = loaded;
         NormaliseImage();
         ShowImageInControls();
         SetFileName(path);
         m_lastFilePath = path;
+        // The set is loaded as the file format says; what it holds unlike the file is told.
+        if (!adjustments.empty()) {
+          QString text = QString::fromUtf8(ExtraText(CurrentLanguage(), TextFileAdjusted));
+          const ChangeWording wording = ChangeWordingFor(CurrentLanguage());
+          for (const FileAdjustment& adjustment : adjustments)
+            text += u'\n' + QString::fromStdString(FormatFileAdjustment(wording, adjustment));
+          Prompts().ShowMessage(this, text);
+        }
       } else {
         Prompts().ShowMessage(this, QString::fromUtf8(FileVersionMismatchText(CurrentLanguage())));
       }

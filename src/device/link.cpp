@@ -57,12 +57,14 @@ void DeviceLink::Tick() {
 }
 
 void DeviceLink::StartRead() {
+  m_lastUnitBlock.reset();
   m_operation = Operation::Read;
   SendNext(command::kReadBlock0);
   ShowStatus(LinkResult::Started);
 }
 
 void DeviceLink::StartVerify() {
+  m_lastUnitBlock.reset();
   m_operation = Operation::Verify;
   SendNext(command::kReadBlock1);
   ShowStatus(LinkResult::Started);
@@ -70,6 +72,7 @@ void DeviceLink::StartVerify() {
 
 void DeviceLink::StartProgram(std::uint8_t firstTryCount) {
   // Nothing is sent here: the tick sends block 0 at its next time-out.
+  m_lastUnitBlock.reset();
   m_operation = Operation::Program;
   m_currentCommand = command::kWriteBlock0;
   m_tryCounter = firstTryCount;
@@ -177,6 +180,7 @@ void DeviceLink::ReadStep(std::size_t block,
     AdvanceGauge();
     SendNext(command::kReadBlock1);
   } else {
+    KeepUnitBlock(payload);
     m_view.NormaliseAndShowImage();
     StartVerifyStep();
   }
@@ -196,14 +200,18 @@ void DeviceLink::ProgramStep(std::size_t block,
     }
     AdvanceGauge();
     SendNext(command::kWriteBlock1);
-  } else if (MatchesParameterBlock(payload)) {
-    StartVerifyStep();
   } else {
-    m_answerDiffered = true;  // ignored: the tick writes the block again
+    KeepUnitBlock(payload);
+    if (MatchesParameterBlock(payload)) {
+      StartVerifyStep();
+    } else {
+      m_answerDiffered = true;  // ignored: the tick writes the block again
+    }
   }
 }
 
 void DeviceLink::VerifyStep(std::span<const std::uint8_t, kPayloadLength> payload) {
+  KeepUnitBlock(payload);
   if (!MatchesParameterBlock(payload)) {
     m_answerDiffered = true;  // never reported at once: the re-sends decide
     return;
@@ -211,6 +219,12 @@ void DeviceLink::VerifyStep(std::span<const std::uint8_t, kPayloadLength> payloa
   m_messageCountdown = timing::kMessageTicks;
   m_operation = Operation::Idle;
   m_view.ShowOutcome({Operation::Verify, LinkResult::Succeeded, FailureReason::None});
+}
+
+void DeviceLink::KeepUnitBlock(std::span<const std::uint8_t, kPayloadLength> payload) {
+  std::array<std::uint8_t, kBlockSize> block{};
+  std::copy(payload.begin(), payload.end(), block.begin());
+  m_lastUnitBlock = block;
 }
 
 void DeviceLink::EndWithVersionMismatch() {

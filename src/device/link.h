@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -96,6 +97,12 @@ class DeviceLink {
   CurrentPoint currentPoint() const { return m_currentPoint; }
   const IdentificationTexts& identification() const { return m_identification; }
   bool autoProgramArmed() const { return m_autoProgramArmed; }
+  // The parameter block the unit last answered with during the current or last operation
+  // (Read's block 1, Verify's answer, Program's echo), matching or not; empty until one came.
+  // A failed Verify or Program can so say what the unit holds instead.
+  const std::optional<std::array<std::uint8_t, kBlockSize>>& LastUnitBlock() const {
+    return m_lastUnitBlock;
+  }
   int gaugeProgress() const { return m_gaugeProgress; }
 
  private:
@@ -105,6 +112,7 @@ class DeviceLink {
   void ReadStep(std::size_t block, std::span<const std::uint8_t, kPayloadLength> payload);
   void ProgramStep(std::size_t block, std::span<const std::uint8_t, kPayloadLength> payload);
   void VerifyStep(std::span<const std::uint8_t, kPayloadLength> payload);
+  void KeepUnitBlock(std::span<const std::uint8_t, kPayloadLength> payload);
   void EndWithVersionMismatch();
   void StartVerifyStep();
   void SendNext(std::uint8_t nextCommand);
@@ -129,6 +137,7 @@ class DeviceLink {
   bool m_autoProgramArmed = false;
   bool m_answerDiffered = false;  // since the frame now re-sent was first sent
   std::array<std::uint8_t, kBlockSize> m_programmedCopy{};
+  std::optional<std::array<std::uint8_t, kBlockSize>> m_lastUnitBlock;
   std::vector<std::uint8_t> m_rxBuffer;
 };
 

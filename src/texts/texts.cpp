@@ -495,6 +495,12 @@ constexpr ExtraTextRow kExtraRows[kExtraTextCount] = {
       "Beim Laden geändert (Datei → geladen):"}},
     {{"Sadu nelze uložit do historie:", "The set could not be kept in the history:",
       "Der Satz konnte nicht im Verlauf gespeichert werden:"}},
+    {{"Jednotka obsahuje jinak (okno → jednotka):", "The unit holds otherwise (window → unit):",
+      "Das Gerät enthält abweichend (Fenster → Gerät):"}},
+    {{"Porovnat s jednotkou", "Compare with unit", "Mit Gerät vergleichen"}},
+    {{"Rozdíly…", "Differences…", "Unterschiede…"}},
+    {{"Historie", "History", "Verlauf"}},
+    {{"Žádné uložené sady", "No kept sets", "Keine gespeicherten Sätze"}},
 };
 
 std::string UiText(Language language, std::string_view element, std::string_view property) {

@@ -121,6 +121,11 @@ enum ExtraTextId : int {
   TextSameSets,
   TextFileAdjusted,
   TextHistoryNotKept,
+  TextUnitHoldsOtherwise,  // heading of what a unit holds unlike the window's set
+  TextCompareItem,         // Device menu: compare the window's set with the unit's
+  TextDifferencesItem,     // Device menu: the last list of what the unit holds
+  TextHistoryItem,         // File menu: the kept parameter sets
+  TextHistoryEmpty,        // the History menu when nothing has been kept
   kExtraTextCount
 };
 // Empty for an entry or language out of range.

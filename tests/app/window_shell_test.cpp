@@ -461,6 +461,11 @@ TEST_F(WindowShell, OpenCases) {
   const QByteArray reversed =
       "KORVALEX_KEY 26\r\nPILOT_LIGHT 9000\r\nGEBER_NR 2\r\nPOLARITA 1\r\nLIMITER 50 140 4\r\n"
       "BASE_ADV 8\r\nPOCET_BODU 3\r\n";
+  // The set loads as before; what it holds unlike the file is told in one message.
+  const QString adjusted = "Changed on loading (file → loaded):\n";
+  QString tooFast = adjusted + "Point 1 speed: 20000 → 18600 [rpm]";
+  for (int k = 2; k <= 15; ++k)
+    tooFast += QString("\nPoint %1 speed: %2 → %3 [rpm]").arg(k).arg(k * 1000).arg(18500 + k * 100);
   const Case cases[] = {
       {"only-count.ign", "KORVALEX_KEY 26\r\nPOCET_BODU 7\r\n", 1, {}, {{50, 7}}},
       {"reversed.ign",
@@ -469,12 +474,16 @@ TEST_F(WindowShell, OpenCases) {
        {},
        {{59, 90}, {58, 2}, {55, 1}, {56, 50}, {52, 140}, {57, 4}, {51, 8}, {50, 3}}},
       {"key-last.ign", "POCET_BODU 3\r\nBASE_ADV 8\r\nKORVALEX_KEY 26", 1, {}, {}},
-      {"units.ign", "KORVALEX_KEY 26\r\nRPM_ADV 1550\r\nLIMITER 60 150 6\r\n", 1, {}, {{60, 15}}},
+      {"units.ign",
+       "KORVALEX_KEY 26\r\nRPM_ADV 1550\r\nLIMITER 60 150 6\r\n",
+       1,
+       {adjusted + "Point 1 speed: 1550 → 1500 [rpm]"},
+       {{60, 15}}},
       {"too-fast.ign",
        "KORVALEX_KEY 26\r\nRPM_ADV 20000 2000 3000 4000 5000 6000 7000 8000 9000 10000 11000 "
        "12000 13000 14000 15000\r\n",
        1,
-       {},
+       {tooFast},
        {{60, 186},
         {61, 187},
         {62, 188},
@@ -510,7 +519,7 @@ TEST_F(WindowShell, OpenCases) {
     DeviceImage expected = defaults;
     for (const auto& [byte, value] : c.changed) expected[byte] = static_cast<std::uint8_t>(value);
     EXPECT_EQ(window.Image(), expected) << c.name;
-    const bool loaded = c.messages.isEmpty();
+    const bool loaded = c.messages.isEmpty() || c.messages.first().startsWith(adjusted);
     EXPECT_EQ(Find<QLabel>("LabelFile2")->text(), loaded ? path : "") << c.name;
     EXPECT_EQ(window.LastFilePath(), loaded ? path : "") << c.name;
     EXPECT_FALSE(Find<QLabel>("LabelHlaseni")->isVisible());

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   // Settings of a test run never touch the user's.
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+  qputenv("XDG_DATA_HOME", config.path().toLocal8Bit());  // nor their parameter history
 #endif
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);

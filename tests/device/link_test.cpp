@@ -480,6 +480,22 @@ TEST_F(LinkTest, DifferencesAreRetriedThenReported) {
   EXPECT_EQ(image[61], 11);  // the mended speed stays in the window
 }
 
+TEST_F(LinkTest, KeepsTheUnitsLastBlockAnswer) {
+  // A Verify against a unit that holds another advance: the failure keeps what it holds.
+  unit.memory[99] = 7;
+  unit.memory[60] = 3;
+  Connect();
+  link.StartVerify();
+  EXPECT_FALSE(link.LastUnitBlock().has_value());
+  RunUntilIdle();
+  EXPECT_EQ(view.outcomes.back().reason, FailureReason::BlockDiffers);
+  ASSERT_TRUE(link.LastUnitBlock().has_value());
+  EXPECT_TRUE(std::equal(link.LastUnitBlock()->begin(), link.LastUnitBlock()->end(),
+                         unit.memory.begin() + 50));
+  link.StartProgram(0);  // a new operation forgets it until the unit answers
+  EXPECT_FALSE(link.LastUnitBlock().has_value());
+}
+
 TEST_F(LinkTest, VersionMismatchEndsReadAndProgram) {
   unit.memory[10] = 25;
   unit.memory[52] = 200;

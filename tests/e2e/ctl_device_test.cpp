@@ -343,6 +343,37 @@ TEST_F(CtlDevice, AUnitThatChangesAValueFailsProgramAndVerify) {
   EXPECT_TRUE(Contains(verify.err, "Verify error!")) << verify.err;
 }
 
+TEST_F(CtlDevice, FailuresAndDiffSayWhatTheUnitHolds) {
+  const std::string limiter = "Limiter: 13000 → 12900 [rpm]\n";
+  {
+    Simulator sim(kSim, m_dir, {"--clamp"});
+    ASSERT_TRUE(sim.started());
+    const RunResult program = Ctl({"program", "--port", sim.device(), File("a.ign")});
+    EXPECT_EQ(program.status, 1);
+    EXPECT_TRUE(Contains(program.err, "The unit holds otherwise (window → unit):\n  " + limiter))
+        << program.err;
+    const RunResult verify = Ctl({"verify", "--port", sim.device(), File("a.ign"), "--lang", "de"});
+    EXPECT_EQ(verify.status, 1);
+    EXPECT_TRUE(Contains(verify.err, "Das Gerät enthält abweichend (Fenster → Gerät):\n  "))
+        << verify.err;
+    const RunResult diff = Ctl({"diff", "--port", sim.device(), File("a.ign")});
+    EXPECT_EQ(diff.status, 1) << diff.err;
+    EXPECT_EQ(diff.out, limiter);
+    EXPECT_EQ(sim.Stop(), 0);
+  }
+  Simulator sim(kSim, m_dir, {});
+  ASSERT_TRUE(sim.started());
+  m_dir.Write("default.ign", kDefaultFile);
+  const RunResult same = Ctl({"diff", "--port", sim.device(), File("default.ign")});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "The parameter sets are the same.\n");
+  const RunResult other = Ctl({"diff", "--port", sim.device(), File("b.ign")});
+  EXPECT_EQ(other.status, 1) << other.err;
+  EXPECT_EQ(other.out, "Number of items: 7 → 15\nBase advance: 20 → 10 [°]\n");
+  EXPECT_EQ(sim.ParameterBlock(), kDefaultBlock);  // nothing was written
+  EXPECT_EQ(Ctl({"diff", "--port", File("missing"), File("b.ign")}).status, 3);
+}
+
 TEST_F(CtlDevice, AWrongAnswerByteIsNeverTakenForAnAnswer) {
   Simulator sim(kSim, m_dir, {"--wrong-answer"});
   ASSERT_TRUE(sim.started());

@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -94,6 +96,7 @@ class WindowLinkTest : public QObject {
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("qm17")));
     qputenv("XDG_CONFIG_HOME", m_dir->path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", m_dir->path().toLocal8Bit());  // the parameter history
     QFile ini(m_dir->filePath(QStringLiteral("qm17/Tarvex.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write(QStringLiteral("[FORM_HLAV]\r\nComPort=%1\r\nLanguage=1\r\n"
@@ -241,6 +244,62 @@ class WindowLinkTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Verify:"), 2000);
     QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
     QCOMPARE(Status(), QStringLiteral("Verify error!"));
+  }
+
+  // What the unit holds otherwise: listed after a failed Program and by Compare, which leaves
+  // the window's set alone; the Program button is bold while the unit is known to differ.
+  void TheWindowListsWhatTheUnitHoldsOtherwise() {
+    QVERIFY(Unit().Start({"--clamp"}));
+    OpenWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
+    const auto* program = Find<QPushButton>("BitBtn1");
+    QVERIFY(!Find<QAction>("MenuDifferences")->isEnabled());
+    Trigger("MenuProgram");
+    QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
+    QCOMPARE(Status(), QStringLiteral("Program error!"));
+    const QString heading = QStringLiteral("The unit holds otherwise (window → unit):\n");
+    const QString list = heading + QStringLiteral("Limiter: 15000 → 14900 [rpm]");
+    Trigger("MenuDifferences");
+    QCOMPARE(m_prompts->messages, QStringList{list});
+    QVERIFY(!program->font().bold());  // a failure leaves the unit's block unknown
+    const QByteArray before = WindowBlock();
+    Trigger("MenuCompare");
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages.size(), qsizetype(2), kOperationMs);
+    QCOMPARE(m_prompts->messages.last(), list);
+    QCOMPARE(WindowBlock(), before);
+    QVERIFY(program->font().bold());
+    Trigger("MenuRead");
+    QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
+    QCOMPARE(Status(), QStringLiteral("Verify: OK"));
+    QVERIFY(!program->font().bold());
+    ChangeParameters(3, 20);
+    QVERIFY(program->font().bold());
+  }
+
+  // A Program and a Read that ended well are kept, a Verify is not; File > History opens one.
+  void ReadAndProgramAreKeptAndOpenFromTheHistory() {
+    QVERIFY(Unit().Start());
+    OpenWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
+    ChangeParameters(9, 13);
+    const QByteArray programmed = WindowBlock();
+    for (const char* operation : {"MenuProgram", "MenuVerify", "MenuRead"}) {
+      Trigger(operation);
+      QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Verify:"), kOperationMs);
+      QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
+      QCOMPARE(Status(), QStringLiteral("Verify: OK"));
+    }
+    auto* history = Find<QMenu>("MenuHistory");
+    QMetaObject::invokeMethod(history, "aboutToShow");
+    const QList<QAction*> kept = history->actions();
+    QCOMPARE(kept.size(), qsizetype(2));
+    QVERIFY2(kept[0]->text().contains("  read  SIM03"), qPrintable(kept[0]->text()));
+    QVERIFY2(kept[1]->text().contains("  program  SIM03"), qPrintable(kept[1]->text()));
+    ChangeParameters(3, 20);
+    kept[1]->trigger();
+    QCOMPARE(WindowBlock(), programmed);
+    QVERIFY(Find<QLabel>("LabelFile2")->text().endsWith("-program.ign"));
+    QVERIFY(m_prompts->messages.isEmpty());
   }
 
   void AWrongFirmwareStopsProgramWithAMessage_data() {

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "files/parameter_file.h"
 #include "files/settings_store.h"
 #include "params/device_image.h"
+#include "params/differences.h"
 #include "params/ignition_parameters.h"
 #include "posix_serial_port.h"
 #include "session/outcome_display.h"
@@ -258,6 +260,12 @@ int RunOperation(const CommandContext& context, const Command& command, const Ar
   // Only a verified end counts; anything else (a failure, a mismatch, a stop) is a failure.
   const auto& outcome = view.outcome();
   if (!outcome || outcome->result != LinkResult::Succeeded || link.operation() != Operation::Idle) {
+    if (outcome && outcome->reason == FailureReason::BlockDiffers && link.LastUnitBlock()) {
+      DeviceImage unit = image;
+      std::copy(link.LastUnitBlock()->begin(), link.LastUnitBlock()->end(),
+                unit.begin() + image_byte::kParameterBlock);
+      PrintUnitDifferences(context, image, unit);
+    }
     return kExitFailure;
   }
   if (name == "read") {
@@ -409,6 +417,53 @@ const Command kMonitor{"monitor", "--port P [--count N] [--csv]",
 const Command kDeviceCommands[] = {kRead, kVerify, kProgram, kMonitor};
 
 }  // namespace
+
+void PrintUnitDifferences(const CommandContext& context, const DeviceImage& window,
+                          const DeviceImage& unit) {
+  const std::vector<Difference> differences = CompareParameterBlocks(window, unit);
+  if (differences.empty()) return;
+  context.err << ExtraText(context.language, TextUnitHoldsOtherwise) << '\n';
+  const ChangeWording wording = ChangeWordingFor(context.language);
+  for (const Difference& difference : differences) {
+    context.err << "  " << FormatDifference(wording, difference) << '\n';
+  }
+}
+
+int ReadUnitImage(const CommandContext& context, const std::string& port, DeviceImage& unit) {
+  return WithPort(context, port, [&](PosixSerialPort& serial, const std::string&) {
+    // A Read sends only read frames; its verify step's answer is the unit's own block, even
+    // where the unit holds values the window would show mended.
+    DeviceImage scratch{};
+    SetDefaultImage(scratch);
+    std::ostringstream quiet;
+    CommandLineView view(context, quiet, scratch, true);
+    DeviceLink link(scratch, serial, view);
+    link.StartRead();
+    TickClock clock;
+    for (int ticks = 0;
+         link.operation() != Operation::Idle && ticks < kOperationTickLimit && g_interrupted == 0;
+         ++ticks) {
+      clock.WaitForNextTick();
+      link.Tick();
+    }
+    if (!link.LastUnitBlock()) {
+      // A version mismatch has shown its own message.
+      const auto& outcome = view.outcome();
+      if (!outcome || outcome->reason != FailureReason::VersionMismatch) {
+        context.err << DisplayForOutcome(
+                           {Operation::Read, LinkResult::Failed, FailureReason::NoAnswer},
+                           context.language)
+                           .status.value_or("")
+                    << '\n';
+      }
+      return kExitFailure;
+    }
+    unit = scratch;
+    std::copy(link.LastUnitBlock()->begin(), link.LastUnitBlock()->end(),
+              unit.begin() + image_byte::kParameterBlock);
+    return kExitOk;
+  });
+}
 
 std::span<const Command> DeviceCommands() {
   return kDeviceCommands;

@@ -21,6 +21,8 @@ constexpr int kExitTrouble = 2;
 
 extern const Command kDiff;
 
+int PrintList(const CommandContext& context, const DeviceImage& before, const DeviceImage& after);
+
 // One side of the comparison: the set as the window would hold it after File > Open.
 std::optional<DeviceImage> LoadSide(const CommandContext& context, const std::string& file) {
   DeviceImage image{};
@@ -31,9 +33,26 @@ std::optional<DeviceImage> LoadSide(const CommandContext& context, const std::st
 
 int RunDiff(const CommandContext& context, const std::vector<std::string>& args) {
   std::vector<std::string> files;
-  for (const auto& arg : args) {
+  std::optional<std::string> port;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--port") {
+      if (i + 1 >= args.size()) return UsageError(context, kDiff, "--port needs a value");
+      port = args[++i];
+      continue;
+    }
     if (arg.size() > 1 && arg[0] == '-') return UsageError(context, kDiff, "unknown option " + arg);
     files.push_back(arg);
+  }
+  if (port) {
+    if (files.size() != 1) return UsageError(context, kDiff, "expected one FILE with --port");
+    const std::optional<DeviceImage> window = LoadSide(context, files[0]);
+    if (!window) return kExitTrouble;
+    DeviceImage unit{};
+    if (const int status = ReadUnitImage(context, *port, unit); status != kExitOk) {
+      return status == kExitFailure ? kExitTrouble : status;  // 1 means "they differ"
+    }
+    return PrintList(context, *window, unit);
   }
   if (files.size() != 2) return UsageError(context, kDiff, "expected two FILEs");
   if (files[0] == "-" && files[1] == "-") {
@@ -42,7 +61,11 @@ int RunDiff(const CommandContext& context, const std::vector<std::string>& args)
   const std::optional<DeviceImage> before = LoadSide(context, files[0]);
   const std::optional<DeviceImage> after = before ? LoadSide(context, files[1]) : std::nullopt;
   if (!after) return kExitTrouble;
-  const std::vector<Difference> differences = CompareParameterBlocks(*before, *after);
+  return PrintList(context, *before, *after);
+}
+
+int PrintList(const CommandContext& context, const DeviceImage& before, const DeviceImage& after) {
+  const std::vector<Difference> differences = CompareParameterBlocks(before, after);
   if (differences.empty()) {
     context.out << ExtraText(context.language, TextSameSets) << '\n';
   } else {
@@ -56,11 +79,14 @@ int RunDiff(const CommandContext& context, const std::vector<std::string>& args)
 }
 
 const Command kDiff{
-    "diff", "A B", "list the values that parameter files A and B hold differently",
+    "diff", "A B | --port P FILE",
+    "list the values that parameter files A and B (or FILE and the unit) hold differently",
     "Each line names a value as the window does, with A's value, then B's ('-': standard\n"
     "input for one of them). Both are compared as the window holds them after Open:\n"
-    "normalised, each value in its control's range.\n"
-    "Exit status: 0 the same, 1 they differ, 2 bad usage or a file that cannot be read.\n",
+    "normalised, each value in its control's range. With --port the unit's block on port P\n"
+    "is read (nothing is written to it) and compared as the unit holds it, FILE's value first.\n"
+    "Exit status: 0 the same, 1 they differ, 2 bad usage, a file that cannot be read or a\n"
+    "unit that gave no block, 3 when the port cannot be opened.\n",
     RunDiff};
 
 const Command kDiffCommands[] = {kDiff};

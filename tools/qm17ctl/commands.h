@@ -69,4 +69,14 @@ void KeepOperationInHistory(const CommandContext& context, const std::string& op
                             const DeviceImage& image, const IdentificationTexts& unit,
                             std::optional<std::uint16_t> programCount, const std::string& file);
 
+// Reads the unit's parameter block on PORT into `unit` (its identification too) without
+// writing anything to it. Returns kExitOk with the block, kExitFailure when the unit gave none,
+// kExitUsage for a bad port name, 3 when the port cannot be opened.
+int ReadUnitImage(const CommandContext& context, const std::string& port, DeviceImage& unit);
+
+// Prints "The unit holds otherwise (window → unit):" and one indented line per value on the
+// error stream; nothing when they agree.
+void PrintUnitDifferences(const CommandContext& context, const DeviceImage& window,
+                          const DeviceImage& unit);
+
 }  // namespace qm17::ctl
