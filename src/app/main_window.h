@@ -313,6 +313,7 @@ class MainWindow : public QMainWindow, public LinkView {
   std::array<std::string, 10> m_assignedPorts{};  // kept when the settings file cannot be written
   QString m_openedDevice;                         // the device of the last successful open
   QTimer* m_reopenTimer = nullptr;
+  LineName m_openedLineName;  // what the open line was named by, for the rule of reopening
 
   // Settings, files, printing, help (main_window_shell.cpp).
  public:

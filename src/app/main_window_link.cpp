@@ -126,6 +126,7 @@ bool MainWindow::OpenComPort() {
   const std::string device = ComDevice(m_comPortNumber);
   if (!device.empty() && m_serial.Open(QString::fromStdString(device))) {
     m_openedDevice = QString::fromStdString(device);
+    m_openedLineName = IdentifyLineName(device);  // while the line is there to be resolved
     return true;
   }
   m_openedDevice.clear();

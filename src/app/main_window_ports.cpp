@@ -101,8 +101,18 @@ void MainWindow::ComDeviceLost() {
 }
 
 void MainWindow::RetryLostDevice() {
+  if (m_serial.IsOpen()) {
+    m_reopenTimer->stop();
+    return;
+  }
+  // A pseudo-terminal's name may by now belong to another program's terminal: never opened
+  // again unless its link was made anew.
+  const std::string device = m_openedDevice.toStdString();
+  if (!MayReopenLostLine(m_openedLineName, IdentifyLineName(device))) return;
   // Quietly: the user sees the no-connection label until the device answers again.
-  if (m_serial.IsOpen() || m_serial.Open(m_openedDevice)) m_reopenTimer->stop();
+  if (!m_serial.Open(m_openedDevice)) return;
+  m_openedLineName = IdentifyLineName(device);
+  m_reopenTimer->stop();
 }
 
 }  // namespace qm17

@@ -9,6 +9,7 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -141,6 +142,22 @@ PortFailure DiagnosePort(const std::string& path) {
 bool LockSerialLine(int fd) {
   return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
 }
+
+LineName IdentifyLineName(const std::string& path) {
+  LineName name;
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) != 0) return name;
+  if (S_ISLNK(link.st_mode)) {
+    name.link = true;
+    name.linkInode = static_cast<long long>(link.st_ino);
+    name.linkChanged =
+        static_cast<long long>(link.st_ctim.tv_sec) * 1000000000LL + link.st_ctim.tv_nsec;
+  }
+  std::error_code error;
+  const fs::path target = fs::canonical(path, error);
+  name.pseudoTerminal = !error && target.parent_path() == "/dev/pts";
+  return name;
+}
 #else
 PortFailure DiagnosePort(const std::string&) {
   return PortFailure::Other;
@@ -148,6 +165,14 @@ PortFailure DiagnosePort(const std::string&) {
 bool LockSerialLine(int) {
   return true;
 }
+LineName IdentifyLineName(const std::string&) {
+  return {};
+}
 #endif
+
+bool MayReopenLostLine(const LineName& lost, const LineName& now) {
+  if (!lost.pseudoTerminal) return true;
+  return now.link && (now.linkInode != lost.linkInode || now.linkChanged != lost.linkChanged);
+}
 
 }  // namespace qm17

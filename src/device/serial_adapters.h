@@ -43,4 +43,18 @@ PortFailure DiagnosePort(const std::string& path);
 // holds it. The lock goes with the descriptor, however the program ends.
 bool LockSerialLine(int fd);
 
+// What a vanished line was named by, to decide whether the name may be opened again on its
+// own. A pseudo-terminal's number goes to the next terminal that is opened, a user's shell
+// or another program's unit, so it is only taken again through a link made anew since (as
+// qm17-sim --link makes when it starts again); a real device comes back under its own name.
+struct LineName {
+  bool pseudoTerminal = false;  // the name resolves to a pseudo-terminal
+  bool link = false;            // the name itself is a symbolic link
+  long long linkInode = 0;      // of the link itself, with its change time in nanoseconds
+  long long linkChanged = 0;
+  bool operator==(const LineName&) const = default;
+};
+LineName IdentifyLineName(const std::string& path);
+bool MayReopenLostLine(const LineName& lost, const LineName& now);
+
 }  // namespace qm17

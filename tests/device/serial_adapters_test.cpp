@@ -62,6 +62,31 @@ TEST(SerialAdapters, ListsUsbAndAcmDevicesWithTheirIdsAndStableNames) {
   EXPECT_EQ(FindAdapter(list, "/dev/ttyUSB1"), nullptr);
 }
 
+// A vanished pseudo-terminal is opened again only through a link made anew: its number is
+// handed to the next terminal, which may be another program's.
+TEST(SerialAdapters, ALostPseudoTerminalComesBackOnlyThroughANewLink) {
+  Tree t;
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
+  const std::string pty = ptsname(master);
+  const std::string link = t.root + "/unit";
+  ASSERT_EQ(::symlink(pty.c_str(), link.c_str()), 0);
+  const LineName byNumber = IdentifyLineName(pty), byLink = IdentifyLineName(link);
+  EXPECT_TRUE(byNumber.pseudoTerminal && !byNumber.link && byLink.pseudoTerminal && byLink.link);
+  EXPECT_FALSE(MayReopenLostLine(byNumber, IdentifyLineName(pty)));
+  EXPECT_FALSE(MayReopenLostLine(byLink, IdentifyLineName(link)));  // the old, stale link
+  ::unlink(link.c_str());
+  EXPECT_FALSE(MayReopenLostLine(byLink, IdentifyLineName(link)));  // no link at all
+  ::usleep(20000);  // file times step by the kernel's tick; a restarted unit takes longer
+  ASSERT_EQ(::symlink(pty.c_str(), link.c_str()), 0);
+  EXPECT_TRUE(MayReopenLostLine(byLink, IdentifyLineName(link)));
+  // A real device comes back under its own name.
+  std::ofstream(t.root + "/ttyUSB0") << "";
+  EXPECT_TRUE(MayReopenLostLine(IdentifyLineName(t.root + "/ttyUSB0"), {}));
+  ::close(master);
+}
+
 TEST(SerialAdapters, EachReasonAPortFailsIsTold) {
   Tree t;
   std::ofstream(t.root + "/file") << "x";
