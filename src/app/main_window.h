@@ -334,6 +334,9 @@ class MainWindow : public QMainWindow, public LinkView {
   void PrintWindow();
   // The picture of the window in print layout, with the print header shown as printing shows it.
   QPixmap CaptureInPrintLayout();
+  // The page's look: the date-and-time line, no gauge or no-connection label, white ground.
+  void EnterPrintLayout();
+  void LeavePrintLayout();
   // The status label grows to show a whole print header, and keeps its layout width otherwise.
   void FitStatusLabel();
   int m_statusLabelWidth = 0;  // the layout width, taken at the first fit

@@ -316,33 +316,7 @@ void MainWindow::MenuPrintClick() {
   }
 }
 
-QPixmap MainWindow::CaptureInPrintLayout() {
-  const QDateTime now = QDateTime::currentDateTime();
-  const QLocale locale;
-  LabelHlaseni->setText(QString::fromUtf8(PrintHeaderText(CurrentLanguage())) +
-                        locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("    ") +
-                        LongTime(locale, now.time()));
-  FitStatusLabel();
-  SetBackground(LabelHlaseni, Qt::white);
-  LabelHlaseni->show();
-  LabelSpojeni->hide();
-  m_link.RestartMessageCountdown();
-  CGauge->hide();
-  m_printLayout = true;
-  ApplyDisplayStyle();
-  PaintLiveBackgrounds();
-  SetBackground(m_client, Qt::white);
-  const QPixmap picture = m_client->grab();
-  m_printLayout = false;
-  ApplyDisplayStyle();
-  PaintLiveBackgrounds();
-  SetBackground(LabelHlaseni, CheckBoxBlackZobr->isChecked()
-                                  ? QColor(Qt::black)
-                                  : QApplication::palette().color(QPalette::Window));
-  return picture;
-}
-
-void MainWindow::PrintWindow() {
+void MainWindow::EnterPrintLayout() {
   // One reading of the clock, so that date and time cannot straddle midnight.
   const QDateTime now = QDateTime::currentDateTime();
   const QLocale locale;
@@ -359,16 +333,29 @@ void MainWindow::PrintWindow() {
   ApplyDisplayStyle();
   PaintLiveBackgrounds();
   SetBackground(m_client, Qt::white);
+}
 
-  const QString error = PrintWidget(*m_client, m_printDestination, windowTitle());
-
-  // The normal layout comes back whether or not the printer took the job.
+void MainWindow::LeavePrintLayout() {
   m_printLayout = false;
   ApplyDisplayStyle();
   PaintLiveBackgrounds();
   SetBackground(LabelHlaseni, CheckBoxBlackZobr->isChecked()
                                   ? QColor(Qt::black)
                                   : QApplication::palette().color(QPalette::Window));
+}
+
+QPixmap MainWindow::CaptureInPrintLayout() {
+  EnterPrintLayout();
+  const QPixmap picture = m_client->grab();
+  LeavePrintLayout();
+  return picture;
+}
+
+void MainWindow::PrintWindow() {
+  EnterPrintLayout();
+  const QString error = PrintWidget(*m_client, m_printDestination, windowTitle());
+  // The normal layout comes back whether or not the printer took the job.
+  LeavePrintLayout();
   if (!error.isEmpty()) Prompts().ShowMessage(this, error);
 }
 
