@@ -21,11 +21,14 @@
 #include <QToolButton>
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "app/spin_buttons.h"
 #include "app/user_prompts.h"
 #include "app/window_pictures.h"
+#include "params/differences.h"
 #include "params/ignition_parameters.h"
 
 namespace qm17 {
@@ -856,6 +859,7 @@ void MainWindow::ProgramAfterChange() {
 
 bool MainWindow::FormKeyPress(QKeyEvent* event) {
   if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
+  ReportRejectedValue(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
   focusNextChild();
   ReadControlsToImage();
   ApplyParameterChange();
@@ -864,6 +868,41 @@ bool MainWindow::FormKeyPress(QKeyEvent* event) {
   if (auto* next = qobject_cast<QLineEdit*>(QApplication::focusWidget()); next && next->isVisible())
     next->selectAll();
   return true;
+}
+
+void MainWindow::ReportRejectedValue(const QLineEdit* edit) {
+  if (!edit) return;
+  std::vector<std::pair<SpinButtons*, ParameterField>> boxes = {
+      {UpDownPocetBodu, ParameterField::PointCount},
+      {UpDownBaseAdv, ParameterField::BaseAdvance},
+      {UpDownOmez1, ParameterField::StartLimiter},
+      {UpDownOmez2, ParameterField::Limiter},
+      {UpDownRetard, ParameterField::Retard},
+      {UpDownPocPalcu, ParameterField::IgnitionsPerRev},
+      {UpDownLedRazeni, ParameterField::ShiftLight}};
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    boxes.emplace_back(m_rpmUpDowns[i], ParameterField::PointSpeed);
+    boxes.emplace_back(m_advanceUpDowns[i], ParameterField::PointAdvance);
+  }
+  const ChangeWording wording = ChangeWordingFor(CurrentLanguage());
+  for (std::size_t k = 0; k < boxes.size(); ++k) {
+    const auto [spin, field] = boxes[k];
+    if (!spin || spin->Associate() != edit) continue;
+    const std::optional<int> typed = SpinButtons::ParseText(edit->text(), QLocale());
+    const SpinRange& range = spin->Range();
+    if (!typed || (*typed >= range.min && *typed <= range.max)) return;
+    QString name = QString::fromStdString(wording.names[static_cast<std::size_t>(field)]);
+    name.replace(QStringLiteral("%u"), QString::number((k - 7) / 2 + 1));
+    QString text = name + QStringLiteral(": ") +
+                   SpinButtons::FormatPosition(range.min, range.digitGrouping, QLocale()) +
+                   QStringLiteral(" … ") +
+                   SpinButtons::FormatPosition(range.max, range.digitGrouping, QLocale());
+    const ValueUnit unit = UnitOf(field);
+    if (unit == ValueUnit::Rpm) text += QStringLiteral(" [rpm]");
+    if (unit == ValueUnit::Degrees) text += QStringLiteral(" [°]");
+    StatusBar1->showMessage(text, 5000);
+    return;
+  }
 }
 
 void MainWindow::EditExit() {
@@ -978,6 +1017,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         reason != Qt::MenuBarFocusReason && edit->objectName() != QLatin1String(kNoExitEdit) &&
         !m_applying) {
       m_applying = true;
+      ReportRejectedValue(edit);
       EditExit();
       m_applying = false;
     }

@@ -93,6 +93,8 @@ class MainWindow : public QMainWindow, public LinkView {
 
  public slots:
   void EditExit();
+  // A typed value out of its box's range is not taken: the status line says what the box holds.
+  void ReportRejectedValue(const QLineEdit* edit);
   void UpDownClick();
   void BitBtnAdvMinusClick();
   void BitBtnAdvPlusClick();

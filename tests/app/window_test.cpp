@@ -226,6 +226,23 @@ TEST_F(WindowTest, TypedValuesFollowTheReadingRule) {
   }
 }
 
+TEST_F(WindowTest, ARejectedValueSaysTheBoxsRangeInTheStatusLine) {
+  const auto message = [this] { return m_window->findChild<QStatusBar*>()->currentMessage(); };
+  Start({QStringLiteral("qm17"), QStringLiteral("ENGLISH")});
+  Type(QStringLiteral("EditAdvance3"), QStringLiteral("61"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(message(), QStringLiteral("Point 3 advance: 0 … 60 [°]"));
+  EXPECT_EQ(Byte(82), 10);
+  Type(QStringLiteral("EditOmez2"), QStringLiteral("25001"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_TRUE(message().endsWith(QStringLiteral(": 999 … 25,000 [rpm]")))
+      << message().toStdString();
+  m_window->findChild<QStatusBar*>()->clearMessage();
+  Type(QStringLiteral("EditBaseAdv"), QStringLiteral("7"));  // taken: nothing said
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_TRUE(message().isEmpty());
+}
+
 TEST_F(WindowTest, EditsAreNormalisedAndShownAgain) {
   TypeAndLeave("EditRpmAdv1", "5000");
   TypeAndLeave("EditRpmAdv2", "4000");
