@@ -83,6 +83,7 @@ bool QtSerialPort::Open(const QString& device) {
   m_port.setReadBufferSize(kInputQueueBytes);
   // Whatever the device sent before we listened belongs to no request of ours.
   m_port.clear(QSerialPort::Input);
+  m_vanished = false;
   return true;
 }
 
@@ -201,6 +202,7 @@ void QtSerialPort::CloseAfterFailure(unsigned generation) {
   if (generation != m_generation || !m_port.isOpen()) return;
   m_port.close();
   m_failed = false;
+  m_vanished = true;
   emit DeviceLost();
 }
 

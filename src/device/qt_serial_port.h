@@ -11,7 +11,7 @@
 
 namespace qm17 {
 
-class QtSerialPort : public QObject, public SerialPort {
+class QtSerialPort : public QObject, public SerialLine {
   Q_OBJECT
 
  public:
@@ -22,9 +22,11 @@ class QtSerialPort : public QObject, public SerialPort {
   // Closes any port open before. False when the device cannot be opened; LastFailure then
   // says why. A line another program holds (qm17ctl, another window) counts as busy.
   bool Open(const QString& device);
-  PortFailure LastFailure() const { return m_lastFailure; }
-  void Close();
-  bool IsOpen() const;
+  bool Open(const std::string& device) override { return Open(QString::fromStdString(device)); }
+  PortFailure LastFailure() const override { return m_lastFailure; }
+  void Close() override;
+  bool IsOpen() const override;
+  bool Vanished() const override { return m_vanished; }
 
   std::size_t QueuedBytes() override;
   std::size_t Read(std::span<std::uint8_t> buffer) override;
@@ -55,6 +57,7 @@ class QtSerialPort : public QObject, public SerialPort {
   // The last wait for the line to drain gave up.
   bool m_drainTimedOut = false;
   PortFailure m_lastFailure = PortFailure::None;
+  bool m_vanished = false;
 };
 
 }  // namespace qm17

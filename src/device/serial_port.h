@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "device/frames.h"
+#include "device/serial_adapters.h"
 
 namespace qm17 {
 
@@ -21,6 +23,21 @@ class SerialPort {
   virtual void Write(const Frame& frame) = 0;
   // Writes one frame and waits until its last byte has left the transmit buffer.
   virtual void WriteAndWait(const Frame& frame) = 0;
+};
+
+// A serial line opened by its device's path, as the window and the command line use it.
+class SerialLine : public SerialPort {
+ public:
+  // Opens and configures `device` (57600 8N1, raw, no flow control), closing any line open
+  // before and dropping what was queued; false on failure, with LastFailure saying why. A line
+  // that another program of ours holds counts as busy.
+  virtual bool Open(const std::string& device) = 0;
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+  virtual PortFailure LastFailure() const = 0;
+  // True once the open device failed or went away and the line was closed for it, until the
+  // next successful Open.
+  virtual bool Vanished() const = 0;
 };
 
 }  // namespace qm17
