@@ -122,27 +122,6 @@ int HighestSpeedShown(const DeviceImage& image, const std::optional<ParameterBlo
   return top;
 }
 
-PointEdit BoundedPointEdit(const DeviceImage& image, std::size_t index, int speedByte,
-                           int advance) {
-  using namespace image_byte;
-  PointEdit edit;
-  edit.index = std::min(index, kPointCount - 1);
-  const std::size_t i = edit.index;
-  edit.advance = static_cast<std::uint8_t>(
-      std::clamp(advance, kPointAdvanceRange.min, kPointAdvanceRange.max));
-  // The point's own bounds, as normalising and the speed box hold them.
-  int low = std::max(static_cast<int>(i) + 10, kPointSpeedRange.min / 100 + 1);
-  int high = std::min(static_cast<int>(i) + 186, kPointSpeedRange.max / 100);
-  // Between its neighbours. Past the last point in use the hidden points make way, as they do
-  // for a speed typed into the table.
-  if (i > 0) low = std::max(low, image[kPointSpeed + i - 1] + 1);
-  if (i + 1 < UsedCount(image[kPointCountByte]))
-    high = std::min(high, image[kPointSpeed + i + 1] - 1);
-  edit.speedByte = low <= high ? static_cast<std::uint8_t>(std::clamp(speedByte, low, high))
-                               : image[kPointSpeed + i];
-  return edit;
-}
-
 // ---------------------------------------------------------------------------------------------
 
 CurveView::CurveView(QWidget* parent) : QWidget(parent) {

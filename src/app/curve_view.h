@@ -18,6 +18,7 @@
 
 #include "device/monitor.h"
 #include "params/device_image.h"
+#include "params/ignition_parameters.h"
 
 class QAction;
 class QMenu;
@@ -45,16 +46,6 @@ QPointF PointToPixel(const CurveScale& scale, double rpm, double advance);
 QPointF PixelToPoint(const CurveScale& scale, QPointF pixel);  // x rpm, y degrees
 // The highest speed the drawing of `image` (and of the unit's block) has to show, rpm.
 int HighestSpeedShown(const DeviceImage& image, const std::optional<ParameterBlock>& unit);
-
-// A point moved to `speedByte` (hundreds of rpm) and `advance` (degrees), held to the editing
-// rules: advance 0..60, speed strictly between the neighbouring points and within the point's
-// own bounds. `index` is 0-based.
-struct PointEdit {
-  std::size_t index = 0;
-  std::uint8_t speedByte = 0;
-  std::uint8_t advance = 0;
-};
-PointEdit BoundedPointEdit(const DeviceImage& image, std::size_t index, int speedByte, int advance);
 
 class CurveView : public QWidget {
   Q_OBJECT

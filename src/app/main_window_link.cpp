@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/config_paths.h"
+#include "files/config_paths.h"
 #include "app/curve_view.h"
 #include "app/main_window.h"
-#include "app/port_failure_text.h"
+#include "session/port_failure_text.h"
 #include "app/user_prompts.h"
 #include "device/monitor.h"
 #include "files/settings_store.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/config_paths.h"
+#include "files/config_paths.h"
 #include "app/main_window.h"
 #include "app/port_dialog.h"
 #include "app/user_prompts.h"

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/about_help.h"
-#include "app/config_paths.h"
+#include "files/config_paths.h"
 #include "app/curve_view.h"
 #include "app/main_window.h"
 #include "app/unix_signals.h"

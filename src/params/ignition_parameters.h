@@ -50,4 +50,14 @@ void ParametersToImage(const IgnitionParameters& params, DeviceImage& image);
 
 int ClampToRange(int value, const SpinRange& range);
 
+// A point moved to `speedByte` (hundreds of rpm) and `advance` (degrees), held to the editing
+// rules: advance 0..60, speed strictly between the neighbouring points and within the point's
+// own bounds. `index` is 0-based.
+struct PointEdit {
+  std::size_t index = 0;
+  std::uint8_t speedByte = 0;
+  std::uint8_t advance = 0;
+};
+PointEdit BoundedPointEdit(const DeviceImage& image, std::size_t index, int speedByte, int advance);
+
 }  // namespace qm17

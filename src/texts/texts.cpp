@@ -501,6 +501,10 @@ constexpr ExtraTextRow kExtraRows[kExtraTextCount] = {
     {{"Rozdíly…", "Differences…", "Unterschiede…"}},
     {{"Historie", "History", "Verlauf"}},
     {{"Žádné uložené sady", "No kept sets", "Keine gespeicherten Sätze"}},
+    {{"Soubor obsahuje jinak (okno → soubor):", "The file holds otherwise (window → file):",
+      "Die Datei enthält abweichend (Fenster → Datei):"}},
+    {{"(celý seznam: Zapalování > Rozdíly…)", "(whole list: Device > Differences…)",
+      "(ganze Liste: Zündbox > Unterschiede…)"}},
 };
 
 std::string UiText(Language language, std::string_view element, std::string_view property) {

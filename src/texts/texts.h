@@ -126,6 +126,8 @@ enum ExtraTextId : int {
   TextDifferencesItem,     // Device menu: the last list of what the unit holds
   TextHistoryItem,         // File menu: the kept parameter sets
   TextHistoryEmpty,        // the History menu when nothing has been kept
+  TextFileHoldsOtherwise,  // heading of what an opened file holds unlike the window's set
+  TextDifferencesHint,     // after the status line's short list: where the whole list is
   kExtraTextCount
 };
 // Empty for an entry or language out of range.

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/port_failure_text.h"
+#include "session/port_failure_text.h"
 #include "common/temp_folder.h"
 #include "common/unprivileged.h"
 

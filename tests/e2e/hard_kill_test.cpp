@@ -30,7 +30,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/config_paths.h"
+#include "files/config_paths.h"
 #include "common/known_answers.h"
 #include "common/pseudo_terminal.h"
 #include "files/atomic_file.h"

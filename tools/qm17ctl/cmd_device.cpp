@@ -16,8 +16,8 @@
 
 #include <unistd.h>
 
-#include "app/config_paths.h"
-#include "app/port_failure_text.h"
+#include "files/config_paths.h"
+#include "session/port_failure_text.h"
 #include "commands.h"
 #include "device/link.h"
 #include "device/monitor.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/config_paths.h"
+#include "files/config_paths.h"
 #include "commands.h"
 #include "device/serial_adapters.h"
 #include "files/settings_store.h"

@@ -1,4 +1,4 @@
-#include "app/config_paths.h"
+#include "files/config_paths.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "app/port_failure_text.h"
+#include "session/port_failure_text.h"
 
 #include "texts/texts.h"
 

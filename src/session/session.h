@@ -1,0 +1,295 @@
+#pragma once
+// The run of the program: the parameter image, the settings kept beside it, the serial line and
+// the device link, and every use case on them (New, Open, Save, Read / Verify / Program, the
+// advance shifts, edits with programming after change, start-up and shutdown). The window and
+// qm17ctl are views of it: they forward events and show what it holds.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/link.h"
+#include "device/serial_adapters.h"
+#include "device/serial_port.h"
+#include "params/device_image.h"
+#include "params/differences.h"
+#include "params/ignition_parameters.h"
+#include "session/outcome_display.h"
+
+namespace qm17 {
+
+class IniFile;
+
+// A window's place and size as the settings keep them.
+struct WindowPlacement {
+  long left = 0;
+  long top = 0;
+  long width = 0;
+  long height = 0;
+};
+
+// The curve window's settings: whether it was left open and where.
+struct CurveViewPlacement {
+  bool open = false;
+  std::optional<WindowPlacement> where;  // only a size above zero counts
+};
+
+// Where the run keeps its files; tests point them into a folder of their own.
+struct SessionPlaces {
+  std::string settingsFile;
+  std::string sideFile;
+  std::string historyFolder;  // empty: nothing is kept
+  // Makes the settings file's folder when missing; false when it cannot be made.
+  std::function<bool()> ensureFolder;
+};
+SessionPlaces DefaultSessionPlaces();
+
+// Where the differences held for Device > Differences… came from.
+enum class HeldSource : std::uint8_t { Unit, File };
+
+// What is shown about a set that differs from the window's: "window → unit" or "window → file".
+struct HeldDifferences {
+  HeldSource source = HeldSource::Unit;
+  DeviceImage window{};
+  DeviceImage other{};
+};
+
+// The controls of a view that edits the set; the use cases read them where the program reads
+// its controls into the image.
+class ControlPanel {
+ public:
+  virtual ~ControlPanel() = default;
+  // Overwrites what the controls hold; `params` arrives filled from the image.
+  virtual void ReadControls(IgnitionParameters& params) const = 0;
+};
+
+// What a view hears. Every call has an empty default: a view takes only what it shows.
+class SessionObserver {
+ public:
+  virtual ~SessionObserver() = default;
+  // The image changed: show it in the controls (which ends with the display style).
+  virtual void ImageChanged() {}
+  // Inverse display, programming after change or the print layout changed.
+  virtual void DisplayStyleChanged() {}
+  virtual void LanguageChanged() {}
+  virtual void FileNameChanged() {}
+  virtual void ComPortChanged() {}
+  // The settings were read: the window's saved place applies now.
+  virtual void PlacementLoaded(const WindowPlacement& placement) { (void)placement; }
+  // The status label's caption and colour (the session keeps both: Status()).
+  virtual void StatusTextChanged() {}
+  virtual void StatusVisibleChanged(bool visible) { (void)visible; }
+  virtual void GaugeVisibleChanged(bool visible) { (void)visible; }
+  virtual void GaugeProgressChanged(int progress) { (void)progress; }
+  virtual void NoConnectionChanged(bool visible) { (void)visible; }
+  virtual void LiveValuesChanged(const LiveValues& values) { (void)values; }
+  // At the end of every tick, changed or not.
+  virtual void CurrentPointChanged(const CurrentPoint& point) { (void)point; }
+  // What the unit is known to hold changed, or the window's set did against it.
+  virtual void UnitBlockChanged() {}
+  // A list of differences became available or went.
+  virtual void DifferencesChanged() {}
+  // A simple message box with an OK button.
+  virtual void ShowMessage(const std::string& text) { (void)text; }
+  // A line said in passing (the window's status bar); `ticks` long, 0 until replaced.
+  virtual void ShowNote(const std::string& text, int ticks) {
+    (void)text;
+    (void)ticks;
+  }
+};
+
+// The status label as the session holds it.
+struct StatusLine {
+  std::string text;
+  bool failure = false;  // red behind the caption
+};
+
+// How File > Open ended.
+enum class OpenResult : std::uint8_t { NotAsked, Opened, CannotRead, WrongVersion };
+
+class Session : private LinkView {
+ public:
+  // The places are taken anew at each use: the user's folders as the environment names them.
+  explicit Session(SerialLine& line);
+  Session(SerialLine& line, SessionPlaces places);
+  ~Session() override;
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  void AddObserver(SessionObserver& observer);
+  void RemoveObserver(SessionObserver& observer);
+  // The view whose controls the use cases read; none (the command line) holds every value to
+  // its control's range instead, as showing and reading back would.
+  void SetControlPanel(const ControlPanel* panel) { m_panel = panel; }
+
+  // State.
+  const DeviceImage& Image() const { return m_image; }
+  DeviceImage& MutableImage() { return m_image; }  // tests and the command line set it up
+  std::uint8_t LanguageIndex() const { return m_languageIndex; }
+  Language CurrentLanguage() const { return static_cast<Language>(m_languageIndex); }
+  std::uint8_t ComPortNumber() const { return m_comPortNumber; }
+  // The current parameter file, as the file system names it (bytes); empty for none.
+  const std::string& FileName() const { return m_fileName; }
+  const std::string& LastFilePath() const { return m_lastFilePath; }
+  bool InverseDisplay() const { return m_inverseDisplay; }
+  bool AllPoints() const { return m_allPoints; }
+  bool ProgramAfterChangeTicked() const { return m_programAfterChange; }
+  bool PrintLayout() const override { return m_printLayout; }
+  const StatusLine& Status() const { return m_status; }
+  DeviceLink& Link() { return m_link; }
+  const DeviceLink& Link() const { return m_link; }
+  SessionPlaces Places() const;
+  const CurveViewPlacement& CurveView() const { return m_curveView; }
+  void SetCurveView(const CurveViewPlacement& placement) { m_curveView = placement; }
+  void SetWindowPlacement(const WindowPlacement& placement) { m_placement = placement; }
+  // The unit's parameter block, known after a Read, Verify or Program that ended well.
+  const std::optional<std::array<std::uint8_t, kBlockSize>>& UnitBlock() const {
+    return m_unitBlock;
+  }
+  // True while the unit is known to hold a set other than the window's.
+  bool DiffersFromUnit() const;
+  const std::optional<HeldDifferences>& Held() const { return m_held; }
+  // The heading and one line per value, or "same", in the current language.
+  std::string DifferencesText(const HeldDifferences& held) const;
+  // A message of the table in the current language.
+  std::string MessageText(int entry) const;
+
+  // Start-up: COM 1 and the default set, the settings and the saved image, the language word
+  // ("ENGLISH", "CESKY", "DEUTSCH"), normalisation, the port; the status hidden.
+  void Start(const std::vector<std::string>& arguments);
+  // Shutdown: the port closed, the controls read and normalised, the settings and image saved.
+  void Shutdown();
+  // What shutdown saves, without closing anything (the desktop session ends).
+  void CommitData();
+
+  // Moving parameters between the controls and the image.
+  void ReadControlsToImage();
+  void NormaliseImage();
+  // NormaliseImage, then the image shown again.
+  void NormaliseAndShowImage() override;
+
+  // Use cases.
+  void New();  // the user has said Yes
+  // Reads `path` into a copy: a file of another version changes nothing. An empty path only
+  // hides the status and the gauge. Messages go to the observers.
+  OpenResult Open(const std::string& path);
+  OpenResult OpenText(const std::string& content, const std::string& path);
+  // Writes the normalised set; false (and the message) when the file cannot be written.
+  bool Save(const std::string& path);
+  void Read();
+  void Verify();
+  void Program();
+  // Reads the unit's block into a side image and lists it against the window's set.
+  void Compare();
+  void ShiftAdvances(bool up);
+  // A value was edited (a box left, a spin click, Enter): read, normalise, show, and program
+  // after change.
+  void EditParameters();
+  void ApplyParameterChange();
+  void ProgramAfterChange();
+  void SetPolarity(int item);
+  void EditCurvePoint(int index, int speedByte, int advance);
+  void SetInverseDisplay(bool inverse);
+  void SetAllPoints(bool all) { m_allPoints = all; }
+  void SetProgramAfterChange(bool ticked) { m_programAfterChange = ticked; }
+  // The box was clicked: read the controls, show the style, and program after change.
+  void ProgramAfterChangeClicked(bool ticked);
+  void SetLanguage(std::uint8_t languageIndex);
+  void SetPrintLayout(bool printLayout);
+  void RestartMessageCountdown() { m_link.RestartMessageCountdown(); }
+  void HideStatus();
+  // The status label's caption and colour.
+  void SetStatus(const std::string& text, bool failure);
+
+  // The serial line.
+  void SelectComPort(std::uint8_t number);  // also for the port already selected: reopens it
+  bool OpenComPort();
+  void CloseComPort();
+  // The device Com `number` names now: an assignment of this run, else the settings file.
+  std::string ComDevice(int number) const;
+  // Assigns a device to Com `number`, stored at once, and selects it.
+  void AssignComDevice(int number, const std::string& device);
+
+  // The 55 ms tick.
+  void Tick();
+  // The parameter history: each Read and Program that ended well is kept, unless off.
+  void SetKeepHistory(bool keep) { m_keepHistory = keep; }
+  // The name a Read's set is kept under in the history (the command line's output file).
+  void SetReadFileName(const std::string& name) { m_readFileName = name; }
+  // The outcome the link reported last (the command line's exit status).
+  const std::optional<LinkOutcome>& LastOutcome() const { return m_lastOutcome; }
+
+ private:
+  struct Comparison;
+
+  // LinkView.
+  void ShowOutcome(const LinkOutcome& outcome) override;
+  void SetStatusVisible(bool visible) override;
+  void SetGaugeVisible(bool visible) override;
+  void SetGaugeProgress(int progress) override;
+  void SetNoConnectionVisible(bool visible) override;
+  void ShowLiveValues(const LiveValues& values) override;
+  void ShowCurrentPoint(const CurrentPoint& point) override;
+
+  template <typename Call>
+  void Notify(Call call) {
+    // A copy: an observer may add or remove one while it is told.
+    const std::vector<SessionObserver*> observers = m_observers;
+    for (SessionObserver* observer : observers) call(*observer);
+  }
+  void ShowImage();
+  void SetFileName(const std::string& path);
+  void LoadSettings();
+  void SaveSettings();
+  void WriteSettingsKeys(IniFile& settings) const;
+  void SetUnitBlock(const std::optional<std::array<std::uint8_t, kBlockSize>>& block);
+  void NoteOperationOutcome(Operation before);
+  void NoteUnitAnswer(const LinkOutcome& outcome);
+  void KeepSetInHistory(Operation operation);
+  bool TickComparison();
+  void Hold(HeldDifferences held, int ticks);
+  void TickLostLine();
+
+  SerialLine& m_line;
+  std::optional<SessionPlaces> m_places;
+  std::vector<SessionObserver*> m_observers;
+  const ControlPanel* m_panel = nullptr;
+
+  DeviceImage m_image{};
+  std::uint8_t m_languageIndex = 0;
+  std::uint8_t m_comPortNumber = 0;
+  std::string m_fileName;
+  std::string m_lastFilePath;
+  bool m_inverseDisplay = false;
+  bool m_allPoints = false;
+  bool m_programAfterChange = false;
+  bool m_printLayout = false;
+  WindowPlacement m_placement;
+  CurveViewPlacement m_curveView;
+  StatusLine m_status;
+  DeviceLink m_link{m_image, m_line, *this};
+  std::optional<LinkOutcome> m_lastOutcome;
+
+  // What the unit holds.
+  std::optional<std::array<std::uint8_t, kBlockSize>> m_unitBlock;
+  Operation m_startedOperation = Operation::Idle;  // what the user started: Read, Program ...
+  std::unique_ptr<Comparison> m_comparison;
+  std::optional<HeldDifferences> m_held;
+  int m_heldTicks = 0;  // > 0: the held list goes when it runs out
+  bool m_keepHistory = true;
+  std::string m_readFileName;
+
+  // The serial line: assignments of this run, and the device lost and tried again.
+  std::array<std::string, 10> m_assignedPorts{};  // kept when the settings cannot be written
+  std::string m_openedDevice;                     // the device of the last successful open
+  LineName m_openedLineName;  // what the open line was named by, for the rule of reopening
+  bool m_lineLost = false;
+  int m_reopenTicks = 0;
+};
+
+}  // namespace qm17
