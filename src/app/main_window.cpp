@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -143,11 +144,15 @@ MainWindow::MainWindow(QWidget* parent)
   connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
   Timer1->start();
   SetUpSerialAdapters();
+  m_session.AddObserver(*this);
+  m_session.SetControlPanel(this);
 }
 
 MainWindow::~MainWindow() {
   // Children losing the focus while the window is torn down are no edits.
   for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->removeEventFilter(this);
+  m_session.RemoveObserver(*this);
+  m_session.SetControlPanel(nullptr);
 }
 
 void MainWindow::SetPrompts(std::shared_ptr<UserPrompts> prompts) {
@@ -155,7 +160,7 @@ void MainWindow::SetPrompts(std::shared_ptr<UserPrompts> prompts) {
 }
 
 QString MainWindow::MessageText(MessageId entry) const {
-  return QString::fromStdString(MessageTexts(CurrentLanguage(), entry));
+  return QString::fromStdString(m_session.MessageText(entry));
 }
 
 void MainWindow::BuildLayout() {
@@ -482,7 +487,8 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::ApplyAccessibleNames() {
-  const std::size_t language = m_languageIndex < kLanguageCount ? m_languageIndex : 1;
+  const std::uint8_t index = m_session.LanguageIndex();
+  const std::size_t language = index < kLanguageCount ? index : 1;
   for (const UiTextRow& row : AccessibleNameTable()) {
     const QString element = QString::fromLatin1(row.element);
     const QString text = QString::fromUtf8(row.text[language]);
@@ -541,6 +547,11 @@ void MainWindow::ConnectHandlers() {
   connect(CheckBoxProgHned, &QCheckBox::clicked, this, &MainWindow::CheckBoxProgHnedMouseUp);
   // Whatever ticks the box (mouse, keyboard, accessibility, settings) restyles the window.
   connect(CheckBoxBlackZobr, &QCheckBox::toggled, this, &MainWindow::CheckBoxBlackZobrClick);
+  connect(CheckBoxIgnAll, &QCheckBox::toggled, this,
+          [this](bool checked) { m_session.SetAllPoints(checked); });
+  // Ticked from code too (the settings, tests): the session holds what the box shows.
+  connect(CheckBoxProgHned, &QCheckBox::toggled, this,
+          [this](bool checked) { m_session.SetProgramAfterChange(checked); });
   // Only a user's choice runs the handler; selecting an item from code does not.
   connect(m_polarityButtons, &QButtonGroup::idClicked, this, &MainWindow::RadioGroupPolaritaClick);
 
@@ -571,7 +582,8 @@ void MainWindow::SetHint(QObject* target, const QString& hint) {
 
 void MainWindow::ApplyTextRow(const UiTextRow& row) {
   // A stored number out of range reads as English, as normalising would make it.
-  const std::size_t language = m_languageIndex < kLanguageCount ? m_languageIndex : 1;
+  const std::uint8_t index = m_session.LanguageIndex();
+  const std::size_t language = index < kLanguageCount ? index : 1;
   const QString text = QString::fromUtf8(row.text[language]);
   const QString property = QString::fromLatin1(row.property);
   // An element may name several controls that share the text.
@@ -608,9 +620,9 @@ void MainWindow::ApplyTextRow(const UiTextRow& row) {
 }
 
 void MainWindow::ApplyLanguage() {
-  MenuEnglish->setChecked(m_languageIndex == 1);
-  MenuCzech->setChecked(m_languageIndex == 0);
-  MenuGerman->setChecked(m_languageIndex == 2);
+  MenuEnglish->setChecked(m_session.LanguageIndex() == 1);
+  MenuCzech->setChecked(m_session.LanguageIndex() == 0);
+  MenuGerman->setChecked(m_session.LanguageIndex() == 2);
   for (const UiTextRow& row : UiTextTable()) ApplyTextRow(row);
   ApplyComTexts();
   ApplyAccessibleNames();
@@ -625,19 +637,15 @@ void MainWindow::ApplyLanguage() {
   ApplyUnitTexts();
 }
 
-void MainWindow::SetFileName(const QString& path) {
-  m_fileName = path;
-  ShowFileName();
-}
-
 void MainWindow::ShowFileName() {
   if (LabelFile2 == nullptr) return;  // the layout is still being built
   const int width = std::max(0, m_client->width() - LabelFile2->x() - Sx(2));
   LabelFile2->resize(width, LabelFile2->height());
+  const QString name = FileName();
   const QString shown =
-      LabelFile2->fontMetrics().elidedText(m_fileName, Qt::ElideMiddle, LabelFile2->width());
+      LabelFile2->fontMetrics().elidedText(name, Qt::ElideMiddle, LabelFile2->width());
   LabelFile2->setText(shown);
-  LabelFile2->setToolTip(shown == m_fileName ? QString() : m_fileName);
+  LabelFile2->setToolTip(shown == name ? QString() : name);
 }
 
 void MainWindow::CentreOnScreen() {
@@ -702,39 +710,25 @@ void MainWindow::LoadMessageTexts() {
 }
 
 void MainWindow::FormCreate(const QStringList& arguments) {
-  m_comPortNumber = 1;
-  SetDefaultImage(m_image);
   // The layout's size, not the toolkit's default of a window never shown (adjustSize() would
   // hold it to two thirds of the screen).
   resize(sizeHint());
   CentreOnScreen();
-  LoadSettings();
-  if (arguments.size() > 1) {
-    const QString& word = arguments.at(1);
-    if (word == QLatin1String("ENGLISH")) {
-      m_languageIndex = 1;
-    } else if (word == QLatin1String("CESKY")) {
-      m_languageIndex = 0;
-    } else if (word == QLatin1String("DEUTSCH")) {
-      m_languageIndex = 2;
-    }
-  }
-  NormaliseImage();
-  LoadMessageTexts();
-  ShowImageInControls();
-  OpenComPort();
-  for (std::size_t k = 0; k < m_menuComs.size(); ++k)
-    m_menuComs[k]->setChecked(m_comPortNumber == k + 1);
-  ApplyLanguage();
-  LabelHlaseni->hide();
-  CGauge->hide();
-  ApplyDisplayStyle();
+  // What the settings do not say stays as it is now.
+  m_session.SetWindowPlacement({x(), y(), width(), height()});
+  std::vector<std::string> words;
+  for (const QString& argument : arguments) words.push_back(argument.toStdString());
+  m_session.Start(words);
   // Left open last time: opened once the window is up, so that it comes in front of it.
-  if (m_curveViewWanted) QTimer::singleShot(0, this, &MainWindow::OpenCurveView);
+  if (m_session.CurveView().open) QTimer::singleShot(0, this, &MainWindow::OpenCurveView);
 }
 
-void MainWindow::ReadControlsToImage() {
-  IgnitionParameters params;
+void MainWindow::ComPortChanged() {
+  for (std::size_t k = 0; k < m_menuComs.size(); ++k)
+    m_menuComs[k]->setChecked(m_session.ComPortNumber() == k + 1);
+}
+
+void MainWindow::ReadControls(IgnitionParameters& params) const {
   for (std::size_t i = 0; i < kPointCount; ++i) {
     params.pointSpeedRpm[i] = m_rpmUpDowns[i]->Position();
     params.pointAdvance[i] = m_advanceUpDowns[i]->Position();
@@ -747,23 +741,26 @@ void MainWindow::ReadControlsToImage() {
   params.ignitionsPerRev = UpDownPocPalcu->Position();
   params.shiftLightRpm = UpDownLedRazeni->Position();
   const int selected = m_polarityButtons->checkedId();
-  params.polarity = selected >= 0 ? selected : m_image[image_byte::kPolarity];
-  ParametersToImage(params, m_image);
+  params.polarity = selected >= 0 ? selected : m_session.Image()[image_byte::kPolarity];
+}
+
+void MainWindow::ReadControlsToImage() {
+  m_session.ReadControlsToImage();
 }
 
 void MainWindow::NormaliseImage() {
-  qm17::NormaliseImage(m_image, m_languageIndex, m_comPortNumber);
+  m_session.NormaliseImage();
 }
 
 void MainWindow::ShowImageInControls() {
   // Hiding a row that holds the focus moves the focus; that is no edit of the user's.
   const bool wasApplying = std::exchange(m_applying, true);
-  const IgnitionParameters params = ParametersFromImage(m_image);
+  const IgnitionParameters params = ParametersFromImage(m_session.Image());
   for (std::size_t i = 0; i < kPointCount; ++i) {
     m_rpmUpDowns[i]->SetPosition(params.pointSpeedRpm[i]);
     m_advanceUpDowns[i]->SetPosition(params.pointAdvance[i]);
   }
-  const IdentificationTexts& ident = m_link.identification();
+  const IdentificationTexts& ident = m_session.Link().identification();
   LabelVerze1->setText(QString::fromStdString(ident.version));
   LabelVerze2->setText(QString::fromStdString(ident.date));
   LabelVerze3->setText(QString::fromStdString(ident.time));
@@ -780,8 +777,24 @@ void MainWindow::ShowImageInControls() {
   m_applying = wasApplying;
 }
 
+void MainWindow::DisplayStyleChanged() {
+  ApplyDisplayStyle();
+  // The live labels' normal background follows the scheme too, not only at the next frame.
+  PaintLiveBackgrounds();
+}
+
 void MainWindow::ApplyDisplayStyle() {
-  const bool inverse = CheckBoxBlackZobr->isChecked() && !m_printLayout;
+  {
+    // The boxes show the session's options; setting them from here is no click of the user's.
+    const QSignalBlocker inverseBlocker(CheckBoxBlackZobr);
+    const QSignalBlocker allBlocker(CheckBoxIgnAll);
+    const QSignalBlocker programBlocker(CheckBoxProgHned);
+    CheckBoxBlackZobr->setChecked(m_session.InverseDisplay());
+    CheckBoxIgnAll->setChecked(m_session.AllPoints());
+    CheckBoxProgHned->setChecked(m_session.ProgramAfterChangeTicked());
+  }
+  const bool printLayout = m_session.PrintLayout();
+  const bool inverse = m_session.InverseDisplay() && !printLayout;
   SetRole(m_client, QPalette::Window, inverse ? QColor(Qt::black) : ButtonFace());
   ImageLogo->setAutoFillBackground(inverse);
   const QColor caption = inverse ? QColor(Qt::white) : WindowText();
@@ -818,27 +831,27 @@ void MainWindow::ApplyDisplayStyle() {
 
   // As many rows as the number-of-points box shows: a byte out of range is shown at the bound.
   const auto pointCount = static_cast<std::size_t>(
-      ClampToRange(m_image[image_byte::kPointCountByte], kPointCountRange));
+      ClampToRange(m_session.Image()[image_byte::kPointCountByte], kPointCountRange));
   for (std::size_t i = 0; i < kPointCount; ++i) {
     const bool used = i < pointCount;
     m_rpmEdits[i]->setVisible(used);
     m_advanceEdits[i]->setVisible(used);
-    m_rpmUpDowns[i]->setVisible(used && !m_printLayout);
-    m_advanceUpDowns[i]->setVisible(used && !m_printLayout);
+    m_rpmUpDowns[i]->setVisible(used && !printLayout);
+    m_advanceUpDowns[i]->setVisible(used && !printLayout);
   }
 
   SetRole(CheckBoxProgHned, QPalette::WindowText, caption);
   QColor progBackground = ButtonFace();
-  if (CheckBoxProgHned->isChecked()) {
+  if (m_session.ProgramAfterChangeTicked()) {
     progBackground = Qt::red;
-  } else if (CheckBoxBlackZobr->isChecked()) {
+  } else if (m_session.InverseDisplay()) {
     progBackground = Qt::black;
   }
   SetRole(CheckBoxProgHned, QPalette::Window, progBackground);
   // Filled only when coloured, so the plain box blends with its frame's panel.
   CheckBoxProgHned->setAutoFillBackground(progBackground != ButtonFace());
 
-  const bool screenLayout = !m_printLayout;
+  const bool screenLayout = !printLayout;
   for (QWidget* widget : std::initializer_list<QWidget*>{
            CheckBoxProgHned, StatusBar1, ImageLogo, GroupBoxToolBar, UpDownBaseAdv, UpDownOmez1,
            UpDownOmez2, UpDownRetard, UpDownLedRazeni, UpDownPocPalcu, BitBtnAdvMinus,
@@ -848,21 +861,18 @@ void MainWindow::ApplyDisplayStyle() {
 }
 
 void MainWindow::ApplyParameterChange() {
-  NormaliseImage();
-  ShowImageInControls();
-  ProgramAfterChange();
+  m_session.ApplyParameterChange();
 }
 
 void MainWindow::ProgramAfterChange() {
-  m_link.ProgramAfterChange(CheckBoxProgHned->isChecked());
+  m_session.ProgramAfterChange();
 }
 
 bool MainWindow::FormKeyPress(QKeyEvent* event) {
   if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
   ReportRejectedValue(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
   focusNextChild();
-  ReadControlsToImage();
-  ApplyParameterChange();
+  m_session.EditParameters();
   // Showing the image again rewrites every box, which drops the selection that moving the
   // focus made: typing would then add to the old value instead of replacing it, as after Tab.
   if (auto* next = qobject_cast<QLineEdit*>(QApplication::focusWidget()); next && next->isVisible())
@@ -906,82 +916,49 @@ void MainWindow::ReportRejectedValue(const QLineEdit* edit) {
 }
 
 void MainWindow::EditExit() {
-  ReadControlsToImage();
-  ApplyParameterChange();
+  m_session.EditParameters();
 }
 
 void MainWindow::UpDownClick() {
-  ReadControlsToImage();
-  ApplyParameterChange();
-}
-
-void MainWindow::ShiftAdvances(bool up) {
-  ReadControlsToImage();
-  NormaliseImage();
-  const auto shift = [this, up](std::size_t point) {
-    std::uint8_t& advance = m_image[image_byte::kPointAdvance + point];
-    if (up && advance < kPointAdvanceRange.max) ++advance;
-    if (!up && advance > 0) --advance;
-    NormaliseImage();
-  };
-  if (CheckBoxIgnAll->isChecked()) {
-    for (std::size_t i = 0; i < kPointCount; ++i) shift(i);
-  } else if (const CurrentPoint point = m_link.currentPoint(); !point.noCurrentPoint) {
-    if (point.index < kPointCount) shift(point.index);
-  }
-  ApplyParameterChange();
+  m_session.EditParameters();
 }
 
 void MainWindow::BitBtnAdvMinusClick() {
-  ShiftAdvances(false);
+  m_session.ShiftAdvances(false);
 }
 
 void MainWindow::BitBtnAdvPlusClick() {
-  ShiftAdvances(true);
+  m_session.ShiftAdvances(true);
 }
 
 void MainWindow::MenuNewClick() {
   if (Prompts().AskYesNoCancel(this, MessageText(MsgAskDefaults)) != UserPrompts::Answer::Yes)
     return;
-  SetDefaultImage(m_image);
-  ShowImageInControls();
-  LabelHlaseni->hide();
-  CGauge->hide();
-  SetFileName(QString());
+  m_session.New();
 }
 
 void MainWindow::CheckBoxProgHnedMouseUp() {
-  ReadControlsToImage();
-  ApplyDisplayStyle();
-  ApplyParameterChange();
+  m_session.ProgramAfterChangeClicked(CheckBoxProgHned->isChecked());
 }
 
 void MainWindow::RadioGroupPolaritaClick() {
-  const int selected = m_polarityButtons->checkedId();
-  if (selected < 0) return;
-  m_image[image_byte::kPolarity] = static_cast<std::uint8_t>(selected);
-  ProgramAfterChange();
+  m_session.SetPolarity(m_polarityButtons->checkedId());
 }
 
 void MainWindow::CheckBoxBlackZobrClick() {
-  ApplyDisplayStyle();
-  // The live labels' normal background follows the scheme too, not only at the next frame.
-  PaintLiveBackgrounds();
+  m_session.SetInverseDisplay(CheckBoxBlackZobr->isChecked());
 }
 
 void MainWindow::MenuEnglishClick() {
-  m_languageIndex = 1;
-  ApplyLanguage();
+  m_session.SetLanguage(1);
 }
 
 void MainWindow::MenuCzechClick() {
-  m_languageIndex = 0;
-  ApplyLanguage();
+  m_session.SetLanguage(0);
 }
 
 void MainWindow::MenuGermanClick() {
-  m_languageIndex = 2;
-  ApplyLanguage();
+  m_session.SetLanguage(2);
 }
 
 void MainWindow::ShowHintInStatusBar(const QString& hint) {

@@ -1,6 +1,6 @@
 #pragma once
-// The one window of the program. It owns every control, the parameter image, the settings
-// kept beside it, the serial port and the device link, and forwards every event to the core.
+// The one window of the program: a view of the session. It owns the controls and the serial
+// port, shows what the session holds and forwards every event to it.
 
 #include <QColor>
 #include <QMainWindow>
@@ -20,6 +20,7 @@
 #include "device/qt_serial_port.h"
 #include "files/window_printer.h"
 #include "params/device_image.h"
+#include "session/session.h"
 #include "texts/texts.h"
 
 class QAction;
@@ -40,13 +41,12 @@ class QToolButton;
 namespace qm17 {
 
 class CurveWindow;
-class IniFile;
 
 class SpinButtons;
 class UnixSignalCloser;
 class UserPrompts;
 
-class MainWindow : public QMainWindow, public LinkView {
+class MainWindow : public QMainWindow, private SessionObserver, private ControlPanel {
   Q_OBJECT
 
  public:
@@ -61,12 +61,13 @@ class MainWindow : public QMainWindow, public LinkView {
   // program name first.
   void FormCreate(const QStringList& arguments);
 
-  DeviceImage& Image() { return m_image; }
-  const DeviceImage& Image() const { return m_image; }
-  std::uint8_t LanguageIndex() const { return m_languageIndex; }
-  std::uint8_t ComPortNumber() const { return m_comPortNumber; }
-  void SetPrintLayout(bool printLayout) { m_printLayout = printLayout; }
-  DeviceLink& Link() { return m_link; }
+  Session& RunSession() { return m_session; }
+  DeviceImage& Image() { return m_session.MutableImage(); }
+  const DeviceImage& Image() const { return m_session.Image(); }
+  std::uint8_t LanguageIndex() const { return m_session.LanguageIndex(); }
+  std::uint8_t ComPortNumber() const { return m_session.ComPortNumber(); }
+  void SetPrintLayout(bool printLayout) { m_session.SetPrintLayout(printLayout); }
+  DeviceLink& Link() { return m_session.Link(); }
   // A message of the table in the current language.
   QString MessageText(MessageId entry) const;
 
@@ -88,8 +89,7 @@ class MainWindow : public QMainWindow, public LinkView {
 
   // The current parameter file's full path, or empty; LabelFile2 shows it, shortened in the
   // middle when it does not fit, with the whole path as its tooltip.
-  void SetFileName(const QString& path);
-  const QString& FileName() const { return m_fileName; }
+  QString FileName() const;
 
  public slots:
   void EditExit();
@@ -117,9 +117,6 @@ class MainWindow : public QMainWindow, public LinkView {
   void MenuComAdaptersClick();
 
   // Settings, files, printing, help (main_window_shell.cpp).
-  void LoadSettings();
-  void SaveSettings();
-  void WriteSettingsKeys(IniFile& settings, const std::string& path) const;
   void FormClose();
   void MenuOpenClick();
   // What Open does with the file chosen; an empty path only hides the status and the gauge.
@@ -138,18 +135,16 @@ class MainWindow : public QMainWindow, public LinkView {
   // Device link (main_window_link.cpp).
   bool OpenComPort();
   void CloseComPort();
-  Language CurrentLanguage() const;
-  bool PrintLayout() const override;
-  void ShowOutcome(const LinkOutcome& outcome) override;
+  Language CurrentLanguage() const { return m_session.CurrentLanguage(); }
+  bool PrintLayout() const { return m_session.PrintLayout(); }
   // Caption and background of the status label (LabelHlaseni).
-  void SetStatus(const std::string& text, bool failure);
-  void SetStatusVisible(bool visible) override;
-  void SetGaugeVisible(bool visible) override;
-  void SetGaugeProgress(int progress) override;
-  void SetNoConnectionVisible(bool visible) override;
-  void ShowLiveValues(const LiveValues& values) override;
-  void ShowCurrentPoint(const CurrentPoint& point) override;
-  void NormaliseAndShowImage() override;
+  void SetStatus(const std::string& text, bool failure) { m_session.SetStatus(text, failure); }
+  void SetStatusVisible(bool visible);
+  void SetGaugeVisible(bool visible);
+  void SetGaugeProgress(int progress);
+  void SetNoConnectionVisible(bool visible);
+  void ShowLiveValues(const LiveValues& values);
+  void ShowCurrentPoint(const CurrentPoint& point);
 
  protected:
   bool event(QEvent* event) override;
@@ -174,15 +169,30 @@ class MainWindow : public QMainWindow, public LinkView {
   QSize BoundedWindowSize(QSize size) const;
   void KeepOnScreen();
 
-  // Run-time state.
-  DeviceImage m_image{};
-  std::uint8_t m_languageIndex = 0;
-  std::uint8_t m_comPortNumber = 0;
-  bool m_printLayout = false;
+  // What the session tells (the window's side of it).
+  void ImageChanged() override { ShowImageInControls(); }
+  void DisplayStyleChanged() override;
+  void LanguageChanged() override { ApplyLanguage(); }
+  void FileNameChanged() override { ShowFileName(); }
+  void ComPortChanged() override;
+  void PlacementLoaded(const WindowPlacement& placement) override;
+  void StatusTextChanged() override;
+  void StatusVisibleChanged(bool visible) override { SetStatusVisible(visible); }
+  void GaugeVisibleChanged(bool visible) override { SetGaugeVisible(visible); }
+  void GaugeProgressChanged(int progress) override { SetGaugeProgress(progress); }
+  void NoConnectionChanged(bool visible) override { SetNoConnectionVisible(visible); }
+  void LiveValuesChanged(const LiveValues& values) override { ShowLiveValues(values); }
+  void CurrentPointChanged(const CurrentPoint& point) override { ShowCurrentPoint(point); }
+  void UnitBlockChanged() override;
+  void DifferencesChanged() override;
+  void ShowMessage(const std::string& text) override;
+  void ShowNote(const std::string& text, int ticks) override;
+  void ReadControls(IgnitionParameters& params) const override;
+  // The window's place and the curve window's, for the settings.
+  void KeepPlacements();
+
   bool m_applying = false;  // inside an apply: focus moves are not edits
   std::shared_ptr<UserPrompts> m_prompts;
-  QString m_lastFilePath;
-  QString m_fileName;  // what LabelFile2 stands for, never read back from its elided text
   QStringList m_tooltipControls;  // object names of the controls that show a tooltip
 
   // Control arrays: slot i is curve point i + 1.
@@ -293,7 +303,7 @@ class MainWindow : public QMainWindow, public LinkView {
   // reports the point 18 times a second, almost always unchanged.
   std::optional<std::pair<CurrentPoint, QColor>> m_shownPoint;
   QtSerialPort m_serial;
-  DeviceLink m_link{m_image, m_serial, *this};
+  Session m_session{m_serial};
   QTimer* Timer1 = nullptr;
 
   // Serial adapters and replugging (main_window_ports.cpp).
@@ -301,21 +311,14 @@ class MainWindow : public QMainWindow, public LinkView {
   // Where the window learns which adapters are plugged in (tests hand it a fixed list).
   void SetAdapterLister(AdapterLister lister);
   // The device Com `number` names now: an assignment of this run, else the settings file.
-  std::string ComDevice(int number) const;
+  std::string ComDevice(int number) const { return m_session.ComDevice(number); }
 
  private:
   void SetUpSerialAdapters();
   // The hints of the ten Com items, each naming its device, and the adapters item's texts.
   void ApplyComTexts();
-  // A device that vanished is tried again about once a second until it is back.
-  void ComDeviceLost();
-  void RetryLostDevice();
   QAction* MenuComAdapters = nullptr;
   AdapterLister m_adapterLister;
-  std::array<std::string, 10> m_assignedPorts{};  // kept when the settings file cannot be written
-  QString m_openedDevice;                         // the device of the last successful open
-  QTimer* m_reopenTimer = nullptr;
-  LineName m_openedLineName;  // what the open line was named by, for the rule of reopening
 
   // Settings, files, printing, help (main_window_shell.cpp).
  public:
@@ -330,7 +333,7 @@ class MainWindow : public QMainWindow, public LinkView {
   bool ShutdownRequested() const;
   // The desktop session is ending: save as a close would, and keep running in case it does not.
   void CommitSessionData();
-  const QString& LastFilePath() const { return m_lastFilePath; }
+  QString LastFilePath() const;
 
  private:
   void PrintWindow();
@@ -351,7 +354,7 @@ class MainWindow : public QMainWindow, public LinkView {
   CurveWindow* CurveViewWindow() const { return m_curveWindow; }
   // The unit's parameter block, known after a Read, Verify or Program that ended well.
   const std::optional<std::array<std::uint8_t, kBlockSize>>& UnitBlock() const {
-    return m_unitBlock;
+    return m_session.UnitBlock();
   }
 
  private:
@@ -359,44 +362,23 @@ class MainWindow : public QMainWindow, public LinkView {
   void ShowInCurveView();  // what the curve shows of the window, pushed after every display
   void ApplyCurveViewLanguage();
   void CurvePointEdited(int index, int speedByte, int advance);
-  void SetUnitBlock(const std::optional<std::array<std::uint8_t, kBlockSize>>& block);
-  // Notes what a tick ended: a Verify that went idle without a failure leaves the unit
-  // holding the window's block, a failure leaves it unknown.
-  void NoteOperationOutcome(Operation before);
-  void ReadCurveViewSettings(const IniFile& settings);
-  void WriteCurveViewSettings(IniFile& settings) const;
   QAction* MenuCurveView = nullptr;
   CurveWindow* m_curveWindow = nullptr;
-  std::optional<std::array<std::uint8_t, kBlockSize>> m_unitBlock;
-  bool m_lastStatusFailed = false;
-  bool m_curveViewWanted = false;        // saved open: opened once the event loop runs
-  std::optional<QRect> m_curveGeometry;  // as saved, until the window is made
 
   // What the unit holds otherwise, and Compare (main_window_unit.cpp).
  public slots:
   void MenuCompareClick();      // reads the unit's block into a side image and lists the change
-  void MenuDifferencesClick();  // the list of the last Verify or Program the unit failed
+  void MenuDifferencesClick();  // the list of what the unit or the file opened holds otherwise
   void FillHistoryMenu();       // File > History: the kept sets, newest first
 
  private:
-  struct Comparison;
   void BuildUnitItems();
   void ApplyUnitTexts();
-  // The heading and one line per value (window → unit), or "same".
-  QString UnitDifferencesText(const DeviceImage& window, const DeviceImage& unit) const;
-  void NoteUnitAnswer(const LinkOutcome& outcome);
-  // After a Read or Program that ended with "Verify: OK".
-  void KeepSetInHistory(Operation operation);
-  // Ticks a running Compare in place of the window's link; false when none runs.
-  bool TickComparison();
   // The Program button is bold while the window's set is not the one the unit is known to hold.
   void ShowUnitMismatch();
   QAction* MenuCompare = nullptr;
   QAction* MenuDifferences = nullptr;
   QMenu* MenuHistory = nullptr;
-  Operation m_startedOperation = Operation::Idle;  // what the user started: Read, Program ...
-  std::shared_ptr<Comparison> m_comparison;  // shared: the type is complete only where it runs
-  std::optional<std::pair<DeviceImage, DeviceImage>> m_heldOtherwise;  // window, unit
 };
 
 }  // namespace qm17

@@ -30,8 +30,10 @@ void MainWindow::OpenCurveView() {
     m_curveWindow->addAction(MenuCurveView);
     // Beside the window, or where it was left when that is still on a screen.
     QRect where(frameGeometry().topRight() + QPoint(8, 0), m_curveWindow->size());
-    if (m_curveGeometry && m_curveGeometry->width() > 0 && m_curveGeometry->height() > 0)
-      where = *m_curveGeometry;
+    if (const auto& saved = m_session.CurveView().where;
+        saved && saved->width > 0 && saved->height > 0)
+      where = QRect(static_cast<int>(saved->left), static_cast<int>(saved->top),
+                    static_cast<int>(saved->width), static_cast<int>(saved->height));
     const QScreen* screen = QGuiApplication::screenAt(where.center());
     if (!screen) screen = this->screen();
     const QRect area = screen->availableGeometry();
@@ -42,8 +44,8 @@ void MainWindow::OpenCurveView() {
   ApplyCurveViewLanguage();
   ShowInCurveView();
   CurveView* view = m_curveWindow->View();
-  view->SetUnitBlock(m_unitBlock);
-  view->SetCurrentPoint(m_link.currentPoint());
+  view->SetUnitBlock(m_session.UnitBlock());
+  view->SetCurrentPoint(m_session.Link().currentPoint());
   view->SetLinkLost(!LabelSpojeni->isHidden());
   m_curveWindow->show();
   m_curveWindow->raise();
@@ -52,8 +54,8 @@ void MainWindow::OpenCurveView() {
 void MainWindow::ShowInCurveView() {
   ShowUnitMismatch();
   if (!m_curveWindow) return;
-  m_curveWindow->View()->SetImage(m_image);
-  m_curveWindow->View()->SetInverse(CheckBoxBlackZobr->isChecked());
+  m_curveWindow->View()->SetImage(m_session.Image());
+  m_curveWindow->View()->SetInverse(m_session.InverseDisplay());
 }
 
 void MainWindow::ApplyCurveViewLanguage() {
@@ -63,34 +65,7 @@ void MainWindow::ApplyCurveViewLanguage() {
 }
 
 void MainWindow::CurvePointEdited(int index, int speedByte, int advance) {
-  if (index < 0 || index >= static_cast<int>(kPointCount)) return;
-  // As the shift buttons do: any typing pending in the table is taken first, then the edit is
-  // held to the rules again on what the table holds now.
-  ReadControlsToImage();
-  NormaliseImage();
-  const PointEdit edit =
-      BoundedPointEdit(m_image, static_cast<std::size_t>(index), speedByte, advance);
-  m_image[image_byte::kPointSpeed + edit.index] = edit.speedByte;
-  m_image[image_byte::kPointAdvance + edit.index] = edit.advance;
-  ApplyParameterChange();
-}
-
-void MainWindow::SetUnitBlock(const std::optional<std::array<std::uint8_t, kBlockSize>>& block) {
-  m_unitBlock = block;
-  ShowUnitMismatch();
-  if (m_curveWindow) m_curveWindow->View()->SetUnitBlock(block);
-}
-
-void MainWindow::NoteOperationOutcome(Operation before) {
-  if (before == Operation::Idle || m_link.operation() != Operation::Idle) return;
-  if (m_lastStatusFailed) {
-    SetUnitBlock(std::nullopt);
-  } else if (before == Operation::Verify) {
-    // Read, Program and Verify all end with a read of the unit's block that equalled ours.
-    std::array<std::uint8_t, kBlockSize> block{};
-    std::copy_n(m_image.begin() + image_byte::kParameterBlock, kBlockSize, block.begin());
-    SetUnitBlock(block);
-  }
+  m_session.EditCurvePoint(index, speedByte, advance);
 }
 
 }  // namespace qm17

@@ -1,5 +1,5 @@
 // The window's side of the device link: the tick, the Device and Com menus, and what the link
-// shows. The protocol itself lives in DeviceLink; nothing here decides anything about it.
+// shows. The session runs the link; nothing here decides anything about it.
 
 #include <QAction>
 #include <QApplication>
@@ -8,18 +8,15 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
 
-#include "files/config_paths.h"
 #include "app/curve_view.h"
 #include "app/main_window.h"
-#include "session/port_failure_text.h"
 #include "app/user_prompts.h"
 #include "device/monitor.h"
-#include "files/settings_store.h"
-#include "session/outcome_display.h"
 
 namespace qm17 {
 
@@ -58,9 +55,6 @@ const QColor kLime(0, 255, 0);
 QColor NormalColour(bool inverse) {
   return inverse ? QColor(Qt::black) : QApplication::palette().color(QPalette::Window);
 }
-QColor NormalColour(const QCheckBox* inverseDisplay) {
-  return NormalColour(inverseDisplay->isChecked());
-}
 
 QColor LiveBackground(LiveColour colour, bool inverse) {
   switch (colour) {
@@ -79,90 +73,52 @@ QColor LiveBackground(LiveColour colour, bool inverse) {
 }  // namespace
 
 void MainWindow::Timer1Timer() {
-  // An operation of the window's own replaces a Compare still running.
-  if (m_comparison && m_link.operation() != Operation::Idle) m_comparison.reset();
-  if (TickComparison()) return;
-  const Operation before = m_link.operation();
-  m_link.Tick();
-  NoteOperationOutcome(before);
+  m_session.Tick();
 }
 
 void MainWindow::MenuReadClick() {
-  m_link.StartRead();
-  // The parameters shown will come from the unit, no longer from the file.
-  SetFileName(QString());
+  m_session.Read();
 }
 
 void MainWindow::MenuVerifyClick() {
-  ReadControlsToImage();
-  NormaliseImage();
-  ShowImageInControls();
-  m_link.StartVerify();
+  m_session.Verify();
 }
 
 void MainWindow::MenuProgramClick() {
-  ReadControlsToImage();
-  NormaliseImage();
-  ShowImageInControls();
-  m_link.StartProgram(0);
+  m_session.Program();
 }
 
 void MainWindow::MenuCom1Click() {
   const auto* action = qobject_cast<const QAction*>(sender());
   const auto found = std::find(m_menuComs.begin(), m_menuComs.end(), action);
-  if (action != nullptr && found != m_menuComs.end())
-    m_comPortNumber = static_cast<std::uint8_t>(found - m_menuComs.begin() + 1);
-  for (std::size_t k = 0; k < m_menuComs.size(); ++k)
-    m_menuComs[k]->setChecked(m_comPortNumber == k + 1);
-  // Also for the item already checked: picking it again re-opens a port whose device went
-  // away and came back.
-  CloseComPort();
-  OpenComPort();
-  SetUnitBlock(std::nullopt);  // another port may lead to another unit
+  const std::uint8_t number = action != nullptr && found != m_menuComs.end()
+                                  ? static_cast<std::uint8_t>(found - m_menuComs.begin() + 1)
+                                  : m_session.ComPortNumber();
+  m_session.SelectComPort(number);
 }
 
 bool MainWindow::OpenComPort() {
-  if (m_comPortNumber < 1 || m_comPortNumber > 10) return false;
-  const std::string device = ComDevice(m_comPortNumber);
-  if (!device.empty() && m_serial.Open(QString::fromStdString(device))) {
-    m_openedDevice = QString::fromStdString(device);
-    m_openedLineName = IdentifyLineName(device);  // while the line is there to be resolved
-    return true;
-  }
-  m_openedDevice.clear();
-  const PortFailure failure = device.empty() ? PortFailure::NotPresent : m_serial.LastFailure();
-  Prompts().ShowMessage(
-      this, QString::fromStdString(PortOpenErrorText(CurrentLanguage(), device, failure)));
-  return false;
+  return m_session.OpenComPort();
 }
 
 void MainWindow::CloseComPort() {
-  if (m_reopenTimer) m_reopenTimer->stop();  // the user chose again, or the window closes
-  m_serial.Close();
+  m_session.CloseComPort();
 }
 
-Language MainWindow::CurrentLanguage() const {
-  return static_cast<Language>(m_languageIndex);
-}
-
-bool MainWindow::PrintLayout() const {
-  return m_printLayout;
-}
-
-void MainWindow::ShowOutcome(const LinkOutcome& outcome) {
-  NoteUnitAnswer(outcome);
-  const OutcomeDisplay shown = DisplayForOutcome(outcome, CurrentLanguage());
-  if (shown.status) SetStatus(*shown.status, shown.failure);
-  if (shown.showStatus) LabelHlaseni->setVisible(true);
-  if (shown.gauge != GaugeChange::Keep) CGauge->setVisible(shown.gauge == GaugeChange::Show);
-  if (shown.message) Prompts().ShowMessage(this, QString::fromStdString(*shown.message));
-}
-
-void MainWindow::SetStatus(const std::string& text, bool failure) {
-  m_lastStatusFailed = failure;
-  SetLabelBackground(LabelHlaseni, failure ? QColor(Qt::red) : NormalColour(CheckBoxBlackZobr));
-  LabelHlaseni->setText(QString::fromStdString(text));
+void MainWindow::StatusTextChanged() {
+  const StatusLine& status = m_session.Status();
+  SetLabelBackground(LabelHlaseni,
+                     status.failure ? QColor(Qt::red) : NormalColour(m_session.InverseDisplay()));
+  LabelHlaseni->setText(QString::fromStdString(status.text));
   FitStatusLabel();
+}
+
+void MainWindow::ShowMessage(const std::string& text) {
+  Prompts().ShowMessage(this, QString::fromStdString(text));
+}
+
+void MainWindow::ShowNote(const std::string& text, int ticks) {
+  StatusBar1->showMessage(QString::fromStdString(text), ticks * timing::kTickMs);
 }
 
 void MainWindow::SetStatusVisible(bool visible) {
@@ -189,7 +145,7 @@ void MainWindow::SetNoConnectionVisible(bool visible) {
 
 void MainWindow::ShowLiveValues(const LiveValues& values) {
   const MonitorDisplay shown =
-      FormatMonitor(values, CurrentLanguage(), m_image[image_byte::kLimiter]);
+      FormatMonitor(values, CurrentLanguage(), m_session.Image()[image_byte::kLimiter]);
   LabelRpm->setText(QString::fromStdString(shown.rpmText));
   LabelNapeti->setText(QString::fromStdString(shown.voltageText));
   LabelMonOmez1->setText(QString::fromStdString(shown.startLimiterText));
@@ -212,7 +168,7 @@ void MainWindow::ShowLiveValues(const LiveValues& values) {
 
 void MainWindow::PaintLiveBackgrounds() {
   if (!m_liveShown) return;  // labels no frame has coloured keep the window's background
-  const bool inverse = CheckBoxBlackZobr->isChecked() && !m_printLayout;
+  const bool inverse = m_session.InverseDisplay() && !m_session.PrintLayout();
   const std::array<QLabel*, 5> labels = {LabelRpm, LabelNapeti, LabelMonOmez1, LabelMonRetard,
                                          LabelPolaritaMer};
   for (std::size_t i = 0; i < labels.size(); ++i)
@@ -222,10 +178,10 @@ void MainWindow::PaintLiveBackgrounds() {
 void MainWindow::PaintLiveTexts() {
   // The last report stays on screen, greyed, so that it does not pass for a live one; a page
   // prints in the normal colours.
-  const bool inverse = CheckBoxBlackZobr->isChecked() && !m_printLayout;
+  const bool inverse = m_session.InverseDisplay() && !m_session.PrintLayout();
   const QColor caption =
       inverse ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText);
-  const bool greyed = m_liveStale && m_liveShown && !m_printLayout;
+  const bool greyed = m_liveStale && m_liveShown && !m_session.PrintLayout();
   QColor text = caption;
   if (greyed) {
     const QColor back = NormalColour(inverse);
@@ -250,11 +206,6 @@ void MainWindow::ShowCurrentPoint(const CurrentPoint& point) {
     SetBackground(m_rpmEdits[k], QPalette::Base, colour);
     SetBackground(m_advanceEdits[k], QPalette::Base, colour);
   }
-}
-
-void MainWindow::NormaliseAndShowImage() {
-  NormaliseImage();
-  ShowImageInControls();
 }
 
 }  // namespace qm17

@@ -22,34 +22,15 @@
 #include <vector>
 
 #include "app/about_help.h"
-#include "files/config_paths.h"
 #include "app/curve_view.h"
 #include "app/main_window.h"
 #include "app/unix_signals.h"
 #include "app/user_prompts.h"
-#include "files/atomic_file.h"
-#include "files/parameter_file.h"
-#include "files/settings_store.h"
-#include "files/side_file.h"
 #include "files/text_words.h"
 #include "files/window_printer.h"
 
 namespace qm17 {
 namespace {
-
-constexpr const char* kKeyLeft = "Left";
-constexpr const char* kKeyTop = "Top";
-constexpr const char* kKeyHeight = "Height";
-constexpr const char* kKeyWidth = "Width";
-constexpr const char* kKeyComPort = "ComPort";
-constexpr const char* kKeyLanguage = "Language";
-constexpr const char* kKeyFile = "File";
-constexpr const char* kKeyIniDir = "IniDir";
-constexpr const char* kKeyInverse = "CheckBoxBlackZobr->Checked";
-constexpr const char* kKeyAllPoints = "CheckBoxIgnAll->Checked";
-// The curve window's keys live in a section of their own, which the window's keys ignore.
-constexpr const char* kCurveSection = "CURVE_VIEW";
-constexpr const char* kKeyCurveOpen = "Open";
 
 // Qt's filter form of the dialogs' filters; "All Files" shows every file, named with a dot or not.
 const QString kSaveFilter = QStringLiteral("Ignition Parametrs(*.ign)");
@@ -102,11 +83,6 @@ std::string LocalPath(const QString& path) {
   return ToBytes(path, [](const QString& run) { return QFile::encodeName(run).toStdString(); });
 }
 
-// A file name as the settings keep it.
-std::string SettingsText(const QString& text) {
-  return ToBytes(text, [](const QString& run) { return run.toStdString(); });
-}
-
 void SetBackground(QWidget* widget, const QColor& colour) {
   QPalette palette = widget->palette();
   palette.setColor(QPalette::Window, colour);
@@ -129,93 +105,36 @@ QString LongTime(const QLocale& locale, const QTime& time) {
 
 }  // namespace
 
-void MainWindow::LoadSettings() {
-  IniFile settings;
-  settings.Load(SettingsFilePath());  // a missing file reads as one without keys
-  const char* section = kSettingsSection;
-
+void MainWindow::PlacementLoaded(const WindowPlacement& placement) {
   // Applied as read: a window moved to a second screen comes back there. The size is the
   // window's own, without the desktop's frame, which is unknown until the window is shown;
   // saved the same way, it stays the same from run to run.
-  move(ToInt(settings.ReadInteger(section, kKeyLeft, x())), y());
-  move(x(), ToInt(settings.ReadInteger(section, kKeyTop, y())));
-  resize(BoundedWindowSize({width(), ToInt(settings.ReadInteger(section, kKeyHeight, height()))}));
-  resize(BoundedWindowSize({ToInt(settings.ReadInteger(section, kKeyWidth, width())), height()}));
+  move(ToInt(placement.left), ToInt(placement.top));
+  resize(BoundedWindowSize({width(), ToInt(placement.height)}));
+  resize(BoundedWindowSize({ToInt(placement.width), height()}));
   KeepOnScreen();
-
-  m_comPortNumber =
-      static_cast<std::uint8_t>(settings.ReadInteger(section, kKeyComPort, m_comPortNumber));
-  m_languageIndex =
-      static_cast<std::uint8_t>(settings.ReadInteger(section, kKeyLanguage, m_languageIndex));
-
-  SetFileName(FromBytes(settings.ReadString(section, kKeyFile, {})));
-  m_lastFilePath = FromBytes(settings.ReadString(section, kKeyIniDir, {}));
-
-  CheckBoxBlackZobr->setChecked(
-      settings.ReadInteger(section, kKeyInverse, CheckBoxBlackZobr->isChecked() ? 1 : 0) != 0);
-  CheckBoxIgnAll->setChecked(
-      settings.ReadInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0) != 0);
-
-  if (const auto side = ReadRegularFile(ImageSideFilePath())) ReadImageSideFile(*side, m_image);
-  ReadCurveViewSettings(settings);
 }
 
-void MainWindow::ReadCurveViewSettings(const IniFile& settings) {
-  m_curveViewWanted = settings.ReadInteger(kCurveSection, kKeyCurveOpen, 0) != 0;
-  const QRect saved(ToInt(settings.ReadInteger(kCurveSection, kKeyLeft, 0)),
-                    ToInt(settings.ReadInteger(kCurveSection, kKeyTop, 0)),
-                    ToInt(settings.ReadInteger(kCurveSection, kKeyWidth, 0)),
-                    ToInt(settings.ReadInteger(kCurveSection, kKeyHeight, 0)));
-  if (saved.width() > 0 && saved.height() > 0) m_curveGeometry = saved;
-}
-
-void MainWindow::WriteCurveViewSettings(IniFile& settings) const {
-  // A window never opened in this run leaves what the file says about it.
+void MainWindow::KeepPlacements() {
+  m_session.SetWindowPlacement({x(), y(), width(), height()});
+  // A curve window never opened in this run leaves what the settings say about it.
   if (!m_curveWindow) return;
   const QRect where = m_curveWindow->geometry();
-  settings.WriteInteger(kCurveSection, kKeyCurveOpen, m_curveWindow->isVisible() ? 1 : 0);
-  settings.WriteInteger(kCurveSection, kKeyLeft, where.x());
-  settings.WriteInteger(kCurveSection, kKeyTop, where.y());
-  settings.WriteInteger(kCurveSection, kKeyWidth, where.width());
-  settings.WriteInteger(kCurveSection, kKeyHeight, where.height());
+  m_session.SetCurveView({m_curveWindow->isVisible(),
+                          WindowPlacement{where.x(), where.y(), where.width(), where.height()}});
 }
 
-void MainWindow::SaveSettings() {
-  // A folder that cannot be made or written: nothing is saved and nothing is said.
-  if (!EnsureConfigDirectory()) return;
-  const std::string path = SettingsFilePath();
-  IniFile settings;
-  // Loading keeps the port mapping and whatever else the user wrote there. A file that is
-  // there but cannot be read (too big, no read permission) is left as it is: writing a new
-  // one would throw that away.
-  std::error_code error;
-  const bool keepFile = !settings.Load(path) && std::filesystem::exists(path, error);
-  if (!keepFile) WriteSettingsKeys(settings, path);
-  WriteRegularFileAtomically(ImageSideFilePath(), WriteImageSideFile(m_image));
+QString MainWindow::FileName() const {
+  return FromBytes(m_session.FileName());
 }
 
-void MainWindow::WriteSettingsKeys(IniFile& settings, const std::string& path) const {
-  const char* section = kSettingsSection;
-
-  settings.WriteInteger(section, kKeyLeft, x());
-  settings.WriteInteger(section, kKeyTop, y());
-  settings.WriteInteger(section, kKeyHeight, height());
-  settings.WriteInteger(section, kKeyWidth, width());
-  settings.WriteInteger(section, kKeyComPort, m_comPortNumber);
-  settings.WriteInteger(section, kKeyLanguage, m_languageIndex);
-  settings.WriteString(section, kKeyFile, SettingsText(m_fileName));
-  settings.WriteString(section, kKeyIniDir, SettingsText(m_lastFilePath));
-  settings.WriteInteger(section, kKeyInverse, CheckBoxBlackZobr->isChecked() ? 1 : 0);
-  settings.WriteInteger(section, kKeyAllPoints, CheckBoxIgnAll->isChecked() ? 1 : 0);
-  WriteCurveViewSettings(settings);
-  settings.Save(path);
+QString MainWindow::LastFilePath() const {
+  return FromBytes(m_session.LastFilePath());
 }
 
 void MainWindow::FormClose() {
-  CloseComPort();
-  ReadControlsToImage();
-  NormaliseImage();
-  SaveSettings();
+  KeepPlacements();
+  m_session.Shutdown();
 }
 
 void MainWindow::InstallShutdownHandlers() {
@@ -226,9 +145,8 @@ void MainWindow::InstallShutdownHandlers() {
 }
 
 void MainWindow::CommitSessionData() {
-  ReadControlsToImage();
-  NormaliseImage();
-  SaveSettings();
+  KeepPlacements();
+  m_session.CommitData();
 }
 
 bool MainWindow::ShutdownRequested() const {
@@ -236,58 +154,16 @@ bool MainWindow::ShutdownRequested() const {
 }
 
 void MainWindow::MenuOpenClick() {
-  OpenParameterFile(Prompts().AskOpenFileName(this, kOpenFilter, kSuffix, m_lastFilePath));
+  OpenParameterFile(Prompts().AskOpenFileName(this, kOpenFilter, kSuffix, LastFilePath()));
 }
 
 void MainWindow::OpenParameterFile(const QString& path) {
-  if (!path.isEmpty()) {
-    // Only a regular file: a device or a pipe chosen under "All Files" would never end.
-    const std::optional<std::string> content = ReadRegularFile(LocalPath(path));
-    if (!content) {
-      Prompts().ShowMessage(this, MessageText(MsgOpenFileError));
-    } else {
-      // Read into a copy, so that a file of the wrong version changes nothing at all.
-      DeviceImage loaded = m_image;
-      std::vector<FileAdjustment> adjustments;
-      if (ReadParameterFile(*content, loaded, adjustments)) {
-        m_image = loaded;
-        NormaliseImage();
-        ShowImageInControls();
-        SetFileName(path);
-        m_lastFilePath = path;
-        // The set is loaded as the file format says; what it holds unlike the file is told.
-        if (!adjustments.empty()) {
-          QString text = QString::fromUtf8(ExtraText(CurrentLanguage(), TextFileAdjusted));
-          const ChangeWording wording = ChangeWordingFor(CurrentLanguage());
-          for (const FileAdjustment& adjustment : adjustments)
-            text += u'\n' + QString::fromStdString(FormatFileAdjustment(wording, adjustment));
-          Prompts().ShowMessage(this, text);
-        }
-      } else {
-        Prompts().ShowMessage(this, QString::fromUtf8(FileVersionMismatchText(CurrentLanguage())));
-      }
-    }
-  }
-  LabelHlaseni->hide();
-  CGauge->hide();
+  m_session.Open(LocalPath(path));
 }
 
 void MainWindow::MenuSaveClick() {
-  const QString path = Prompts().AskSaveFileName(this, kSaveFilter, kSuffix, m_lastFilePath);
-  if (path.isEmpty()) return;
-  // The file always holds a normalised set; when it cannot be written, nothing changes.
-  const DeviceImage before = m_image;
-  ReadControlsToImage();
-  NormaliseImage();
-  // Only a file, as for opening: a FIFO or a device would keep the window waiting.
-  if (!WriteRegularFileAtomically(LocalPath(path), WriteParameterFile(m_image))) {
-    m_image = before;
-    Prompts().ShowMessage(this, MessageText(MsgOpenFileError));
-    return;
-  }
-  ShowImageInControls();
-  SetFileName(path);
-  m_lastFilePath = path;
+  const QString path = Prompts().AskSaveFileName(this, kSaveFilter, kSuffix, LastFilePath());
+  if (!path.isEmpty()) m_session.Save(LocalPath(path));
 }
 
 void MainWindow::SpeedButtonPrintClick() {
@@ -327,19 +203,15 @@ void MainWindow::EnterPrintLayout() {
   SetBackground(LabelHlaseni, Qt::white);
   LabelHlaseni->show();
   LabelSpojeni->hide();
-  m_link.RestartMessageCountdown();
+  m_session.RestartMessageCountdown();
   CGauge->hide();
-  m_printLayout = true;
-  ApplyDisplayStyle();
-  PaintLiveBackgrounds();
+  m_session.SetPrintLayout(true);
   SetBackground(m_client, Qt::white);
 }
 
 void MainWindow::LeavePrintLayout() {
-  m_printLayout = false;
-  ApplyDisplayStyle();
-  PaintLiveBackgrounds();
-  SetBackground(LabelHlaseni, CheckBoxBlackZobr->isChecked()
+  m_session.SetPrintLayout(false);
+  SetBackground(LabelHlaseni, m_session.InverseDisplay()
                                   ? QColor(Qt::black)
                                   : QApplication::palette().color(QPalette::Window));
 }
