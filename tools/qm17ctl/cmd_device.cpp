@@ -20,9 +20,7 @@
 #include "device/link.h"
 #include "device/monitor.h"
 #include "files/atomic_file.h"
-#include "files/config_paths.h"
 #include "files/parameter_file.h"
-#include "files/settings_store.h"
 #include "params/device_image.h"
 #include "params/differences.h"
 #include "session/outcome_display.h"
@@ -109,7 +107,7 @@ std::optional<Arguments> ParseArguments(const CommandContext& context, const Com
 
 // A port number 1..10 names a device through the user's settings; a bare name that udev
 // lists under /dev/serial/by-id is that link; anything else is a path.
-std::optional<std::string> ResolvePort(const std::string& port) {
+std::optional<std::string> ResolvePort(const Session& session, const std::string& port) {
   if (port.find_first_not_of("0123456789") != std::string::npos) {
     const std::string byId = "/dev/serial/by-id/" + port;
     if (port.find('/') == std::string::npos && access(port.c_str(), F_OK) != 0 &&
@@ -119,9 +117,8 @@ std::optional<std::string> ResolvePort(const std::string& port) {
   }
   const auto number = ParsePositive(port);
   if (!number || *number > 10) return std::nullopt;
-  IniFile settings;
-  settings.Load(SettingsFilePath());  // without a settings file the default devices apply
-  return ComPortDevicePath(static_cast<int>(*number), settings);
+  // As the window's Com menu names it; without a settings file the default devices apply.
+  return session.ComDevice(static_cast<int>(*number));
 }
 
 // The unit's own text goes to a terminal: a control character in it could start an escape
@@ -154,7 +151,7 @@ class TickClock {
 // clean stop.
 template <typename Body>
 int WithPort(const CommandContext& context, Session& session, const std::string& port, Body body) {
-  const auto device = ResolvePort(port);
+  const auto device = ResolvePort(session, port);
   if (!device) {
     context.err << "qm17ctl: the port is a number 1..10 or a device path\n";
     return kExitUsage;
