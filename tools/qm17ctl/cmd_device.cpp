@@ -367,7 +367,8 @@ int ReadUnitImage(const CommandContext& context, const std::string& port, Device
     // A Read sends only read frames; its verify step's answer is the unit's own block, even
     // where the unit holds values the window would show mended.
     session.Read();
-    RunUntilIdle(context, session);
+    // A stop has been said; it is no unit that failed to answer.
+    if (!RunUntilIdle(context, session) && g_interrupted != 0) return kExitFailure;
     const auto& block = session.Link().LastUnitBlock();
     if (!block) {
       // A version mismatch has shown its own message.
