@@ -444,7 +444,10 @@ void Session::SelectComPort(std::uint8_t number) {
 
 bool Session::OpenComPort() {
   if (m_comPortNumber < 1 || m_comPortNumber > 10) return false;
-  const std::string device = ComDevice(m_comPortNumber);
+  return OpenLine(ComDevice(m_comPortNumber));
+}
+
+bool Session::OpenLine(const std::string& device) {
   if (!device.empty() && m_line.Open(device)) {
     m_openedDevice = device;
     m_openedLineName = IdentifyLineName(device);  // while the line is there to be resolved
@@ -611,6 +614,7 @@ void Session::KeepSetInHistory(Operation operation) {
     const std::string text =
         std::string(ExtraText(CurrentLanguage(), TextHistoryNotKept)) + ' ' + folder;
     Notify([&text](SessionObserver& o) { o.ShowNote(text, 0); });
+    Notify([&text](SessionObserver& o) { o.HistoryNotKept(text); });
   }
 }
 

@@ -101,6 +101,9 @@ class SessionObserver {
     (void)text;
     (void)ticks;
   }
+  // A set that a Read or Program ended well with could not be kept in the history; `text` (the
+  // folder named) was also a note. For a view without a status bar.
+  virtual void HistoryNotKept(const std::string& text) { (void)text; }
 };
 
 // The status label as the session holds it.
@@ -223,6 +226,9 @@ class Session : private LinkView {
   void SetReadFileName(const std::string& name) { m_readFileName = name; }
   // The outcome the link reported last (the command line's exit status).
   const std::optional<LinkOutcome>& LastOutcome() const { return m_lastOutcome; }
+  // Opens `device` as the line, as OpenComPort does with Com n's device, for a view that names
+  // the device itself (the command line); a lost line is tried again as for a Com port.
+  bool OpenLine(const std::string& device);
 
  private:
   struct Comparison;

@@ -148,6 +148,12 @@ TEST_F(CtlDevice, ReadAndProgramKeepTheSetInTheHistory) {
   EXPECT_EQ(Ctl({"diff", program, File("a.ign")}).status, 0) << list.out;
   EXPECT_TRUE(Contains(list.out, "  program  SIM03 14. 3.2025 10:30  " + File("a.ign")))
       << list.out;
+  // A history that cannot be written is said once and never fails what the unit did.
+  const RunResult unkept = e2e::Run(kCtl, {"read", "--port", sim.device(), "-o", File("u.ign")},
+                                    {"HOME=" + m_dir.path(), "XDG_DATA_HOME=" + File("a.ign")});
+  EXPECT_EQ(unkept.status, 0) << unkept.err;
+  EXPECT_EQ(unkept.err,
+            "The set could not be kept in the history: " + File("a.ign") + "/qm17/history\n");
 }
 
 TEST_F(CtlDevice, PortNumbersAndUsage) {

@@ -91,7 +91,7 @@ TEST(CtlDeviceSerialPort, OnlyAFreeTerminalOpens) {
     SCOPED_TRACE(c.name);
     PosixSerialPort port;
     EXPECT_FALSE(port.Open(c.path));
-    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.QueuedBytes(), 0u);
     EXPECT_EQ(port.LastFailure(), c.failure);
   }
@@ -151,7 +151,7 @@ TEST(CtlDeviceSerialPort, FramesGoOutWholeAndQueuedBytesAreCounted) {
   EXPECT_EQ(buffer[0], 0x30);
   EXPECT_EQ(buffer[51], 0xCF);
   EXPECT_EQ(port.Read(buffer), 0u);  // nothing left: no wait
-  EXPECT_FALSE(port.vanished());
+  EXPECT_FALSE(port.Vanished());
 }
 
 TEST(CtlDeviceSerialPort, AVanishedDeviceIsClosedOnceAndThenSilent) {
@@ -173,18 +173,18 @@ TEST(CtlDeviceSerialPort, AVanishedDeviceIsClosedOnceAndThenSilent) {
     ASSERT_TRUE(port.Open(line.path()));
     line.Hangup();
     c.notice(port, buffer);
-    EXPECT_TRUE(port.vanished());
-    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(port.Vanished());
+    EXPECT_FALSE(port.IsOpen());
     // Afterwards every call is a quiet no-op.
     port.Write(Numbered());
     port.WriteAndWait(Numbered());
     EXPECT_EQ(port.Read(buffer), 0u);
     EXPECT_EQ(port.QueuedBytes(), 0u);
-    EXPECT_TRUE(port.vanished());
+    EXPECT_TRUE(port.Vanished());
     // A device that is back opens and clears the mark.
     Line again;
     ASSERT_TRUE(port.Open(again.path()));
-    EXPECT_FALSE(port.vanished());
+    EXPECT_FALSE(port.Vanished());
   }
 }
 

@@ -1,12 +1,11 @@
-// Commands that talk to a unit: read, verify, program and monitor. They drive the same link
-// state machine as the window, on real 55 ms ticks.
+// Commands that talk to a unit: read, verify, program and monitor. They run the window's
+// session and its use cases, on real 55 ms ticks.
 
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -16,18 +15,14 @@
 
 #include <unistd.h>
 
-#include "files/config_paths.h"
-#include "session/port_failure_text.h"
+#include "command_line_session.h"
 #include "commands.h"
 #include "device/link.h"
 #include "device/monitor.h"
 #include "files/atomic_file.h"
 #include "files/parameter_file.h"
-#include "files/settings_store.h"
 #include "params/device_image.h"
 #include "params/differences.h"
-#include "params/ignition_parameters.h"
-#include "posix_serial_port.h"
 #include "session/outcome_display.h"
 #include "texts/texts.h"
 
@@ -47,7 +42,6 @@ void OnInterrupt(int) {
 constexpr int kOperationTickLimit = 200;
 // `monitor --count N` gives up after this many ticks (about 5.5 s) without a monitor frame.
 constexpr int kMonitorSilenceLimit = 100;
-constexpr int kReopenTicks = 18;
 
 struct Arguments {
   std::string port;
@@ -113,7 +107,7 @@ std::optional<Arguments> ParseArguments(const CommandContext& context, const Com
 
 // A port number 1..10 names a device through the user's settings; a bare name that udev
 // lists under /dev/serial/by-id is that link; anything else is a path.
-std::optional<std::string> ResolvePort(const std::string& port) {
+std::optional<std::string> ResolvePort(const Session& session, const std::string& port) {
   if (port.find_first_not_of("0123456789") != std::string::npos) {
     const std::string byId = "/dev/serial/by-id/" + port;
     if (port.find('/') == std::string::npos && access(port.c_str(), F_OK) != 0 &&
@@ -123,9 +117,8 @@ std::optional<std::string> ResolvePort(const std::string& port) {
   }
   const auto number = ParsePositive(port);
   if (!number || *number > 10) return std::nullopt;
-  IniFile settings;
-  settings.Load(SettingsFilePath());  // without a settings file the default devices apply
-  return ComPortDevicePath(static_cast<int>(*number), settings);
+  // As the window's Com menu names it; without a settings file the default devices apply.
+  return session.ComDevice(static_cast<int>(*number));
 }
 
 // The unit's own text goes to a terminal: a control character in it could start an escape
@@ -136,53 +129,6 @@ std::string Printable(std::string text) {
   }
   return text;
 }
-
-// What the link shows, for a command line: status changes are printed as they come, failures
-// on the error stream.
-class CommandLineView : public LinkView {
- public:
-  // Status texts go to `progress`; failures always to the error stream.
-  CommandLineView(const CommandContext& context, std::ostream& progress, DeviceImage& image,
-                  bool quiet)
-      : m_context(context), m_progress(progress), m_image(image), m_quiet(quiet) {}
-
-  bool PrintLayout() const override { return false; }
-  void ShowOutcome(const LinkOutcome& outcome) override {
-    m_outcome = outcome;
-    const OutcomeDisplay shown = DisplayForOutcome(outcome, m_context.language);
-    if (shown.status && !m_quiet) {
-      (shown.failure ? m_context.err : m_progress) << *shown.status << std::endl;
-    }
-    if (shown.message) m_context.err << *shown.message << '\n';
-  }
-  void SetStatusVisible(bool) override {}
-  void SetGaugeVisible(bool) override {}
-  void SetGaugeProgress(int) override {}
-  void SetNoConnectionVisible(bool visible) override {
-    if (visible && !m_noConnection) m_context.err << NoConnectionText(m_context.language) << '\n';
-    m_noConnection = visible;
-  }
-  void ShowLiveValues(const LiveValues& values) override {
-    m_live = values;
-    ++m_liveCount;
-  }
-  void ShowCurrentPoint(const CurrentPoint&) override {}
-  void NormaliseAndShowImage() override { NormaliseImage(m_image); }
-
-  const std::optional<LinkOutcome>& outcome() const { return m_outcome; }  // the last one
-  long liveCount() const { return m_liveCount; }
-  const LiveValues& live() const { return m_live; }
-
- private:
-  const CommandContext& m_context;
-  std::ostream& m_progress;
-  DeviceImage& m_image;
-  bool m_quiet;
-  std::optional<LinkOutcome> m_outcome;
-  bool m_noConnection = false;
-  long m_liveCount = 0;
-  LiveValues m_live;
-};
 
 // Real 55 ms ticks on the steady clock, without drift. A tick that ran late is not followed by
 // a burst of catch-up ticks, as with a window's timer.
@@ -201,19 +147,16 @@ class TickClock {
   std::chrono::steady_clock::time_point m_next;
 };
 
-// Opens the port, runs `body` with SIGINT and SIGTERM turned into a clean stop.
+// Opens the port as the session's line, runs `body` with SIGINT and SIGTERM turned into a
+// clean stop.
 template <typename Body>
-int WithPort(const CommandContext& context, const std::string& port, Body body) {
-  const auto device = ResolvePort(port);
+int WithPort(const CommandContext& context, Session& session, const std::string& port, Body body) {
+  const auto device = ResolvePort(session, port);
   if (!device) {
     context.err << "qm17ctl: the port is a number 1..10 or a device path\n";
     return kExitUsage;
   }
-  PosixSerialPort serial;
-  if (!serial.Open(*device)) {
-    context.err << PortOpenErrorText(context.language, *device, serial.LastFailure()) << '\n';
-    return kExitPortError;
-  }
+  if (!session.OpenLine(*device)) return kExitPortError;  // the session has said why
   g_interrupted = 0;
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
@@ -222,66 +165,66 @@ int WithPort(const CommandContext& context, const std::string& port, Body body) 
   }, oldTerm{};
   sigaction(SIGINT, &action, &oldInt);
   sigaction(SIGTERM, &action, &oldTerm);
-  const int status = body(serial, *device);
+  const int status = body();
   sigaction(SIGINT, &oldInt, nullptr);
   sigaction(SIGTERM, &oldTerm, nullptr);
   return status;
 }
 
-int RunOperation(const CommandContext& context, const Command& command, const Arguments& args,
-                 DeviceImage& image, SerialPort& port) {
-  const std::string_view name = command.name;
-  // When the parameters themselves go to standard output, the progress must not mix in.
-  const bool toStdout = args.output.empty() || args.output == "-";
-  std::ostream& progress = name == "read" && toStdout ? context.err : context.out;
-  CommandLineView view(context, progress, image, false);
-  DeviceLink link(image, port, view);
-  if (name == "read") {
-    link.StartRead();
-  } else if (name == "verify") {
-    link.StartVerify();
-  } else {
-    link.StartProgram(0);
-  }
+// Ticks the session on real 55 ms ticks until its operation has ended; false when the tick
+// limit or a stop signal came first (a stop is said).
+bool RunUntilIdle(const CommandContext& context, Session& session) {
+  const auto running = [&session] { return session.Link().operation() != Operation::Idle; };
   TickClock clock;
-  for (int ticks = 0;
-       link.operation() != Operation::Idle && ticks < kOperationTickLimit && g_interrupted == 0;
-       ++ticks) {
+  for (int ticks = 0; running() && ticks < kOperationTickLimit && g_interrupted == 0; ++ticks) {
     clock.WaitForNextTick();
-    link.Tick();
+    session.Tick();
   }
-  if (g_interrupted != 0 && link.operation() != Operation::Idle) {
-    context.err << "qm17ctl: interrupted\n";
+  if (!running()) return true;
+  if (g_interrupted != 0) context.err << "qm17ctl: interrupted\n";
+  return false;
+}
+
+// What the unit holds unlike the set sent, as the session keeps it after a failure.
+void PrintUnitDifferences(const CommandContext& context, const Session& session) {
+  const std::optional<HeldDifferences>& held = session.Held();
+  if (!held || held->source != HeldSource::Unit ||
+      CompareParameterBlocks(held->window, held->other).empty())
+    return;
+  context.err << IndentedList(session.DifferencesText(*held)) << '\n';
+}
+
+int RunOperation(const CommandContext& context, std::string_view name, const Arguments& args,
+                 Session& session, std::ostream& progress) {
+  if (name == "read") {
+    session.Read();
+  } else if (name == "verify") {
+    session.Verify();
+  } else {
+    session.Program();
   }
-  const IdentificationTexts& id = link.identification();
+  const bool ended = RunUntilIdle(context, session);
+  const IdentificationTexts& id = session.Link().identification();
   if (!id.version.empty() || !id.date.empty()) {
     progress << Printable(id.version) << " " << id.date << " " << id.time << '\n';
   }
   // Only a verified end counts; anything else (a failure, a mismatch, a stop) is a failure.
-  const auto& outcome = view.outcome();
-  if (!outcome || outcome->result != LinkResult::Succeeded || link.operation() != Operation::Idle) {
-    if (outcome && outcome->reason == FailureReason::BlockDiffers && link.LastUnitBlock()) {
-      DeviceImage unit = image;
-      std::copy(link.LastUnitBlock()->begin(), link.LastUnitBlock()->end(),
-                unit.begin() + image_byte::kParameterBlock);
-      PrintUnitDifferences(context, image, unit);
+  const std::optional<LinkOutcome>& outcome = session.LastOutcome();
+  if (!ended || !outcome || outcome->result != LinkResult::Succeeded) {
+    if (outcome && outcome->reason == FailureReason::BlockDiffers) {
+      PrintUnitDifferences(context, session);
     }
     return kExitFailure;
   }
   if (name == "read") {
-    const std::string content = WriteParameterFile(image);
-    if (toStdout) {
+    const std::string content = WriteParameterFile(session.Image());
+    if (args.output.empty() || args.output == "-") {
       context.out << content << '\n';
       if (!OutputWritten(context)) return kExitFailure;
     } else if (!WriteFileAtomically(args.output, content)) {
       context.err << Message(context, MsgOpenFileError) << " " << args.output << '\n';
       return kExitFailure;
     }
-  }
-  // The unit's programming count is not known here: polling pauses while an operation runs.
-  if (args.history && name != "verify") {
-    KeepOperationInHistory(context, std::string(name), image, id, std::nullopt,
-                           name == "read" ? args.output : args.file);
   }
   return kExitOk;
 }
@@ -306,10 +249,8 @@ void PrintLiveLine(std::ostream& out, const LiveValues& v, Language language,
       << std::endl;
 }
 
-int RunMonitor(const CommandContext& context, const Arguments& args, DeviceImage& image,
-               PosixSerialPort& port, const std::string& device) {
-  CommandLineView view(context, context.out, image, true);
-  DeviceLink link(image, port, view);
+int RunMonitor(const CommandContext& context, const Arguments& args, CommandLineSession& run) {
+  Session& session = run.session();
   if (args.csv) {
     context.out << "time_s,rpm,advance_deg,voltage_v,speed_alarm,speed_warning,start_limiter,"
                    "retard,polarity_negative,polarity_ok,program_count,test1,test2,test3,test4,"
@@ -320,26 +261,23 @@ int RunMonitor(const CommandContext& context, const Arguments& args, DeviceImage
   TickClock clock;
   long shown = 0;
   int silentTicks = 0;
-  int reopenTicks = 0;
+  // A logger outlives a pulled adapter or a restarted unit: the session's tick opens a lost
+  // line again about once a second.
   while (g_interrupted == 0 && (args.count == 0 || shown < args.count)) {
     clock.WaitForNextTick();
-    // A logger outlives a pulled adapter or a restarted unit: retry about once a second.
-    if (port.vanished() && ++reopenTicks >= kReopenTicks) {
-      reopenTicks = 0;
-      port.Open(device);
-    }
-    link.Tick();
-    if (view.liveCount() == shown) {
+    session.Tick();
+    if (run.LiveCount() == shown) {
       if (args.count > 0 && ++silentTicks >= kMonitorSilenceLimit) return kExitFailure;
       continue;
     }
     silentTicks = 0;
-    shown = view.liveCount();
+    shown = run.LiveCount();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     if (args.csv) {
-      PrintCsvLine(context.out, elapsed.count(), view.live());
+      PrintCsvLine(context.out, elapsed.count(), run.Live());
     } else {
-      PrintLiveLine(context.out, view.live(), context.language, image[image_byte::kLimiter]);
+      PrintLiveLine(context.out, run.Live(), context.language,
+                    session.Image()[image_byte::kLimiter]);
     }
     if (!OutputWritten(context)) return kExitFailure;  // a logger that cannot log stops
   }
@@ -355,17 +293,18 @@ int RunUnitOperation(const CommandContext& context, const Command& command,
                      const std::vector<std::string>& argv) {
   const auto args = ParseArguments(context, command, argv);
   if (!args) return kExitUsage;
-  DeviceImage image{};
-  SetDefaultImage(image);
-  if (!args->file.empty()) {
-    // A file that cannot be used never gets as far as the unit.
-    if (!OpenParameterFile(context, args->file, image)) return kExitFailure;
-    // The window sends what its controls hold.
-    HoldToControlRanges(image);
-  }
-  return WithPort(context, args->port, [&](PosixSerialPort& port, const std::string&) {
-    return RunOperation(context, command, *args, image, port);
-  });
+  const std::string_view name = command.name;
+  // When the parameters themselves go to standard output, the progress must not mix in.
+  const bool toStdout = args->output.empty() || args->output == "-";
+  std::ostream& progress = name == "read" && toStdout ? context.err : context.out;
+  CommandLineSession run(context, progress);
+  Session& session = run.session();
+  session.SetKeepHistory(args->history);
+  session.SetReadFileName(HistoryFileName(args->output));
+  // A file that cannot be used never gets as far as the unit.
+  if (!args->file.empty() && !run.OpenFile(args->file)) return kExitFailure;
+  return WithPort(context, session, args->port,
+                  [&] { return RunOperation(context, name, *args, session, progress); });
 }
 
 int RunRead(const CommandContext& context, const std::vector<std::string>& args) {
@@ -380,11 +319,10 @@ int RunProgram(const CommandContext& context, const std::vector<std::string>& ar
 int RunMonitorCommand(const CommandContext& context, const std::vector<std::string>& argv) {
   const auto args = ParseArguments(context, kMonitor, argv);
   if (!args) return kExitUsage;
-  DeviceImage image{};
-  SetDefaultImage(image);
-  return WithPort(context, args->port, [&](PosixSerialPort& port, const std::string& device) {
-    return RunMonitor(context, *args, image, port, device);
-  });
+  CommandLineSession run(context, context.out);
+  run.SetQuiet(true);
+  return WithPort(context, run.session(), args->port,
+                  [&] { return RunMonitor(context, *args, run); });
 }
 
 constexpr char kOperationDetails[] =
@@ -418,37 +356,23 @@ const Command kDeviceCommands[] = {kRead, kVerify, kProgram, kMonitor};
 
 }  // namespace
 
-void PrintUnitDifferences(const CommandContext& context, const DeviceImage& window,
-                          const DeviceImage& unit) {
-  const std::vector<Difference> differences = CompareParameterBlocks(window, unit);
-  if (differences.empty()) return;
-  context.err << ExtraText(context.language, TextUnitHoldsOtherwise) << '\n';
-  const ChangeWording wording = ChangeWordingFor(context.language);
-  for (const Difference& difference : differences) {
-    context.err << "  " << FormatDifference(wording, difference) << '\n';
-  }
-}
-
 int ReadUnitImage(const CommandContext& context, const std::string& port, DeviceImage& unit) {
-  return WithPort(context, port, [&](PosixSerialPort& serial, const std::string&) {
+  std::ostringstream unused;
+  CommandLineSession run(context, unused);
+  run.SetQuiet(true);
+  Session& session = run.session();
+  // Only looking: nothing of this read goes into the history.
+  session.SetKeepHistory(false);
+  return WithPort(context, session, port, [&] {
     // A Read sends only read frames; its verify step's answer is the unit's own block, even
     // where the unit holds values the window would show mended.
-    DeviceImage scratch{};
-    SetDefaultImage(scratch);
-    std::ostringstream quiet;
-    CommandLineView view(context, quiet, scratch, true);
-    DeviceLink link(scratch, serial, view);
-    link.StartRead();
-    TickClock clock;
-    for (int ticks = 0;
-         link.operation() != Operation::Idle && ticks < kOperationTickLimit && g_interrupted == 0;
-         ++ticks) {
-      clock.WaitForNextTick();
-      link.Tick();
-    }
-    if (!link.LastUnitBlock()) {
+    session.Read();
+    // A stop has been said; it is no unit that failed to answer.
+    if (!RunUntilIdle(context, session) && g_interrupted != 0) return kExitFailure;
+    const auto& block = session.Link().LastUnitBlock();
+    if (!block) {
       // A version mismatch has shown its own message.
-      const auto& outcome = view.outcome();
+      const std::optional<LinkOutcome>& outcome = session.LastOutcome();
       if (!outcome || outcome->reason != FailureReason::VersionMismatch) {
         context.err << DisplayForOutcome(
                            {Operation::Read, LinkResult::Failed, FailureReason::NoAnswer},
@@ -458,9 +382,8 @@ int ReadUnitImage(const CommandContext& context, const std::string& port, Device
       }
       return kExitFailure;
     }
-    unit = scratch;
-    std::copy(link.LastUnitBlock()->begin(), link.LastUnitBlock()->end(),
-              unit.begin() + image_byte::kParameterBlock);
+    unit = session.Image();
+    std::copy(block->begin(), block->end(), unit.begin() + image_byte::kParameterBlock);
     return kExitOk;
   });
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line_session.h"
 #include "commands.h"
 #include "params/device_image.h"
 #include "params/differences.h"
@@ -25,10 +26,12 @@ int PrintList(const CommandContext& context, const DeviceImage& before, const De
 
 // One side of the comparison: the set as the window would hold it after File > Open.
 std::optional<DeviceImage> LoadSide(const CommandContext& context, const std::string& file) {
-  DeviceImage image{};
-  if (!OpenParameterFile(context, file, image)) return std::nullopt;
-  HoldToControlRanges(image);
-  return image;
+  CommandLineSession run(context, context.err);
+  if (!run.OpenFile(file)) return std::nullopt;
+  Session& session = run.session();
+  session.ReadControlsToImage();
+  session.NormaliseImage();
+  return session.Image();
 }
 
 int RunDiff(const CommandContext& context, const std::vector<std::string>& args) {

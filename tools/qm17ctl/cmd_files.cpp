@@ -1,13 +1,13 @@
 // Commands on parameter files: new, show, normalise.
 
 #include <cstddef>
-#include <iostream>
 #include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "command_line_session.h"
 #include "commands.h"
 #include "files/atomic_file.h"
 #include "files/parameter_file.h"
@@ -119,9 +119,9 @@ int RunShow(const CommandContext& context, const std::vector<std::string>& args)
     }
   }
   if (!file) return UsageError(context, kShow, "expected one FILE");
-  DeviceImage image{};
-  if (!OpenParameterFile(context, *file, image)) return kExitFailure;
-  const IgnitionParameters params = ParametersFromImage(image);
+  CommandLineSession run(context, context.err);
+  if (!run.OpenFile(*file)) return kExitFailure;
+  const IgnitionParameters params = ParametersFromImage(run.session().Image());
   if (json) {
     PrintJson(context.out, params);
   } else {
@@ -147,10 +147,13 @@ int RunNormalise(const CommandContext& context, const std::vector<std::string>& 
     }
   }
   if (!file) return UsageError(context, kNormalise, "expected one FILE");
-  DeviceImage image{};
-  if (!OpenParameterFile(context, *file, image)) return kExitFailure;
-  HoldToControlRanges(image);
-  return WriteOutput(context, output, WriteParameterFile(image));
+  CommandLineSession run(context, context.err);
+  if (!run.OpenFile(*file)) return kExitFailure;
+  // As the window saves it: the set read back from the controls, normalised.
+  Session& session = run.session();
+  session.ReadControlsToImage();
+  session.NormaliseImage();
+  return WriteOutput(context, output, WriteParameterFile(session.Image()));
 }
 
 const Command kNew{"new", "FILE", "write the default parameter set to FILE ('-': standard output)",
@@ -168,40 +171,6 @@ const Command kNormalise{
 const Command kFileCommands[] = {kNew, kShow, kNormalise};
 
 }  // namespace
-
-bool OpenParameterFile(const CommandContext& context, const std::string& path, DeviceImage& image) {
-  // Both reads are bounded, so an endless input (a device, a stream) is refused rather than
-  // exhausting memory.
-  const std::optional<std::string> content =
-      path == "-" ? ReadWholeStream(std::cin) : ReadWholeFile(path);
-  if (!content) {
-    context.err << Message(context, MsgOpenFileError) << '\n';
-    return false;
-  }
-  DeviceImage loaded{};
-  SetDefaultImage(loaded);
-  std::vector<FileAdjustment> adjustments;
-  if (!ReadParameterFile(*content, loaded, adjustments)) {
-    context.err << FileVersionMismatchText(context.language) << '\n';
-    return false;
-  }
-  // The set still loads as the file says; what it holds otherwise is never silent.
-  if (!adjustments.empty()) {
-    const ChangeWording wording = ChangeWordingFor(context.language);
-    context.err << path << ": " << ExtraText(context.language, TextFileAdjusted) << '\n';
-    for (const FileAdjustment& adjustment : adjustments) {
-      context.err << "  " << FormatFileAdjustment(wording, adjustment) << '\n';
-    }
-  }
-  NormaliseImage(loaded);
-  image = loaded;
-  return true;
-}
-
-void HoldToControlRanges(DeviceImage& image) {
-  ParametersToImage(ParametersFromImage(image), image);
-  NormaliseImage(image);
-}
 
 bool OutputWritten(const CommandContext& context) {
   context.out.flush();

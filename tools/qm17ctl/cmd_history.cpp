@@ -1,20 +1,14 @@
-// The parameter history from the command line: keeping a set after read and program, and
-// the history command that lists what was kept.
+// The history command: the parameter sets that read and program kept, newest first.
 
-#include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "commands.h"
-#include "device/monitor.h"
 #include "files/atomic_file.h"
 #include "files/history.h"
-#include "texts/texts.h"
 
 namespace qm17::ctl {
 
@@ -68,28 +62,6 @@ const Command kHistory{
 const Command kHistoryCommands[] = {kHistory};
 
 }  // namespace
-
-void KeepOperationInHistory(const CommandContext& context, const std::string& operation,
-                            const DeviceImage& image, const IdentificationTexts& unit,
-                            std::optional<std::uint16_t> programCount, const std::string& file) {
-  HistoryEntry entry;
-  entry.operation = operation;
-  entry.image = image;
-  entry.unitVersion = unit.version;
-  entry.unitDate = unit.date;
-  entry.unitTime = unit.time;
-  entry.programCount = programCount;
-  if (!file.empty() && file != "-") {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
-    entry.file = error ? file : absolute.string();
-  }
-  const std::string folder = HistoryFolder();
-  // The operation itself succeeded: a history that cannot be written is said, not failed.
-  if (KeepInHistory(folder, entry, std::chrono::system_clock::now()).empty()) {
-    context.err << ExtraText(context.language, TextHistoryNotKept) << " " << folder << '\n';
-  }
-}
 
 std::span<const Command> HistoryCommands() {
   return kHistoryCommands;

@@ -2,18 +2,12 @@
 // The commands of qm17ctl. Each group of commands lives in its own file and hands the
 // dispatcher a table; the dispatcher handles the language option, help and usage errors.
 
-#include <cstdint>
 #include <iosfwd>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "params/device_image.h"
-
-namespace qm17 {
-struct IdentificationTexts;
-}
 
 namespace qm17::ctl {
 
@@ -50,33 +44,13 @@ void PrintCommandHelp(std::ostream& out, const Command& command);
 // The message of one entry of the message table, in the context's language.
 std::string Message(const CommandContext& context, int entry);
 
-// Reads a parameter file the way File > Open does: onto the default set, refused unless the
-// version is right, then normalised. "-" reads standard input. On failure prints the message
-// ("Open file error!" or the file-version text) and returns false.
-bool OpenParameterFile(const CommandContext& context, const std::string& path, DeviceImage& image);
-
-// What showing a set in the window and reading it back does: every value held to its
-// control's range, then normalised.
-void HoldToControlRanges(DeviceImage& image);
-
 // Output that could not be written (a full disk, a closed pipe) must not pass for success:
 // prints why and returns false.
 bool OutputWritten(const CommandContext& context);
-
-// Keeps a set read from or programmed into the unit in the parameter history; a history that
-// cannot be written is reported on the error stream and does not fail the command.
-void KeepOperationInHistory(const CommandContext& context, const std::string& operation,
-                            const DeviceImage& image, const IdentificationTexts& unit,
-                            std::optional<std::uint16_t> programCount, const std::string& file);
 
 // Reads the unit's parameter block on PORT into `unit` (its identification too) without
 // writing anything to it. Returns kExitOk with the block, kExitFailure when the unit gave none,
 // kExitUsage for a bad port name, 3 when the port cannot be opened.
 int ReadUnitImage(const CommandContext& context, const std::string& port, DeviceImage& unit);
-
-// Prints "The unit holds otherwise (window → unit):" and one indented line per value on the
-// error stream; nothing when they agree.
-void PrintUnitDifferences(const CommandContext& context, const DeviceImage& window,
-                          const DeviceImage& unit);
 
 }  // namespace qm17::ctl

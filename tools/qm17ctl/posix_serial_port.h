@@ -15,7 +15,7 @@
 
 namespace qm17 {
 
-class PosixSerialPort : public SerialPort {
+class PosixSerialPort : public SerialLine {
  public:
   PosixSerialPort() = default;
   PosixSerialPort(const PosixSerialPort&) = delete;
@@ -23,13 +23,13 @@ class PosixSerialPort : public SerialPort {
   ~PosixSerialPort() override;
 
   // Opens and configures the device and drops whatever it had queued; false on failure.
-  bool Open(const std::string& path);
+  bool Open(const std::string& path) override;
   // Why the last Open failed.
-  PortFailure LastFailure() const { return m_lastFailure; }
-  void Close();
-  bool isOpen() const { return m_fd >= 0; }
+  PortFailure LastFailure() const override { return m_lastFailure; }
+  void Close() override;
+  bool IsOpen() const override { return m_fd >= 0; }
   // True once the open device has failed and been closed, until an Open succeeds.
-  bool vanished() const { return m_vanished; }
+  bool Vanished() const override { return m_vanished; }
 
   std::size_t QueuedBytes() override;
   std::size_t Read(std::span<std::uint8_t> buffer) override;
