@@ -86,7 +86,9 @@ SessionPlaces Session::Places() const {
   return m_places ? *m_places : DefaultSessionPlaces();
 }
 
-Session::~Session() = default;
+Session::~Session() {
+  WritePendingHistory();
+}
 
 void Session::AddObserver(SessionObserver& observer) {
   if (std::find(m_observers.begin(), m_observers.end(), &observer) == m_observers.end())
@@ -219,6 +221,7 @@ void Session::Shutdown() {
 }
 
 void Session::CommitData() {
+  WritePendingHistory();
   ReadControlsToImage();
   NormaliseImage();
   SaveSettings();
@@ -521,6 +524,7 @@ void Session::Tick() {
     m_held.reset();
     Notify([](SessionObserver& o) { o.DifferencesChanged(); });
   }
+  if (m_pendingHistory && --m_pendingHistoryTicks <= 0) WritePendingHistory();
   TickLostLine();
   // An operation of the user's replaces a Compare still running.
   if (m_comparison && m_link.operation() != Operation::Idle) m_comparison.reset();
@@ -607,8 +611,17 @@ void Session::KeepSetInHistory(Operation operation) {
   entry.unitVersion = m_link.identification().version;
   entry.unitDate = m_link.identification().date;
   entry.unitTime = m_link.identification().time;
-  // The unit's programming count is not known here: polling pauses while an operation runs.
   entry.file = operation == Operation::Program ? m_fileName : m_readFileName;
+  WritePendingHistory();  // an earlier one still waiting goes as it is
+  m_pendingHistory = std::move(entry);
+  m_pendingHistoryTicks = timing::kSilentTicks;
+}
+
+void Session::WritePendingHistory() {
+  if (!m_pendingHistory) return;
+  const HistoryEntry entry = std::move(*m_pendingHistory);
+  m_pendingHistory.reset();
+  const std::string folder = Places().historyFolder;
   if (KeepInHistory(folder, entry, std::chrono::system_clock::now()).empty()) {
     // The operation itself went well: said in passing, not in a box.
     const std::string text =
@@ -655,6 +668,10 @@ void Session::SetNoConnectionVisible(bool visible) {
 }
 
 void Session::ShowLiveValues(const LiveValues& values) {
+  if (m_pendingHistory && m_link.operation() == Operation::Idle) {
+    m_pendingHistory->programCount = values.programCount;
+    WritePendingHistory();
+  }
   Notify([&values](SessionObserver& o) { o.LiveValuesChanged(values); });
 }
 

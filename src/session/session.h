@@ -16,6 +16,7 @@
 #include "device/link.h"
 #include "device/serial_adapters.h"
 #include "device/serial_port.h"
+#include "files/history.h"
 #include "params/device_image.h"
 #include "params/differences.h"
 #include "params/ignition_parameters.h"
@@ -222,6 +223,9 @@ class Session : private LinkView {
   void Tick();
   // The parameter history: each Read and Program that ended well is kept, unless off.
   void SetKeepHistory(bool keep) { m_keepHistory = keep; }
+  // A set to be kept waits for the unit's next monitor frame (at most 18 ticks), which gives its
+  // programming count after the operation; polling pauses while an operation runs.
+  bool HistoryPending() const { return m_pendingHistory.has_value(); }
   // The name a Read's set is kept under in the history (the command line's output file).
   void SetReadFileName(const std::string& name) { m_readFileName = name; }
   // The outcome the link reported last (the command line's exit status).
@@ -257,6 +261,7 @@ class Session : private LinkView {
   void NoteOperationOutcome(Operation before);
   void NoteUnitAnswer(const LinkOutcome& outcome);
   void KeepSetInHistory(Operation operation);
+  void WritePendingHistory();
   bool TickComparison();
   void Hold(HeldDifferences held, int ticks);
   void TickLostLine();
@@ -289,6 +294,8 @@ class Session : private LinkView {
   int m_heldTicks = 0;  // > 0: the held list goes when it runs out
   bool m_keepHistory = true;
   std::string m_readFileName;
+  std::optional<HistoryEntry> m_pendingHistory;
+  int m_pendingHistoryTicks = 0;
 
   // The serial line: assignments of this run, and the device lost and tried again.
   std::array<std::string, 10> m_assignedPorts{};  // kept when the settings cannot be written

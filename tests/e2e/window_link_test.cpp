@@ -23,6 +23,8 @@
 #include "app/port_dialog.h"
 #include "common/cpu_seconds.h"
 #include "common/recording_prompts.h"
+#include "files/atomic_file.h"
+#include "files/history.h"
 #include "params/device_image.h"
 
 namespace qm17 {
@@ -289,6 +291,13 @@ class WindowLinkTest : public QObject {
       QTRY_VERIFY_WITH_TIMEOUT(Finished(), kOperationMs);
       QCOMPARE(Status(), QStringLiteral("Verify: OK"));
     }
+    // The last set waits for the unit's programming count, a poll away.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->RunSession().HistoryPending(), kOperationMs);
+    const std::vector<std::string> files =
+        ListHistory(m_window->RunSession().Places().historyFolder);
+    QVERIFY(!files.empty());
+    const auto newest = ReadHistoryFile(ReadRegularFile(files.front()).value_or(""));
+    QVERIFY(newest && newest->programCount.has_value());
     auto* history = Find<QMenu>("MenuHistory");
     QMetaObject::invokeMethod(history, "aboutToShow");
     const QList<QAction*> kept = history->actions();

@@ -176,7 +176,10 @@ int WithPort(const CommandContext& context, Session& session, const std::string&
 bool RunUntilIdle(const CommandContext& context, Session& session) {
   const auto running = [&session] { return session.Link().operation() != Operation::Idle; };
   TickClock clock;
-  for (int ticks = 0; running() && ticks < kOperationTickLimit && g_interrupted == 0; ++ticks) {
+  // A set kept in the history waits for the unit's programming count, about a poll away.
+  for (int ticks = 0;
+       (running() || session.HistoryPending()) && ticks < kOperationTickLimit && g_interrupted == 0;
+       ++ticks) {
     clock.WaitForNextTick();
     session.Tick();
   }
