@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <deque>
@@ -528,6 +529,35 @@ TEST_F(WindowShell, OpenCases) {
     EXPECT_EQ(window.Link().operation(), Operation::Idle) << c.name;
     m_window.reset();
   }
+}
+
+// A file whose set differs from the window's is opened without a question; what the window
+// held stays listed, a menu item away, for as long as a status message stays.
+TEST_F(WindowShell, AnOpenedFileListsWhatTheWindowHeldFor200Ticks) {
+  WriteSettings("Language=1\r\n");
+  MainWindow& window = Start();
+  const QString path = Temp("seven.ign");
+  WriteAll(path, "KORVALEX_KEY 26\r\nPOCET_BODU 7\r\nBASE_ADV 12\r\n");
+  auto* differences = Find<QAction>("MenuDifferences");
+  const QString list =
+      "The file holds otherwise (window → file):\nNumber of items: 15 → 7\nBase advance: 10 → 12 "
+      "[°]";
+  m_prompts->openAnswers = {path};
+  window.MenuOpenClick();
+  ASSERT_TRUE(differences->isEnabled());
+  EXPECT_EQ(Find<QStatusBar>("StatusBar1")->currentMessage().toStdString(),
+            QString(list).replace("):\n", "): ").replace("\n", "; ").toStdString() +
+                " (whole list: Device > Differences…)");
+  m_prompts->messages.clear();
+  window.MenuDifferencesClick();
+  EXPECT_EQ(m_prompts->messages.join("|").toStdString(), list.toStdString());
+  for (int tick = 1; tick < 200; ++tick) window.Timer1Timer();
+  EXPECT_TRUE(differences->isEnabled());
+  window.Timer1Timer();
+  EXPECT_FALSE(differences->isEnabled());
+  m_prompts->openAnswers = {path};
+  window.MenuOpenClick();  // the same set again holds nothing
+  EXPECT_FALSE(differences->isEnabled());
 }
 
 TEST_F(WindowShell, OpenFailures) {
