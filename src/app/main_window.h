@@ -173,6 +173,7 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   void ImageChanged() override { ShowImageInControls(); }
   void DisplayStyleChanged() override;
   void LanguageChanged() override { ApplyLanguage(); }
+  void MessageTextsLoaded() override { LoadMessageTexts(); }
   void FileNameChanged() override { ShowFileName(); }
   void ComPortChanged() override;
   void PlacementLoaded(const WindowPlacement& placement) override;

@@ -136,10 +136,11 @@ void Session::Start(const std::vector<std::string>& arguments) {
     }
   }
   NormaliseImage();
-  Notify([](SessionObserver& o) { o.LanguageChanged(); });
+  Notify([](SessionObserver& o) { o.MessageTextsLoaded(); });
   ShowImage();
   OpenComPort();
   Notify([](SessionObserver& o) { o.ComPortChanged(); });
+  Notify([](SessionObserver& o) { o.LanguageChanged(); });
   HideStatus();
   Notify([](SessionObserver& o) { o.DisplayStyleChanged(); });
 }

@@ -78,6 +78,8 @@ class SessionObserver {
   // Inverse display, programming after change or the print layout changed.
   virtual void DisplayStyleChanged() {}
   virtual void LanguageChanged() {}
+  // At start-up, before the image is first shown: the message texts of the language in force.
+  virtual void MessageTextsLoaded() {}
   virtual void FileNameChanged() {}
   virtual void ComPortChanged() {}
   // The settings were read: the window's saved place applies now.
