@@ -544,9 +544,14 @@ bool Session::TickComparison() {
   if (!link.LastUnitBlock()) {
     const LinkOutcome outcome = done->outcome;
     // A version mismatch has its own message; anything else is a Read that got no block.
-    ShowOutcome(outcome.reason == FailureReason::VersionMismatch
-                    ? outcome
-                    : LinkOutcome{Operation::Read, LinkResult::Failed, FailureReason::NoAnswer});
+    if (outcome.reason == FailureReason::VersionMismatch) {
+      ShowOutcome(outcome);
+      return true;
+    }
+    ShowOutcome({Operation::Read, LinkResult::Failed, FailureReason::NoAnswer});
+    // The Compare never showed the status line: without this the failure went unseen.
+    SetStatusVisible(true);
+    m_link.RestartMessageCountdown();
     return true;
   }
   const HeldDifferences held{HeldSource::Unit, m_image,
