@@ -1,0 +1,393 @@
+#include "session/session.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "common/known_answers.h"
+#include "common/link_fakes.h"
+#include "common/pseudo_terminal.h"
+#include "common/temp_folder.h"
+#include "files/history.h"
+#include "files/side_file.h"
+
+namespace qm17 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeSerialLine;
+
+class Recorder : public SessionObserver {
+ public:
+  void PlacementLoaded(const WindowPlacement& where) override { placement = where; }
+  void UnitBlockChanged() override { ++unitBlockChanges; }
+  void DifferencesChanged() override { ++differencesChanges; }
+  void StatusVisibleChanged(bool visible) override { statusVisible = visible; }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowNote(const std::string& text, int ticks) override { notes.push_back({text, ticks}); }
+
+  WindowPlacement placement;
+  int unitBlockChanges = 0;
+  int differencesChanges = 0;
+  bool statusVisible = false;
+  std::vector<std::string> messages;
+  std::vector<std::pair<std::string, int>> notes;
+};
+
+// The controls: what `edit` types into them.
+class Panel : public ControlPanel {
+ public:
+  void ReadControls(IgnitionParameters& params) const override {
+    if (edit) edit(params);
+  }
+  std::function<void(IgnitionParameters&)> edit;
+};
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A session with its files in a folder of its own, a fake line and a unit that answers.
+struct Rig {
+  explicit Rig(const std::string& settings = {}) {
+    if (!settings.empty()) WriteFile(places.settingsFile, settings);
+    session.AddObserver(seen);
+    session.SetControlPanel(&panel);
+  }
+  void Ticks(int count) {
+    for (int i = 0; i < count; ++i) session.Tick();
+  }
+  void UntilIdle() {
+    for (int i = 0; i < 200 && session.Link().operation() != Operation::Idle; ++i) session.Tick();
+    ASSERT_EQ(session.Link().operation(), Operation::Idle);
+  }
+
+  testing::TempFolder folder;
+  SessionPlaces places{folder.File("Tarvex.ini"), folder.File("_Tarvex.ini"),
+                       folder.File("history"), [] { return true; }};
+  FakeSerialLine line;
+  Recorder seen;
+  Panel panel;
+  Session session{line, places};
+};
+
+// The default file with the limiter (hundreds of rpm) and the retard given.
+std::string DefaultFileWith(const std::string& limiter, const std::string& retard) {
+  std::string text = test::kDefaultParameterFile;
+  const std::string line = "LIMITER        60   150     6 ";
+  return text.replace(text.find(line), line.size(), "LIMITER 60 " + limiter + " " + retard + " ");
+}
+
+TEST(Session, StartsWithSavedSettingsTheLanguageWordAndNormalisedValues) {
+  struct Case {
+    std::vector<std::string> arguments;
+    long savedLanguage, savedPort;
+    int language, port;
+    std::vector<std::string> opens;
+  };
+  const Case cases[] = {
+      {{"qm17", "ENGLISH"}, 0, 3, 1, 3, {"open /dev/com3"}},
+      {{"qm17", "DEUTSCH"}, 1, 1, 2, 1, {"open /dev/com1"}},
+      {{"qm17", "english"}, 0, 1, 0, 1, {"open /dev/com1"}},  // the word is matched exactly
+      {{"qm17"}, 7, 12, 1, 1, {"open /dev/com1"}},
+      {{"qm17"}, 2, 268, 2, 1, {"open /dev/com1"}},  // the low 8 bits: 12
+      {{"qm17"}, 0, 0, 0, 0, {}},                    // no port: nothing opened, nothing said
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.savedPort);
+    Rig run(
+        "[FORM_HLAV]\nLeft=7\nTop=8\nWidth=900\nHeight=600\nComPort=" +
+        std::to_string(c.savedPort) + "\nLanguage=" + std::to_string(c.savedLanguage) +
+        "\nFile=/p/a.ign\nCheckBoxIgnAll->Checked=1\n[PORTS]\nCOM1=/dev/com1\nCOM3=/dev/com3\n");
+    DeviceImage saved = run.session.Image();
+    SetDefaultImage(saved);
+    saved[image_byte::kLimiter] = 50;  // below the start limiter: lifted to it
+    WriteFile(run.places.sideFile, WriteImageSideFile(saved));
+    run.session.Start(c.arguments);
+    EXPECT_EQ(run.session.LanguageIndex(), c.language);
+    EXPECT_EQ(run.session.ComPortNumber(), c.port);
+    EXPECT_EQ(run.line.events, c.opens);
+    EXPECT_TRUE(run.seen.messages.empty());
+    EXPECT_EQ(run.seen.placement.left, 7);
+    EXPECT_EQ(run.seen.placement.height, 600);
+    EXPECT_EQ(run.session.FileName(), "/p/a.ign");
+    EXPECT_TRUE(run.session.AllPoints());
+    EXPECT_EQ(run.session.Image()[image_byte::kLimiter], 60);
+  }
+
+  // The port's failure is said once, in the language the word chose.
+  Rig failing("[FORM_HLAV]\nLanguage=0\n[PORTS]\nCOM1=/dev/com1\n");
+  failing.line.failure = PortFailure::Busy;
+  failing.session.Start({"qm17", "ENGLISH"});
+  ASSERT_EQ(failing.seen.messages.size(), 1u);
+  EXPECT_EQ(failing.seen.messages[0].rfind("Com opening error!\n/dev/com1: ", 0), 0u);
+}
+
+TEST(Session, ShutdownSavesWhatTheNextStartReads) {
+  Rig run;
+  const std::string folder = run.folder.File("config");
+  run.places = {folder + "/Tarvex.ini", folder + "/_Tarvex.ini", {}, [&run, folder] {
+                  run.line.events.push_back("save");
+                  return fs::create_directories(folder) || fs::is_directory(folder);
+                }};
+  Session session(run.line, run.places);
+  session.SetControlPanel(&run.panel);
+  session.Start({"qm17", "ENGLISH"});
+  session.SetWindowPlacement({10, 20, 842, 584});
+  session.SetAllPoints(true);
+  // Typed but not yet applied: closing takes it.
+  run.panel.edit = [](IgnitionParameters& p) { p.limiterRpm = 14050; };
+  session.Shutdown();
+  EXPECT_EQ(run.line.events, (std::vector<std::string>{"open /dev/ttyUSB0", "close", "save"}));
+  EXPECT_EQ(FileText(run.places.settingsFile),
+            "[FORM_HLAV]\r\nLeft=10\r\nTop=20\r\nHeight=584\r\nWidth=842\r\nComPort=1\r\n"
+            "Language=1\r\nFile=\r\nIniDir=\r\nCheckBoxBlackZobr->Checked=0\r\n"
+            "CheckBoxIgnAll->Checked=1\r\n");
+  DeviceImage side{};
+  EXPECT_EQ(ReadImageSideFile(FileText(run.places.sideFile), side), 100);
+  EXPECT_EQ(side, session.Image());
+  EXPECT_EQ(side[image_byte::kLimiter], 140);
+  // Written in place of the old files, with nothing left beside them.
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+
+  run.panel.edit = nullptr;
+  Recorder seen;
+  Session again(run.line, run.places);
+  again.AddObserver(seen);
+  again.Start({"qm17"});
+  EXPECT_EQ(again.LanguageIndex(), 1);
+  EXPECT_TRUE(again.AllPoints());
+  EXPECT_EQ(seen.placement.top, 20);
+  EXPECT_EQ(again.Image(), session.Image());
+
+  // A settings file that is there but cannot be taken as text is left as it is; the image is
+  // still kept.
+  const char raw[] = "[FORM_HLAV]\r\nComPort=\0\0\0 3\r\n";
+  const std::string unreadable(raw, sizeof raw - 1);
+  WriteFile(run.places.settingsFile, unreadable);
+  fs::remove(run.places.sideFile);
+  again.Shutdown();
+  EXPECT_EQ(FileText(run.places.settingsFile), unreadable);
+  EXPECT_TRUE(fs::exists(run.places.sideFile));
+
+  // A folder that cannot be made: nothing is written, nothing is said.
+  run.places.ensureFolder = [] { return false; };
+  Session nowhere(run.line, run.places);
+  fs::remove_all(folder);
+  nowhere.Shutdown();
+  EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST(Session, OpenReadsIntoACopyAndHoldsWhatTheFileChanged) {
+  Rig run;
+  run.session.Start({"qm17", "ENGLISH"});
+  run.session.MutableImage()[image_byte::kLimiter] = 140;
+  const DeviceImage before = run.session.Image();
+
+  const std::string other = DefaultFileWith("150", "6").replace(0, 17, "KORVALEX_KEY   25");
+  EXPECT_EQ(run.session.OpenText(other, "/p/old.ign"), OpenResult::WrongVersion);
+  EXPECT_EQ(run.session.Image(), before);
+  EXPECT_EQ(run.session.FileName(), "");
+  EXPECT_EQ(run.seen.messages, std::vector<std::string>{"Unmatched version of *.ign file!"});
+  EXPECT_EQ(run.seen.differencesChanges, 0);
+
+  // A file whose set differs: what the window held stays listed for 200 ticks.
+  run.seen.messages.clear();
+  EXPECT_EQ(run.session.OpenText(DefaultFileWith("130", "30"), "/p/a.ign"), OpenResult::Opened);
+  EXPECT_EQ(run.session.FileName(), "/p/a.ign");
+  EXPECT_EQ(run.session.LastFilePath(), "/p/a.ign");
+  EXPECT_EQ(run.seen.messages,
+            std::vector<std::string>{"Changed on loading (file → loaded):\nRetard: 30 → 25 [°]"});
+  ASSERT_TRUE(run.session.Held());
+  EXPECT_EQ(run.session.Held()->source, HeldSource::File);
+  EXPECT_EQ(run.session.Held()->window, before);
+  EXPECT_EQ(run.seen.notes, (std::vector<std::pair<std::string, int>>{
+                                {"The file holds otherwise (window → file): Limiter: 14000 → 13000 "
+                                 "[rpm]; Retard: 6 → 30 [°] (whole list: Device > Differences…)",
+                                 200}}));
+  EXPECT_EQ(run.seen.differencesChanges, 1);
+  run.Ticks(199);
+  EXPECT_TRUE(run.session.Held());
+  EXPECT_EQ(run.seen.differencesChanges, 1);
+  run.Ticks(1);
+  EXPECT_FALSE(run.session.Held());
+  EXPECT_EQ(run.seen.differencesChanges, 2);
+
+  // The same set again: nothing to hold, nothing to say.
+  run.seen.notes.clear();
+  EXPECT_EQ(run.session.OpenText(DefaultFileWith("130", "30"), "/p/b.ign"), OpenResult::Opened);
+  EXPECT_FALSE(run.session.Held());
+  EXPECT_TRUE(run.seen.notes.empty());
+  EXPECT_EQ(run.seen.differencesChanges, 2);
+}
+
+TEST(Session, AnEditOrAPolarityProgramsOnlyWithTheOptionTicked) {
+  Rig run;
+  run.session.Start({"qm17"});
+  run.panel.edit = [](IgnitionParameters& p) { p.limiterRpm = 14000; };
+  run.session.EditParameters();
+  EXPECT_EQ(run.session.Image()[image_byte::kLimiter], 140);
+  EXPECT_EQ(run.session.Link().operation(), Operation::Idle);
+  run.session.SetPolarity(0);
+  EXPECT_EQ(run.session.Link().operation(), Operation::Idle);
+
+  run.session.SetProgramAfterChange(true);
+  run.session.EditParameters();
+  EXPECT_EQ(run.session.Link().operation(), Operation::Program);
+  EXPECT_EQ(run.session.Link().tryCounter(), 1);  // one send fewer than the menu's Program
+  run.UntilIdle();
+  EXPECT_EQ(run.line.unit.memory[image_byte::kLimiter], 140);
+  // A Program that ended well is kept in the history, with the next monitor frame's count.
+  EXPECT_TRUE(run.session.HistoryPending());
+  run.Ticks(18);
+  EXPECT_FALSE(run.session.HistoryPending());
+  EXPECT_EQ(ListHistory(run.places.historyFolder).size(), 1u);
+
+  // The polarity alone: no other control is read.
+  run.panel.edit = [](IgnitionParameters& p) { p.limiterRpm = 13000; };
+  run.session.SetPolarity(1);
+  EXPECT_EQ(run.session.Image()[image_byte::kPolarity], 1);
+  EXPECT_EQ(run.session.Image()[image_byte::kLimiter], 140);
+  EXPECT_EQ(run.session.Link().operation(), Operation::Program);
+  EXPECT_EQ(run.session.Link().tryCounter(), 1);
+  run.UntilIdle();
+  EXPECT_EQ(run.line.unit.memory[image_byte::kPolarity], 1);
+  run.session.SetPolarity(3);  // no such item
+  EXPECT_EQ(run.session.Image()[image_byte::kPolarity], 1);
+  EXPECT_EQ(run.session.Link().operation(), Operation::Idle);
+}
+
+TEST(Session, AVerifyThatFailsHoldsWhatTheUnitHoldsOtherwise) {
+  Rig run;
+  run.session.Start({"qm17", "ENGLISH"});
+  run.line.unit.memory[image_byte::kLimiter] = 149;
+  run.session.Verify();
+  run.UntilIdle();
+  EXPECT_TRUE(run.session.Status().failure);
+  ASSERT_TRUE(run.session.Held());
+  EXPECT_EQ(run.session.Held()->source, HeldSource::Unit);
+  EXPECT_EQ(run.session.DifferencesText(*run.session.Held()),
+            "The unit holds otherwise (window → unit):\nLimiter: 15000 → 14900 [rpm]");
+  EXPECT_EQ(run.seen.notes, (std::vector<std::pair<std::string, int>>{
+                                {"The unit holds otherwise (window → unit): Limiter: 15000 → "
+                                 "14900 [rpm]",
+                                 0}}));
+  EXPECT_FALSE(run.session.UnitBlock());
+  run.Ticks(300);  // a unit's list does not run out
+  EXPECT_TRUE(run.session.Held());
+
+  // Once a Verify ended well the unit's block is known, and an edit makes the window differ.
+  run.line.unit.memory[image_byte::kLimiter] = 150;
+  run.session.Verify();
+  run.UntilIdle();
+  EXPECT_FALSE(run.session.Status().failure);
+  ASSERT_TRUE(run.session.UnitBlock());
+  EXPECT_TRUE(std::equal(run.session.UnitBlock()->begin(), run.session.UnitBlock()->end(),
+                         test::kDefaultParameterBlock.begin()));
+  EXPECT_FALSE(run.session.DiffersFromUnit());
+  const int changes = run.seen.unitBlockChanges;
+  run.panel.edit = [](IgnitionParameters& p) { p.limiterRpm = 14000; };
+  run.session.EditParameters();
+  EXPECT_TRUE(run.session.DiffersFromUnit());
+  EXPECT_GT(run.seen.unitBlockChanges, changes);
+
+  // Another port may lead to another unit.
+  run.session.SelectComPort(2);
+  EXPECT_FALSE(run.session.UnitBlock());
+}
+
+TEST(Session, ALostLineIsTriedAgainQuietlyWhereItsNameAllows) {
+  Rig run("[PORTS]\nCOM1=/nowhere/ttyUSB7\n");
+  run.session.Start({"qm17"});
+  run.line.Vanish();
+  run.line.failure = PortFailure::NotPresent;
+  run.Ticks(17);
+  EXPECT_EQ(run.line.Opens(), 1);
+  run.Ticks(1);
+  EXPECT_EQ(run.line.Opens(), 2);  // about a second after it went
+  run.line.failure = PortFailure::None;
+  run.Ticks(18);
+  EXPECT_EQ(run.line.Opens(), 3);
+  EXPECT_TRUE(run.line.IsOpen());
+  run.Ticks(100);
+  EXPECT_EQ(run.line.Opens(), 3);
+  EXPECT_TRUE(run.seen.messages.empty());
+
+  // Picking the port again reopens it, and says each failure.
+  run.line.failure = PortFailure::Busy;
+  run.session.SelectComPort(1);
+  run.session.SelectComPort(1);
+  EXPECT_EQ(std::vector<std::string>(run.line.events.end() - 4, run.line.events.end()),
+            (std::vector<std::string>{"close", "open /nowhere/ttyUSB7", "close",
+                                      "open /nowhere/ttyUSB7"}));
+  EXPECT_EQ(run.seen.messages.size(), 2u);
+  // A line that failed on opening was never there: nothing to try again.
+  run.Ticks(100);
+  EXPECT_EQ(run.line.Opens(), 5);
+
+  // A pseudo-terminal's number may belong to someone else's terminal by now: only a link to it
+  // made anew is opened again.
+  test::PseudoTerminal terminal(true);
+  ASSERT_FALSE(terminal.slavePath().empty());
+  Rig pty;
+  const std::string link = pty.folder.File("sim");
+  fs::create_symlink(terminal.slavePath(), link);
+  WriteFile(pty.places.settingsFile, "[PORTS]\nCOM1=" + link + "\n");
+  pty.session.Start({"qm17"});
+  pty.line.Vanish();
+  pty.Ticks(100);
+  EXPECT_EQ(pty.line.Opens(), 1);
+  fs::create_symlink(terminal.slavePath(), link + ".new");
+  fs::rename(link + ".new", link);
+  pty.Ticks(18);
+  EXPECT_EQ(pty.line.Opens(), 2);
+  EXPECT_TRUE(pty.line.IsOpen());
+}
+
+TEST(Session, CompareReadsTheUnitIntoASideImage) {
+  Rig run;
+  run.session.Start({"qm17", "ENGLISH"});
+  run.session.MutableImage()[image_byte::kLimiter] = 140;
+  const DeviceImage window = run.session.Image();
+  run.session.Compare();
+  run.Ticks(60);
+  EXPECT_EQ(run.session.Image(), window);  // not even the unit's identification
+  EXPECT_EQ(run.seen.messages, std::vector<std::string>{"The unit holds otherwise (window → "
+                                                        "unit):\nLimiter: 14000 → 15000 [rpm]"});
+  // Only reads: the unit is never written.
+  for (const std::uint8_t command : run.line.sentCommands) EXPECT_GT(command, 0x01);
+  ASSERT_TRUE(run.session.Held());
+  EXPECT_EQ(run.session.Held()->source, HeldSource::Unit);
+  EXPECT_TRUE(run.session.DiffersFromUnit());
+
+  run.seen.messages.clear();
+  std::copy_n(window.begin() + 50, 50, run.line.unit.memory.begin() + 50);
+  run.session.Compare();
+  run.Ticks(60);
+  EXPECT_EQ(run.seen.messages, std::vector<std::string>{"The parameter sets are the same."});
+  EXPECT_FALSE(run.session.DiffersFromUnit());
+
+  // A unit that does not answer: said as a failed Read, in the status line for its while.
+  run.line.unitConnected = false;
+  run.session.Compare();
+  run.Ticks(60);
+  EXPECT_EQ(run.session.Image(), window);
+  EXPECT_EQ(run.session.Status().text, "Read error!");
+  EXPECT_TRUE(run.session.Status().failure);
+  EXPECT_TRUE(run.seen.statusVisible);
+  run.Ticks(200);
+  EXPECT_FALSE(run.seen.statusVisible);
+}
+
+}  // namespace
+}  // namespace qm17
