@@ -312,8 +312,15 @@ OpenResult Session::OpenText(const std::string& content, const std::string& path
     Notify([&text](SessionObserver& o) { o.ShowMessage(text); });
   }
   // What the window held before stays a menu item away for as long as a status message stays.
-  if (ParameterBlock(before) != ParameterBlock(m_image))
-    Hold({HeldSource::File, before, m_image}, timing::kMessageTicks);
+  // Both sides as the controls show them: a value beyond its box is sent as the box's bound.
+  const auto asShown = [](DeviceImage image) {
+    ParametersToImage(ParametersFromImage(image), image);
+    qm17::NormaliseImage(image);
+    return image;
+  };
+  if (const DeviceImage window = asShown(before), file = asShown(m_image);
+      ParameterBlock(window) != ParameterBlock(file))
+    Hold({HeldSource::File, window, file}, timing::kMessageTicks);
   HideStatus();
   return OpenResult::Opened;
 }
@@ -562,6 +569,8 @@ bool Session::TickComparison() {
     m_held = held;
     m_heldTicks = 0;
     Notify([](SessionObserver& o) { o.DifferencesChanged(); });
+  } else {
+    ForgetUnitDifferences();
   }
   Notify([&text](SessionObserver& o) { o.ShowMessage(text); });
   return true;
@@ -602,10 +611,18 @@ void Session::NoteUnitAnswer(const LinkOutcome& outcome) {
   if (outcome.result == LinkResult::Succeeded &&
       (m_startedOperation == Operation::Read || m_startedOperation == Operation::Program))
     KeepSetInHistory(std::exchange(m_startedOperation, Operation::Idle));
+  // The unit holds the window's set now: an older list of what it held otherwise is stale.
+  if (outcome.result == LinkResult::Succeeded) ForgetUnitDifferences();
   if (outcome.result != LinkResult::Failed || outcome.reason != FailureReason::BlockDiffers ||
       !m_link.LastUnitBlock())
     return;
   Hold({HeldSource::Unit, m_image, WithParameterBlock(m_image, *m_link.LastUnitBlock())}, 0);
+}
+
+void Session::ForgetUnitDifferences() {
+  if (!m_held || m_held->source != HeldSource::Unit) return;
+  m_held.reset();
+  Notify([](SessionObserver& o) { o.DifferencesChanged(); });
 }
 
 void Session::KeepSetInHistory(Operation operation) {

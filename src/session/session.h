@@ -263,6 +263,7 @@ class Session : private LinkView {
   void NoteOperationOutcome(Operation before);
   void NoteUnitAnswer(const LinkOutcome& outcome);
   void KeepSetInHistory(Operation operation);
+  void ForgetUnitDifferences();
   void WritePendingHistory();
   bool TickComparison();
   void Hold(HeldDifferences held, int ticks);
