@@ -21,13 +21,13 @@
 #include "commands.h"
 #include "device/link.h"
 #include "device/monitor.h"
+#include "device/posix_serial_port.h"
 #include "files/atomic_file.h"
 #include "files/parameter_file.h"
 #include "files/settings_store.h"
 #include "params/device_image.h"
 #include "params/differences.h"
 #include "params/ignition_parameters.h"
-#include "posix_serial_port.h"
 #include "session/outcome_display.h"
 #include "texts/texts.h"
 
@@ -324,7 +324,7 @@ int RunMonitor(const CommandContext& context, const Arguments& args, DeviceImage
   while (g_interrupted == 0 && (args.count == 0 || shown < args.count)) {
     clock.WaitForNextTick();
     // A logger outlives a pulled adapter or a restarted unit: retry about once a second.
-    if (port.vanished() && ++reopenTicks >= kReopenTicks) {
+    if (port.Vanished() && ++reopenTicks >= kReopenTicks) {
       reopenTicks = 0;
       port.Open(device);
     }
