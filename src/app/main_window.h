@@ -17,7 +17,7 @@
 #include "app/about_help.h"
 #include "app/port_dialog.h"
 #include "device/link.h"
-#include "device/qt_serial_port.h"
+#include "device/posix_serial_port.h"
 #include "files/window_printer.h"
 #include "params/device_image.h"
 #include "texts/texts.h"
@@ -292,7 +292,8 @@ class MainWindow : public QMainWindow, public LinkView {
   // The current point the rows show, and the base colour they were shown with; the tick
   // reports the point 18 times a second, almost always unchanged.
   std::optional<std::pair<CurrentPoint, QColor>> m_shownPoint;
-  QtSerialPort m_serial;
+  PosixSerialPort m_serial;
+  bool m_serialVanished = false;  // as the last tick saw it
   DeviceLink m_link{m_image, m_serial, *this};
   QTimer* Timer1 = nullptr;
 

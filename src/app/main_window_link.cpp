@@ -79,6 +79,12 @@ QColor LiveBackground(LiveColour colour, bool inverse) {
 }  // namespace
 
 void MainWindow::Timer1Timer() {
+  // The port closes itself for a device that went away, in the last tick or in a command's
+  // write; the loss is reported once.
+  if (m_serial.Vanished() != m_serialVanished) {
+    m_serialVanished = m_serial.Vanished();
+    if (m_serialVanished) ComDeviceLost();
+  }
   // An operation of the window's own replaces a Compare still running.
   if (m_comparison && m_link.operation() != Operation::Idle) m_comparison.reset();
   if (TickComparison()) return;
@@ -124,7 +130,7 @@ void MainWindow::MenuCom1Click() {
 bool MainWindow::OpenComPort() {
   if (m_comPortNumber < 1 || m_comPortNumber > 10) return false;
   const std::string device = ComDevice(m_comPortNumber);
-  if (!device.empty() && m_serial.Open(QString::fromStdString(device))) {
+  if (!device.empty() && m_serial.Open(device)) {
     m_openedDevice = QString::fromStdString(device);
     m_openedLineName = IdentifyLineName(device);  // while the line is there to be resolved
     return true;

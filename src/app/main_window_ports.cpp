@@ -30,7 +30,6 @@ void MainWindow::SetUpSerialAdapters() {
   m_reopenTimer->setObjectName(QStringLiteral("ReopenTimer"));
   m_reopenTimer->setInterval(kReopenIntervalMs);
   connect(m_reopenTimer, &QTimer::timeout, this, &MainWindow::RetryLostDevice);
-  connect(&m_serial, &QtSerialPort::DeviceLost, this, &MainWindow::ComDeviceLost);
   // Adapters come and go while the program runs: the hints say what is plugged in now.
   connect(MenuCom, &QMenu::aboutToShow, this, &MainWindow::ApplyComTexts);
 }
@@ -110,7 +109,7 @@ void MainWindow::RetryLostDevice() {
   const std::string device = m_openedDevice.toStdString();
   if (!MayReopenLostLine(m_openedLineName, IdentifyLineName(device))) return;
   // Quietly: the user sees the no-connection label until the device answers again.
-  if (!m_serial.Open(m_openedDevice)) return;
+  if (!m_serial.Open(device)) return;
   m_openedLineName = IdentifyLineName(device);
   m_reopenTimer->stop();
 }
