@@ -1,6 +1,6 @@
 #pragma once
-// What the link needs of a serial port. The Qt adapter, the command-line tool and the tests'
-// fakes implement it.
+// What the link needs of a serial port. The POSIX port of the window and the command line and
+// the tests' fakes implement it.
 
 #include <cstddef>
 #include <cstdint>

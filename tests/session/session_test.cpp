@@ -213,7 +213,7 @@ TEST(Session, OpenReadsIntoACopyAndHoldsWhatTheFileChanged) {
   EXPECT_EQ(run.session.Held()->window, before);
   EXPECT_EQ(run.seen.notes, (std::vector<std::pair<std::string, int>>{
                                 {"The file holds otherwise (window → file): Limiter: 14000 → 13000 "
-                                 "[rpm]; Retard: 6 → 30 [°] (whole list: Device > Differences…)",
+                                 "[rpm]; Retard: 6 → 25 [°] (whole list: Device > Differences…)",
                                  200}}));
   EXPECT_EQ(run.seen.differencesChanges, 1);
   run.Ticks(199);

@@ -19,6 +19,7 @@
 #include "commands.h"
 #include "device/link.h"
 #include "device/monitor.h"
+#include "device/posix_serial_port.h"
 #include "files/atomic_file.h"
 #include "files/parameter_file.h"
 #include "params/device_image.h"

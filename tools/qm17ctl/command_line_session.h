@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "commands.h"
-#include "posix_serial_port.h"
+#include "device/posix_serial_port.h"
 #include "session/session.h"
 
 namespace qm17::ctl {

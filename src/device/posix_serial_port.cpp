@@ -1,8 +1,7 @@
-#include "posix_serial_port.h"
+#include "device/posix_serial_port.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -17,17 +16,22 @@ namespace {
 // bounds a line that no longer drains (a stopped peer), which must not freeze the tick.
 constexpr auto kDrainLimit = std::chrono::milliseconds(250);
 
+// Output held while the driver takes nothing, as the output queue a port is given. A frame
+// that does not fit is dropped whole: the link counts its tries and sends it again.
+constexpr std::size_t kHeldOutputBytes = 1024;
+
 }  // namespace
 
 PosixSerialPort::~PosixSerialPort() {
   Close();
 }
 
-bool PosixSerialPort::Open(const std::string& path) {
+bool PosixSerialPort::Open(const std::string& device) {
   Close();
   m_lastFailure = PortFailure::NotPresent;
-  if (path.empty()) return false;
-  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (device.empty()) return false;
+  // Without O_NONBLOCK a FIFO would wait for a writer and a modem line for its carrier.
+  const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     m_lastFailure = PortFailureFromErrno(errno);
     return false;
@@ -40,8 +44,7 @@ bool PosixSerialPort::Open(const std::string& path) {
   }
   const termios saved = mode;
   // No sharing: a second program on the same line would steal answers. An advisory lock
-  // rather than TIOCEXCL, because the lock goes away with the process, however it ends; the
-  // window takes the same one.
+  // rather than TIOCEXCL, because the lock goes away with the process, however it ends.
   if (!LockSerialLine(fd)) {
     m_lastFailure = PortFailure::Busy;
     close(fd);
@@ -64,13 +67,17 @@ bool PosixSerialPort::Open(const std::string& path) {
   m_fd = fd;
   m_savedMode = saved;
   m_vanished = false;
+  m_drainTimedOut = false;
   m_lastFailure = PortFailure::None;
   return true;
 }
 
 void PosixSerialPort::Close() {
+  m_held.clear();
   if (m_fd < 0) return;
-  tcflush(m_fd, TCIFLUSH);
+  // Unsent output belongs to no one now, and a driver that does not send would hold close()
+  // for its closing wait (30 s by default).
+  tcflush(m_fd, TCIOFLUSH);
   tcsetattr(m_fd, TCSANOW, &m_savedMode);  // fails harmlessly on a vanished device
   close(m_fd);
   m_fd = -1;
@@ -82,7 +89,8 @@ void PosixSerialPort::Vanish() {
 }
 
 std::size_t PosixSerialPort::QueuedBytes() {
-  if (m_fd < 0) return 0;
+  // Every tick comes here: output held for a stalled line leaves as soon as it moves again.
+  if (m_fd < 0 || !SendHeld()) return 0;
   int queued = 0;
   if (ioctl(m_fd, FIONREAD, &queued) != 0) {
     Vanish();
@@ -112,21 +120,15 @@ std::size_t PosixSerialPort::Read(std::span<std::uint8_t> buffer) {
   }
 }
 
-bool PosixSerialPort::WriteAll(const Frame& frame) {
-  if (m_fd < 0) return false;
-  const auto deadline = std::chrono::steady_clock::now() + kDrainLimit;
-  std::size_t done = 0;
-  while (done < frame.size()) {
-    const ssize_t n = write(m_fd, frame.data() + done, frame.size() - done);
+bool PosixSerialPort::SendHeld() {
+  while (!m_held.empty()) {
+    const ssize_t n = write(m_fd, m_held.data(), m_held.size());
     if (n > 0) {
-      done += static_cast<std::size_t>(n);
+      m_held.erase(m_held.begin(), m_held.begin() + n);
     } else if (n < 0 && errno == EINTR) {
       continue;
-    } else if (n < 0 && errno == EAGAIN && std::chrono::steady_clock::now() < deadline) {
-      pollfd out{m_fd, POLLOUT, 0};
-      poll(&out, 1, 10);
-    } else if (n < 0 && errno == EAGAIN) {
-      return false;  // the line does not take bytes; the answer will simply be missing
+    } else if (n == 0 || errno == EAGAIN) {
+      return true;  // no room in the driver now
     } else {
       Vanish();
       return false;
@@ -135,20 +137,38 @@ bool PosixSerialPort::WriteAll(const Frame& frame) {
   return true;
 }
 
+bool PosixSerialPort::OutputPending() const {
+  if (!m_held.empty()) return true;
+  int queued = 0;
+  return ioctl(m_fd, TIOCOUTQ, &queued) == 0 && queued > 0;
+}
+
 void PosixSerialPort::Write(const Frame& frame) {
-  WriteAll(frame);
+  if (m_fd < 0) return;
+  if (m_held.size() + frame.size() <= kHeldOutputBytes)
+    m_held.insert(m_held.end(), frame.begin(), frame.end());
+  SendHeld();
 }
 
 void PosixSerialPort::WriteAndWait(const Frame& frame) {
-  if (!WriteAll(frame)) return;
+  if (m_fd < 0 || !SendHeld()) return;
+  // A line that did not drain last time and still holds output gets neither this poll nor a
+  // second wait: a stuck driver costs one bounded pause, not one on every poll, and no pile
+  // of stale polls floods the unit when the line moves again.
+  if (m_drainTimedOut && OutputPending()) return;
+  Write(frame);
   const auto deadline = std::chrono::steady_clock::now() + kDrainLimit;
-  for (;;) {
-    int pending = 0;
-    if (ioctl(m_fd, TIOCOUTQ, &pending) != 0 || pending <= 0) break;
-    if (std::chrono::steady_clock::now() >= deadline) return;
-    poll(nullptr, 0, 1);
+  // Until the driver's queue is empty (about 9 ms for a frame). Unlike tcdrain this gives up,
+  // so a driver that never sends cannot freeze the tick.
+  while (m_fd >= 0 && SendHeld() && OutputPending()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      m_drainTimedOut = true;
+      return;
+    }
+    pollfd out{m_fd, POLLOUT, 0};
+    poll(&out, m_held.empty() ? 0 : 1, 1);
   }
-  tcdrain(m_fd);  // the driver's queue is empty; this waits for the last byte on the wire
+  m_drainTimedOut = false;
 }
 
 }  // namespace qm17
