@@ -295,6 +295,7 @@ TEST(Session, AVerifyThatFailsHoldsWhatTheUnitHoldsOtherwise) {
   EXPECT_TRUE(std::equal(run.session.UnitBlock()->begin(), run.session.UnitBlock()->end(),
                          test::kDefaultParameterBlock.begin()));
   EXPECT_FALSE(run.session.DiffersFromUnit());
+  EXPECT_FALSE(run.session.Held());  // the old list no longer says what the unit holds
   const int changes = run.seen.unitBlockChanges;
   run.panel.edit = [](IgnitionParameters& p) { p.limiterRpm = 14000; };
   run.session.EditParameters();
