@@ -144,6 +144,9 @@ class WindowShell : public ::testing::Test {
     m_window->close();
     m_window.reset();
   }
+  // The real program, offscreen with this test's settings, terminated once it catches SIGTERM
+  // (start-up may then wait on the port message for ever); returns when it has ended.
+  void RunUntilTerminated(QProcess& program, const QStringList& arguments);
 
   template <typename T>
   T* Find(const char* name) {
@@ -770,14 +773,12 @@ TEST_F(WindowShell, HelpAndVersionNeedNoDisplay) {
   EXPECT_TRUE(bad.contains("unknown language 'fr'")) << bad.toStdString();
 }
 
-TEST_F(WindowShell, LangOptionChoosesLikeTheLanguageWord) {
-  WriteSettings("Language=1\r\n");
+void WindowShell::RunUntilTerminated(QProcess& program, const QStringList& arguments) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("XDG_CONFIG_HOME", m_home.path());
   environment.insert("QT_QPA_PLATFORM", "offscreen");
-  QProcess program;
   program.setProcessEnvironment(environment);
-  program.start(QM17_PROGRAM, {"--lang=cs"});
+  program.start(QM17_PROGRAM, arguments);
   ASSERT_TRUE(program.waitForStarted());
   bool ready = false;
   for (QDeadlineTimer deadline(20000); !ready && !deadline.hasExpired();) {
@@ -787,27 +788,19 @@ TEST_F(WindowShell, LangOptionChoosesLikeTheLanguageWord) {
   ASSERT_TRUE(ready);
   ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
   ASSERT_TRUE(program.waitForFinished(20000));
+}
+
+TEST_F(WindowShell, LangOptionChoosesLikeTheLanguageWord) {
+  WriteSettings("Language=1\r\n");
+  QProcess program;
+  ASSERT_NO_FATAL_FAILURE(RunUntilTerminated(program, {"--lang=cs"}));
   EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=0\r\n"));
 }
 
 TEST_F(WindowShell, ProgramTerminatedDuringStartUpSavesAndEnds) {
   WriteSettings("Language=0\r\n");
   QProcess program;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("XDG_CONFIG_HOME", m_home.path());
-  environment.insert("QT_QPA_PLATFORM", "offscreen");
-  program.setProcessEnvironment(environment);
-  program.start(QM17_PROGRAM, {"DEUTSCH"});
-  ASSERT_TRUE(program.waitForStarted());
-  // Ready once it catches SIGTERM; start-up may then wait on the port message for ever.
-  bool ready = false;
-  for (QDeadlineTimer deadline(20000); !ready && !deadline.hasExpired();) {
-    ready = CatchesSigterm(program.processId());
-    if (!ready && program.waitForFinished(10)) break;
-  }
-  ASSERT_TRUE(ready);
-  ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-  ASSERT_TRUE(program.waitForFinished(20000));
+  ASSERT_NO_FATAL_FAILURE(RunUntilTerminated(program, {"DEUTSCH"}));
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 0);
   EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=2\r\n"));
