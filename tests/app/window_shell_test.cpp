@@ -37,6 +37,7 @@
 
 #include "common/known_answers.h"
 #include "common/recording_prompts.h"
+#include "common/settings_folder.h"
 
 namespace qm17 {
 namespace {
@@ -111,13 +112,10 @@ class WindowShell : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_home.isValid());
-    qputenv("XDG_CONFIG_HOME", m_home.path().toLocal8Bit());
     m_config = m_home.filePath("qm17");
-    QDir().mkpath(m_config);
   }
   void TearDown() override {
     if (m_window) m_window->close();
-    qunsetenv("XDG_CONFIG_HOME");
   }
 
   QString SettingsPath() const { return m_config + "/Tarvex.ini"; }
@@ -176,7 +174,7 @@ class WindowShell : public ::testing::Test {
     return checked;
   }
 
-  QTemporaryDir m_home;
+  test::SettingsFolder m_home;
   QString m_config;
   std::shared_ptr<FakePrompts> m_prompts;
   std::unique_ptr<MainWindow> m_window;
