@@ -287,7 +287,7 @@ TEST(QtSerialPortLine, WaitingForAStalledLineIsBounded) {
 
 TEST(QtSerialPortOpen, MissingDeviceFailsAndStaysQuiet) {
   QtSerialPort port;
-  EXPECT_FALSE(port.Open("/nonexistent/qm17-no-such-port"));
+  EXPECT_FALSE(port.Open(QStringLiteral("/nonexistent/qm17-no-such-port")));
   EXPECT_FALSE(port.IsOpen());
   EXPECT_EQ(port.QueuedBytes(), 0u);
   std::array<std::uint8_t, 52> buffer{};
