@@ -225,7 +225,8 @@ QPixmap MainWindow::CaptureInPrintLayout() {
 
 void MainWindow::PrintWindow() {
   EnterPrintLayout();
-  const QString error = PrintWidget(*m_client, m_printDestination, windowTitle());
+  const QString error =
+      PrintWidget(*m_client, m_printDestination, windowTitle(), CurrentLanguage());
   // The normal layout comes back whether or not the printer took the job.
   LeavePrintLayout();
   if (!error.isEmpty()) Prompts().ShowMessage(this, error);

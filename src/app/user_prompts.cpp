@@ -18,15 +18,28 @@ bool QtUserPrompts::RunDialog(QDialog& dialog) {
   return dialog.exec() == QDialog::Accepted;
 }
 
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& title,
+                                            const QString& text) {
+  auto box =
+      std::make_unique<QMessageBox>(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+  box->setTextFormat(Qt::PlainText);
+  return box;
+}
+
+std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* parent, const QString& text) {
+  auto box = std::make_unique<QMessageBox>(
+      QMessageBox::Question, QApplication::applicationDisplayName(), text,
+      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+  box->setTextFormat(Qt::PlainText);
+  return box;
+}
+
 void QtUserPrompts::ShowTitledMessage(QWidget* parent, const QString& title, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
-  box.exec();
+  MakeMessageBox(parent, title, text)->exec();
 }
 
 UserPrompts::Answer QtUserPrompts::AskYesNoCancel(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
-                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
-  switch (box.exec()) {
+  switch (MakeQuestionBox(parent, text)->exec()) {
     case QMessageBox::Yes:
       return Answer::Yes;
     case QMessageBox::No:

@@ -4,8 +4,10 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QDialog;
+class QMessageBox;
 class QPrinter;
 class QWidget;
 
@@ -49,6 +51,13 @@ class UserPrompts {
     return false;
   }
 };
+
+// The boxes the real prompts run: a plain one with an OK button, no icon, and the question with
+// Yes, No and Cancel. Their text is always plain: it carries file names and the unit's own
+// identification, which as rich text could carry markup ("<img src=/dev/zero>").
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& title,
+                                            const QString& text);
+std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* parent, const QString& text);
 
 // The real dialogs.
 class QtUserPrompts : public UserPrompts {

@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "texts/texts.h"
+
 namespace qm17 {
 namespace {
 
@@ -21,6 +23,10 @@ int MulDivRounded(int a, int b, int c) {
 // Qt hands the finished job to the print service inside QPainter::end(), on this thread, and
 // drops the answer. libcups keeps the answer to this thread's last request, which is that
 // submission, so a refused job (a queue that rejects jobs, a service that went away) shows there.
+QString Problem(Language language, PrintProblemId id) {
+  return QString::fromUtf8(PrintProblemText(language, id));
+}
+
 QString PrintServiceRefusal() {
   const ipp_status_t status = cupsLastError();
   if (status >= IPP_STATUS_OK && status <= IPP_STATUS_OK_EVENTS_COMPLETE) return {};
@@ -48,11 +54,11 @@ void DrawPictureOnPage(QPainter& painter, QSize page, const QPixmap& picture) {
 }
 
 QString PrintPicture(const QPixmap& picture, const PrintDestination& destination,
-                     const QString& jobTitle) {
-  if (picture.isNull()) return QStringLiteral("There is nothing to print: the window is empty.");
+                     const QString& jobTitle, Language language) {
+  if (picture.isNull()) return Problem(language, PrintProblemId::NothingToPrint);
   const bool toPdf = !destination.pdfFile.isEmpty();
   if (!toPdf && QPrinterInfo::defaultPrinter().isNull())
-    return QStringLiteral("There is no default printer.");
+    return Problem(language, PrintProblemId::NoDefaultPrinter);
 
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(jobTitle);
@@ -60,30 +66,30 @@ QString PrintPicture(const QPixmap& picture, const PrintDestination& destination
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(destination.pdfFile);
   }
-  if (!printer.isValid()) return QStringLiteral("The printer cannot be used.");
+  if (!printer.isValid()) return Problem(language, PrintProblemId::PrinterUnusable);
   // Only a job for a named print queue is submitted, and so only then is there an answer to read.
   const bool submitted = !toPdf && printer.outputFormat() == QPrinter::NativeFormat &&
                          !printer.printerName().isEmpty();
 
   QPainter painter;
   if (!painter.begin(&printer)) {
-    return toPdf
-               ? QStringLiteral("The file %1 cannot be written.").arg(destination.pdfFile)
-               : QStringLiteral("The printer %1 refused the print job.").arg(printer.printerName());
+    return toPdf ? Problem(language, PrintProblemId::FileNotWritten).arg(destination.pdfFile)
+                 : Problem(language, PrintProblemId::PrinterRefused).arg(printer.printerName());
   }
   // The painter's device area is the page's printable area in printer pixels.
   DrawPictureOnPage(painter, QSize(printer.width(), printer.height()), picture);
   if (!painter.end() || printer.printerState() == QPrinter::Error ||
       printer.printerState() == QPrinter::Aborted) {
-    return QStringLiteral("The print job failed.");
+    return Problem(language, PrintProblemId::JobFailed);
   }
   return submitted ? PrintServiceRefusal() : QString();
 }
 
-QString PrintWidget(QWidget& widget, const PrintDestination& destination, const QString& jobTitle) {
+QString PrintWidget(QWidget& widget, const PrintDestination& destination, const QString& jobTitle,
+                    Language language) {
   const QPixmap picture = widget.grab();
   if (destination.captured) destination.captured(picture);
-  return PrintPicture(picture, destination, jobTitle);
+  return PrintPicture(picture, destination, jobTitle, language);
 }
 
 }  // namespace qm17

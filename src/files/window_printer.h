@@ -6,6 +6,8 @@
 #include <functional>
 #include <utility>
 
+#include "params/device_image.h"
+
 class QPainter;
 class QPixmap;
 class QWidget;
@@ -32,10 +34,12 @@ struct PrintDestination {
 };
 
 // Draws the picture from the page's top-left corner. Returns an empty text on success, otherwise
-// a message that says why nothing was printed.
+// a message in the given language that says why nothing was printed (a print service's own
+// answer comes as the service words it).
 QString PrintPicture(const QPixmap& picture, const PrintDestination& destination,
-                     const QString& jobTitle);
+                     const QString& jobTitle, Language language);
 // The widget as it is shown (with its visible children), printed as above.
-QString PrintWidget(QWidget& widget, const PrintDestination& destination, const QString& jobTitle);
+QString PrintWidget(QWidget& widget, const PrintDestination& destination, const QString& jobTitle,
+                    Language language);
 
 }  // namespace qm17

@@ -37,8 +37,8 @@ inline constexpr std::size_t kPolarity = 55;
 inline constexpr std::size_t kStartLimiter = 56;  // hundreds of rpm
 inline constexpr std::size_t kRetard = 57;
 inline constexpr std::size_t kIgnitionsPerRev = 58;
-inline constexpr std::size_t kShiftLight = 59;  // hundreds of rpm
-inline constexpr std::size_t kPointSpeed = 60;  // 15 bytes, hundreds of rpm
+inline constexpr std::size_t kShiftLight = 59;    // hundreds of rpm
+inline constexpr std::size_t kPointSpeed = 60;    // 15 bytes, hundreds of rpm
 inline constexpr std::size_t kPointAdvance = 80;  // 15 bytes, degrees
 }  // namespace image_byte
 

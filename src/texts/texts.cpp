@@ -351,6 +351,28 @@ const char* PrintFailedText(Language language) {
   return Pick(language, "Tisk se nezdařil.", "Printing failed.", "Drucken fehlgeschlagen.");
 }
 
+const char* PrintProblemText(Language language, PrintProblemId id) {
+  // Czech, English, German per row, in the order of PrintProblemId.
+  static constexpr const char* kRows[][kLanguageCount] = {
+      {"Není co tisknout: okno je prázdné.", "There is nothing to print: the window is empty.",
+       "Es gibt nichts zu drucken: Das Fenster ist leer."},
+      {"Není nastavena výchozí tiskárna.", "There is no default printer.",
+       "Es ist kein Standarddrucker eingerichtet."},
+      {"Tiskárnu nelze použít.", "The printer cannot be used.",
+       "Der Drucker kann nicht verwendet werden."},
+      {"Soubor %1 nelze zapsat.", "The file %1 cannot be written.",
+       "Die Datei %1 kann nicht geschrieben werden."},
+      {"Tiskárna %1 odmítla tiskovou úlohu.", "The printer %1 refused the print job.",
+       "Der Drucker %1 hat den Druckauftrag abgelehnt."},
+      {"Tisková úloha se nezdařila.", "The print job failed.",
+       "Der Druckauftrag ist fehlgeschlagen."},
+  };
+  static_assert(std::size(kRows) == static_cast<std::size_t>(PrintProblemId::kCount));
+  const auto row = static_cast<std::size_t>(id);
+  if (!Known(language) || row >= std::size(kRows)) return "";
+  return kRows[row][Index(language)];
+}
+
 const char* CommandLineHelpText(Language language) {
   return Pick(language,
               "použití: qm17 [ENGLISH|CESKY|DEUTSCH] [--lang en|cz|cs|de] [volby Qt]\n"

@@ -82,6 +82,19 @@ const char* PrintFailedText(Language language);
 const char* CommandLineHelpText(
     Language language);  // "qm17 --help"  // File > Print could not print the page // "Date
                          // and Time of printing:  "
+// Why the window's page was not printed. "%1" stands for the file or the printer's name.
+enum class PrintProblemId : int {
+  NothingToPrint,
+  NoDefaultPrinter,
+  PrinterUnusable,
+  FileNotWritten,  // %1: the PDF file
+  PrinterRefused,  // %1: the printer
+  JobFailed,
+  kCount
+};
+// Empty for an id or language out of range.
+const char* PrintProblemText(Language language, PrintProblemId id);
+
 // Texts of the advance curve window, an addition of its own beside the window's table.
 enum CurveTextId : int {
   CurveMenuItem = 0,  // Tools menu item that opens the curve window

@@ -15,6 +15,7 @@
 
 #include "app/about_help.h"
 #include "app/unix_signals.h"
+#include "app/user_prompts.h"
 
 namespace qm17 {
 namespace {
@@ -120,6 +121,15 @@ TEST(UseToolkitLanguage, StandardButtonsSpeakTheInterfaceLanguage) {
   EXPECT_FALSE(UseToolkitLanguage(Language::English));
   EXPECT_EQ(buttons(), english);
   EXPECT_EQ(english, (QStringList{"&Yes", "&No", "Cancel", "OK"}));
+}
+
+TEST(MessageBoxes, ShowTheirTextAsPlainText) {
+  // A file name or a unit's identification that looks like markup is shown as it is.
+  const QString text = "<b>x</b>.ign <img src=/dev/zero>";
+  for (const auto& box : {MakeMessageBox(nullptr, "qm17", text), MakeQuestionBox(nullptr, text)}) {
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    EXPECT_EQ(box->text(), text);
+  }
 }
 
 TEST(UnixSignalCloser, EachSignalClosesTheWindowOnce) {

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QLocale>
 #include <QPainter>
@@ -25,6 +24,7 @@
 #include "app/main_window.h"
 #include "app/spin_buttons.h"
 #include "common/recording_prompts.h"
+#include "common/settings_folder.h"
 #include "files/settings_store.h"
 #include "texts/texts.h"
 
@@ -99,6 +99,7 @@ class CurveWindowTest : public ::testing::Test {
     return m_window->findChild<SpinButtons*>(QString::fromLatin1(spin))->Position();
   }
 
+  test::SettingsFolder m_home;  // first made, last gone: the window saves into it
   std::shared_ptr<test::RecordingPrompts> m_prompts = std::make_shared<test::RecordingPrompts>();
   std::unique_ptr<MainWindow> m_window;
   CurveView* m_view = nullptr;
@@ -148,8 +149,7 @@ TEST_F(CurveWindowTest, OpenStateAndGeometryAreKeptInTheirOwnSection) {
   OpenView();
   m_window->close();
   IniFile settings;
-  ASSERT_TRUE(settings.Load(
-      QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("qm17/Tarvex.ini").toStdString()));
+  ASSERT_TRUE(settings.Load(m_home.SettingsPath().toStdString()));
   EXPECT_EQ(settings.ReadInteger("CURVE_VIEW", "Open", 0), 1);
   EXPECT_EQ(settings.ReadInteger("CURVE_VIEW", "Width", 0), 760);
   EXPECT_FALSE(settings.Get(kSettingsSection, "Open").has_value());
@@ -161,12 +161,11 @@ TEST_F(CurveWindowTest, OpenStateAndGeometryAreKeptInTheirOwnSection) {
   // Closing it is kept too.
   m_window->findChild<QAction*>(QStringLiteral("MenuCurveView"))->trigger();
   m_window->close();
-  ASSERT_TRUE(settings.Load(
-      QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("qm17/Tarvex.ini").toStdString()));
+  ASSERT_TRUE(settings.Load(m_home.SettingsPath().toStdString()));
   EXPECT_EQ(settings.ReadInteger("CURVE_VIEW", "Open", 1), 0);
 
   // Saved pictures: a whole PDF, and a failure where nothing can be written.
-  const QString pdf = QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("curve.pdf");
+  const QString pdf = m_home.filePath("curve.pdf");
   ASSERT_TRUE(m_window->CurveViewWindow()->WritePdf(pdf));
   QFile file(pdf);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -179,12 +178,7 @@ TEST_F(CurveWindowTest, UnitsCurveIsKnownAfterAVerifiedBlockOnlyUntilAFailure) {
   ASSERT_GE(master, 0);
   ASSERT_EQ(grantpt(master), 0);
   ASSERT_EQ(unlockpt(master), 0);
-  const QString path = QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("qm17/Tarvex.ini");
-  ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
-  QFile settings(path);
-  ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  settings.write(QByteArray("[PORTS]\r\nCOM1=") + ptsname(master) + "\r\n");
-  settings.close();
+  ASSERT_TRUE(m_home.WriteSettings(QByteArray("[PORTS]\r\nCOM1=") + ptsname(master) + "\r\n"));
   Start();
   OpenView();
   const auto tick = [this, master]() {
@@ -215,7 +209,6 @@ TEST_F(CurveWindowTest, UnitsCurveIsKnownAfterAVerifiedBlockOnlyUntilAFailure) {
   EXPECT_FALSE(m_window->UnitBlock().has_value());
   EXPECT_FALSE(m_view->UnitBlock().has_value());
   m_window.reset();
-  QFile::remove(path);
   close(master);
 }
 

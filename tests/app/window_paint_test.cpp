@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <map>
@@ -16,6 +13,7 @@
 
 #include "app/main_window.h"
 #include "common/recording_prompts.h"
+#include "common/settings_folder.h"
 
 namespace qm17 {
 namespace {
@@ -39,12 +37,7 @@ class WindowPaint : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_home.isValid());
-    qputenv("XDG_CONFIG_HOME", m_home.path().toLocal8Bit());
-    QDir().mkpath(m_home.filePath("qm17"));
-    QFile settings(m_home.filePath("qm17/Tarvex.ini"));
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    settings.write("[PORTS]\r\nCOM1=/nonexistent/tty\r\n");
-    settings.close();
+    ASSERT_TRUE(m_home.WriteSettings("[PORTS]\r\nCOM1=/nonexistent/tty\r\n"));
     m_window = std::make_unique<MainWindow>();
     m_window->SetPrompts(std::make_shared<test::RecordingPrompts>());
     m_window->findChild<QTimer*>("Timer1")->stop();
@@ -60,10 +53,9 @@ class WindowPaint : public ::testing::Test {
   void TearDown() override {
     m_window->close();
     m_window.reset();
-    qunsetenv("XDG_CONFIG_HOME");
   }
 
-  QTemporaryDir m_home;
+  test::SettingsFolder m_home;
   std::unique_ptr<MainWindow> m_window;
 };
 

@@ -38,6 +38,7 @@
 
 #include "common/known_answers.h"
 #include "common/recording_prompts.h"
+#include "common/settings_folder.h"
 
 namespace qm17 {
 namespace {
@@ -112,13 +113,10 @@ class WindowShell : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_home.isValid());
-    qputenv("XDG_CONFIG_HOME", m_home.path().toLocal8Bit());
     m_config = m_home.filePath("qm17");
-    QDir().mkpath(m_config);
   }
   void TearDown() override {
     if (m_window) m_window->close();
-    qunsetenv("XDG_CONFIG_HOME");
   }
 
   QString SettingsPath() const { return m_config + "/Tarvex.ini"; }
@@ -145,6 +143,9 @@ class WindowShell : public ::testing::Test {
     m_window->close();
     m_window.reset();
   }
+  // The real program, offscreen with this test's settings, terminated once it catches SIGTERM
+  // (start-up may then wait on the port message for ever); returns when it has ended.
+  void RunUntilTerminated(QProcess& program, const QStringList& arguments);
 
   template <typename T>
   T* Find(const char* name) {
@@ -174,7 +175,7 @@ class WindowShell : public ::testing::Test {
     return checked;
   }
 
-  QTemporaryDir m_home;
+  test::SettingsFolder m_home;
   QString m_config;
   std::shared_ptr<FakePrompts> m_prompts;
   std::unique_ptr<MainWindow> m_window;
@@ -800,14 +801,12 @@ TEST_F(WindowShell, HelpAndVersionNeedNoDisplay) {
   EXPECT_TRUE(bad.contains("unknown language 'fr'")) << bad.toStdString();
 }
 
-TEST_F(WindowShell, LangOptionChoosesLikeTheLanguageWord) {
-  WriteSettings("Language=1\r\n");
+void WindowShell::RunUntilTerminated(QProcess& program, const QStringList& arguments) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("XDG_CONFIG_HOME", m_home.path());
   environment.insert("QT_QPA_PLATFORM", "offscreen");
-  QProcess program;
   program.setProcessEnvironment(environment);
-  program.start(QM17_PROGRAM, {"--lang=cs"});
+  program.start(QM17_PROGRAM, arguments);
   ASSERT_TRUE(program.waitForStarted());
   bool ready = false;
   for (QDeadlineTimer deadline(20000); !ready && !deadline.hasExpired();) {
@@ -817,27 +816,19 @@ TEST_F(WindowShell, LangOptionChoosesLikeTheLanguageWord) {
   ASSERT_TRUE(ready);
   ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
   ASSERT_TRUE(program.waitForFinished(20000));
+}
+
+TEST_F(WindowShell, LangOptionChoosesLikeTheLanguageWord) {
+  WriteSettings("Language=1\r\n");
+  QProcess program;
+  ASSERT_NO_FATAL_FAILURE(RunUntilTerminated(program, {"--lang=cs"}));
   EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=0\r\n"));
 }
 
 TEST_F(WindowShell, ProgramTerminatedDuringStartUpSavesAndEnds) {
   WriteSettings("Language=0\r\n");
   QProcess program;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("XDG_CONFIG_HOME", m_home.path());
-  environment.insert("QT_QPA_PLATFORM", "offscreen");
-  program.setProcessEnvironment(environment);
-  program.start(QM17_PROGRAM, {"DEUTSCH"});
-  ASSERT_TRUE(program.waitForStarted());
-  // Ready once it catches SIGTERM; start-up may then wait on the port message for ever.
-  bool ready = false;
-  for (QDeadlineTimer deadline(20000); !ready && !deadline.hasExpired();) {
-    ready = CatchesSigterm(program.processId());
-    if (!ready && program.waitForFinished(10)) break;
-  }
-  ASSERT_TRUE(ready);
-  ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-  ASSERT_TRUE(program.waitForFinished(20000));
+  ASSERT_NO_FATAL_FAILURE(RunUntilTerminated(program, {"DEUTSCH"}));
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 0);
   EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=2\r\n"));

@@ -7,8 +7,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -36,6 +34,7 @@
 #include "app/spin_buttons.h"
 #include "app/user_prompts.h"
 #include "common/recording_prompts.h"
+#include "common/settings_folder.h"
 
 namespace qm17 {
 namespace {
@@ -509,17 +508,11 @@ class WindowWithUnitTest : public WindowTest {
     ASSERT_GE(m_master, 0);
     ASSERT_EQ(grantpt(m_master), 0);
     ASSERT_EQ(unlockpt(m_master), 0);
-    m_settings = QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("qm17/Tarvex.ini");
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(m_settings).path()));
-    QFile settings(m_settings);
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    settings.write(QByteArray("[PORTS]\r\nCOM1=") + ptsname(m_master) + "\r\n");
-    settings.close();
+    ASSERT_TRUE(m_home.WriteSettings(QByteArray("[PORTS]\r\nCOM1=") + ptsname(m_master) + "\r\n"));
     WindowTest::SetUp();
   }
   void TearDown() override {
     m_window.reset();
-    QFile::remove(m_settings);
     if (m_master >= 0) close(m_master);
   }
 
@@ -543,8 +536,8 @@ class WindowWithUnitTest : public WindowTest {
     ASSERT_EQ(m_window->Link().liveRpm(), rpm);
   }
 
+  test::SettingsFolder m_home;
   int m_master = -1;
-  QString m_settings;
 };
 
 TEST_F(WindowWithUnitTest, SingleShiftsMoveOnlyTheCurrentPoint) {

@@ -14,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -23,6 +22,7 @@
 #include "app/port_dialog.h"
 #include "common/cpu_seconds.h"
 #include "common/recording_prompts.h"
+#include "common/settings_folder.h"
 #include "files/atomic_file.h"
 #include "files/history.h"
 #include "params/device_image.h"
@@ -96,17 +96,12 @@ class WindowLinkTest : public QObject {
   // A window whose COM1 is the simulator's link and COM2 a device that does not exist.
   void OpenWindow(int comPort = 1) {
     QVERIFY(m_dir->isValid());
-    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("qm17")));
-    qputenv("XDG_CONFIG_HOME", m_dir->path().toLocal8Bit());
-    qputenv("XDG_DATA_HOME", m_dir->path().toLocal8Bit());  // the parameter history
-    QFile ini(m_dir->filePath(QStringLiteral("qm17/Tarvex.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write(QStringLiteral("[FORM_HLAV]\r\nComPort=%1\r\nLanguage=1\r\n"
-                             "[PORTS]\r\nCOM1=%2\r\nCOM2=%3\r\n")
-                  .arg(comPort)
-                  .arg(LinkPath(), m_dir->filePath(QStringLiteral("no-such-port")))
-                  .toLocal8Bit());
-    ini.close();
+    QVERIFY(
+        m_dir->WriteSettings(QStringLiteral("[FORM_HLAV]\r\nComPort=%1\r\nLanguage=1\r\n"
+                                            "[PORTS]\r\nCOM1=%2\r\nCOM2=%3\r\n")
+                                 .arg(comPort)
+                                 .arg(LinkPath(), m_dir->filePath(QStringLiteral("no-such-port")))
+                                 .toLocal8Bit()));
     m_prompts = std::make_shared<RecordingPrompts>();
     m_window = std::make_unique<MainWindow>();
     m_window->SetPrompts(m_prompts);
@@ -149,7 +144,7 @@ class WindowLinkTest : public QObject {
 
  private slots:
   void init() {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::SettingsFolder>();
     m_sim = std::make_unique<Sim>(LinkPath(), m_dir->filePath(QStringLiteral("state")));
   }
   void cleanup() {
@@ -566,7 +561,7 @@ class WindowLinkTest : public QObject {
     QVERIFY(Find<QAction>("MenuCom4")->isChecked() && !Find<QAction>("MenuCom2")->isChecked());
     QTRY_VERIFY_WITH_TIMEOUT(Connected(), 5000);
     QCOMPARE(m_prompts->messages.size(), qsizetype(1));
-    QFile ini(m_dir->filePath(QStringLiteral("qm17/Tarvex.ini")));
+    QFile ini(m_dir->SettingsPath());
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QVERIFY(ini.readAll().contains(("COM4=" + LinkPath() + "\r\n").toLocal8Bit()));
     QCOMPARE(Find<QAction>("MenuCom4")->statusTip(),
@@ -621,7 +616,7 @@ class WindowLinkTest : public QObject {
   }
 
  private:
-  std::unique_ptr<QTemporaryDir> m_dir;
+  std::unique_ptr<test::SettingsFolder> m_dir;
   std::unique_ptr<Sim> m_sim;
   std::shared_ptr<RecordingPrompts> m_prompts;
   std::unique_ptr<MainWindow> m_window;

@@ -3,12 +3,9 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <array>
 #include <memory>
@@ -17,6 +14,7 @@
 
 #include "app/main_window.h"
 #include "common/recording_prompts.h"
+#include "common/settings_folder.h"
 #include "device/monitor.h"
 
 namespace qm17 {
@@ -90,14 +88,9 @@ class WindowViewTest : public QObject {
 
  private slots:
   void init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("qm17")));
-    qputenv("XDG_CONFIG_HOME", m_dir->path().toLocal8Bit());
+    m_dir = std::make_unique<test::SettingsFolder>();
     // Port 0 opens nothing, so no unit and no message.
-    QFile ini(m_dir->filePath(QStringLiteral("qm17/Tarvex.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[FORM_HLAV]\r\nComPort=0\r\nLanguage=1\r\n");
-    ini.close();
+    QVERIFY(m_dir->WriteSettings("[FORM_HLAV]\r\nComPort=0\r\nLanguage=1\r\n"));
     m_prompts = std::make_shared<SilentPrompts>();
     m_window = std::make_unique<MainWindow>();
     m_window->SetPrompts(m_prompts);
@@ -280,7 +273,7 @@ class WindowViewTest : public QObject {
   }
 
  private:
-  std::unique_ptr<QTemporaryDir> m_dir;
+  std::unique_ptr<test::SettingsFolder> m_dir;
   std::shared_ptr<SilentPrompts> m_prompts;
   std::unique_ptr<MainWindow> m_window;
 };

@@ -74,7 +74,7 @@ TEST(PrintPicture, OnePagePdf) {
   const QString path = dir.filePath("page.pdf");
   QPixmap picture(842, 584);
   picture.fill(Qt::blue);
-  EXPECT_EQ(PrintPicture(picture, {path}, "qm17"), QString());
+  EXPECT_EQ(PrintPicture(picture, {path}, "qm17", Language::English), QString());
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray pdf = file.readAll();
@@ -88,10 +88,12 @@ TEST(PrintPicture, FailuresAreReportedNotHidden) {
   QPixmap picture(10, 10);
   picture.fill(Qt::blue);
   // A PDF in a folder that does not exist: the job cannot start.
-  EXPECT_FALSE(PrintPicture(picture, {"/nonexistent-folder/x/page.pdf"}, "qm17").isEmpty());
-  // An empty picture is refused before any job starts.
+  EXPECT_FALSE(PrintPicture(picture, {"/nonexistent-folder/x/page.pdf"}, "qm17", Language::English)
+                   .isEmpty());
+  // An empty picture is refused before any job starts, in the window's language.
   QTemporaryDir dir;
-  EXPECT_FALSE(PrintPicture(QPixmap(), {dir.filePath("empty.pdf")}, "qm17").isEmpty());
+  EXPECT_EQ(PrintPicture(QPixmap(), {dir.filePath("empty.pdf")}, "qm17", Language::Czech),
+            "Není co tisknout: okno je prázdné.");
   EXPECT_FALSE(QFile::exists(dir.filePath("empty.pdf")));
 }
 
@@ -100,7 +102,9 @@ TEST(PrintPicture, NoDefaultPrinter) {
   if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer is installed";
   QPixmap picture(10, 10);
   picture.fill(Qt::blue);
-  EXPECT_EQ(PrintPicture(picture, {}, "qm17"), "There is no default printer.");
+  EXPECT_EQ(PrintPicture(picture, {}, "qm17", Language::English), "There is no default printer.");
+  EXPECT_EQ(PrintPicture(picture, {}, "qm17", Language::German),
+            "Es ist kein Standarddrucker eingerichtet.");
 }
 
 TEST(PrintPicture, PrintServiceAnswerReachesTheCaller) {
@@ -114,10 +118,10 @@ TEST(PrintPicture, PrintServiceAnswerReachesTheCaller) {
   // Each queue in turn as the session's default printer; the accepted job comes after the
   // refused one, so a stale answer would show there.
   qputenv("PRINTER", refusing);
-  const QString refusal = PrintPicture(picture, {}, "qm17");
+  const QString refusal = PrintPicture(picture, {}, "qm17", Language::English);
   EXPECT_TRUE(refusal.contains(refusing)) << refusal.toStdString();
   qputenv("PRINTER", accepting);
-  EXPECT_EQ(PrintPicture(picture, {}, "qm17"), QString());
+  EXPECT_EQ(PrintPicture(picture, {}, "qm17", Language::English), QString());
 }
 
 TEST(PrintWidget, CapturesWhatTheWidgetShows) {
@@ -125,7 +129,7 @@ TEST(PrintWidget, CapturesWhatTheWidgetShows) {
   QLabel label("Date and Time of printing:  ");
   label.resize(300, 40);
   const QString path = dir.filePath("label.pdf");
-  EXPECT_EQ(PrintWidget(label, {path}, "qm17"), QString());
+  EXPECT_EQ(PrintWidget(label, {path}, "qm17", Language::English), QString());
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(CountPages(file.readAll()), 1);
