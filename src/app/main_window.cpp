@@ -28,6 +28,7 @@
 
 #include "app/spin_buttons.h"
 #include "app/user_prompts.h"
+#include "app/window_layout.h"
 #include "app/window_pictures.h"
 #include "params/differences.h"
 #include "params/ignition_parameters.h"
@@ -36,30 +37,9 @@ namespace qm17 {
 
 namespace {
 
-// The layout was drawn for a narrow 11-pixel font; Linux fonts are wider, so every position
-// and size is stretched by the same factors, which keeps the arrangement intact. The factors
-// are the least that fit the longest captions of all three languages, so that the window fits
-// a 1024 x 768 screen with a desktop panel.
-constexpr double kScaleX = 1.15;
-constexpr double kScaleY = 1.12;
-constexpr int kFontPixels = 12;
-constexpr double kFontScale = 1.05;  // the larger fonts of the live display
-
+// The one horizontal scaling the window's own code still needs besides the layout table.
 int Sx(int x) {
-  return static_cast<int>(x * kScaleX + 0.5);
-}
-int Sy(int y) {
-  return static_cast<int>(y * kScaleY + 0.5);
-}
-QRect Place(int left, int top, int width, int height) {
-  return QRect(Sx(left), Sy(top), Sx(left + width) - Sx(left), Sy(top + height) - Sy(top));
-}
-
-QFont PixelFont(int pixels, bool bold) {
-  QFont font = QApplication::font();
-  font.setPixelSize(static_cast<int>(pixels * kFontScale + 0.5));
-  font.setBold(bold);
-  return font;
+  return CurrentLayoutScale().X(x);
 }
 
 QColor ButtonFace() {
@@ -90,20 +70,9 @@ QLabel* MakePlainLabel(QWidget* parent, const char* name) {
   return label;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QString& text) {
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
   QLabel* label = MakePlainLabel(parent, name);
   label->setText(text);
-  label->move(Sx(left), Sy(top));
-  label->adjustSize();
-  return label;
-}
-
-QLabel* MakeFixedLabel(QWidget* parent, const char* name, QRect where, int fontPixels, bool bold,
-                       const QString& text) {
-  QLabel* label = MakePlainLabel(parent, name);
-  label->setFont(PixelFont(fontPixels, bold));
-  label->setText(text);
-  label->setGeometry(where);
   return label;
 }
 
@@ -118,7 +87,9 @@ constexpr QSize kLayoutWindowSize(842, 584);
 class ClientArea : public QWidget {
  public:
   using QWidget::QWidget;
-  QSize sizeHint() const override { return QSize(Sx(834), Sy(511)); }
+  QSize sizeHint() const override {
+    return CurrentLayoutScale().Place(QRect(QPoint(), kDesignClientSize)).size();
+  }
 };
 
 }  // namespace
@@ -127,9 +98,7 @@ MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), m_prompts(std::make_shared<QtUserPrompts>()) {
   setObjectName(QStringLiteral("FormHlav"));
   setWindowIcon(WindowIcon());
-  QFont font = QApplication::font();
-  font.setPixelSize(kFontPixels);
-  setFont(font);
+  // No font of its own: the window follows the desktop's, and the layout scales with it.
   BuildLayout();
   BuildMenus();
   BuildTabOrder();
@@ -176,10 +145,8 @@ void MainWindow::BuildLayout() {
 
   // Tool bar.
   GroupBoxToolBar = Make<QGroupBox>(m_client, "GroupBoxToolBar");
-  GroupBoxToolBar->setGeometry(Place(3, 0, 422, 43));
-  const auto toolButton = [this](const char* name, int left, const QIcon& icon) {
+  const auto toolButton = [this](const char* name, const QIcon& icon) {
     QToolButton* button = Make<QToolButton>(GroupBoxToolBar, name);
-    button->setGeometry(Place(left, 12, 24, 23));
     button->setIcon(icon);
     button->setIconSize(QSize(20, 20));
     button->setAutoRaise(true);
@@ -187,130 +154,93 @@ void MainWindow::BuildLayout() {
     m_tooltipControls << button->objectName();
     return button;
   };
-  SpeedButton6 = toolButton("SpeedButton6", 12, NewFileIcon());
-  SpeedButton5 = toolButton("SpeedButton5", 50, OpenFileIcon());
-  SpeedButton7 = toolButton("SpeedButton7", 88, SaveFileIcon());
-  SpeedButtonPrint = toolButton("SpeedButtonPrint", 126, PrintIcon());
-  // The captions of the three push buttons are long in German: they keep the wider spacing
-  // of an earlier layout, and the tool bar grows to hold them.
-  constexpr double kButtonScale = 1.3;
-  int buttonLeft = Sx(182);
-  const auto pushButton = [this, &buttonLeft](const char* name, int width, const QString& text) {
+  SpeedButton6 = toolButton("SpeedButton6", NewFileIcon());
+  SpeedButton5 = toolButton("SpeedButton5", OpenFileIcon());
+  SpeedButton7 = toolButton("SpeedButton7", SaveFileIcon());
+  SpeedButtonPrint = toolButton("SpeedButtonPrint", PrintIcon());
+  const auto pushButton = [this](const char* name, const QString& text) {
     QPushButton* button = Make<QPushButton>(GroupBoxToolBar, name);
-    const int scaledWidth = static_cast<int>(width * kButtonScale + 0.5);
-    button->setGeometry(buttonLeft, Sy(12), scaledWidth, Sy(35) - Sy(12));
-    buttonLeft += scaledWidth + Sx(9);
     button->setText(text);
     button->setFocusPolicy(Qt::ClickFocus);
     m_tooltipControls << button->objectName();
     return button;
   };
-  Button1 = pushButton("Button1", 57, QStringLiteral("&Read"));
-  BitBtn2 = pushButton("BitBtn2", 65, QStringLiteral("&Verify"));
-  BitBtn1 = pushButton("BitBtn1", 81, QStringLiteral("&Program"));
-  GroupBoxToolBar->resize(buttonLeft + Sx(19 - 9), GroupBoxToolBar->height());
+  Button1 = pushButton("Button1", QStringLiteral("&Read"));
+  BitBtn2 = pushButton("BitBtn2", QStringLiteral("&Verify"));
+  BitBtn1 = pushButton("BitBtn1", QStringLiteral("&Program"));
 
   // Curve table.
   GroupBox6 = Make<QGroupBox>(m_client, "GroupBox6");
-  GroupBox6->setGeometry(Place(2, 48, 353, 393));
-  Label26 = MakeLabel(GroupBox6, "Label26", 28, 20, QStringLiteral("RPM"));
-  Label1 = MakeLabel(GroupBox6, "Label1", 204, 20, QStringLiteral("RPM"));
-  LabelAdvance1 = MakeLabel(GroupBox6, "LabelAdvance1", 98, 20, QStringLiteral("Advance [°]"));
-  LabelAdvance2 = MakeLabel(GroupBox6, "LabelAdvance2", 274, 20, QStringLiteral("Advance [°]"));
+  Label26 = MakeLabel(GroupBox6, "Label26", QStringLiteral("RPM"));
+  Label1 = MakeLabel(GroupBox6, "Label1", QStringLiteral("RPM"));
+  LabelAdvance1 = MakeLabel(GroupBox6, "LabelAdvance1", QStringLiteral("Advance [°]"));
+  LabelAdvance2 = MakeLabel(GroupBox6, "LabelAdvance2", QStringLiteral("Advance [°]"));
   const auto spinPair = [](QWidget* parent, const QString& editName, const QString& spinName,
-                           QRect editRect, QRect spinRect, const SpinRange& range) {
+                           const SpinRange& range) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(editName);
-    edit->setGeometry(editRect);
     auto* spin = new SpinButtons(edit, range, parent);
     spin->setObjectName(spinName);
-    spin->setGeometry(spinRect);
     return std::pair{edit, spin};
   };
-  constexpr std::array<int, 15> kRowTops{49, 85, 120, 156, 191, 227, 262, 298,
-                                         45, 81, 120, 156, 191, 227, 262};
   for (std::size_t i = 0; i < kPointCount; ++i) {
-    const int top = kRowTops[i];
-    int speedLeft = 20;
-    if (i >= 10) {
-      speedLeft = 195;
-    } else if (i >= 8) {
-      speedLeft = 196;
-    }
     const QString k = QString::number(i + 1);
-    auto [rpmEdit, rpmSpin] = spinPair(
-        GroupBox6, QStringLiteral("EditRpmAdv") + k, QStringLiteral("UpDownRpmAdv") + k,
-        Place(speedLeft, top, 40, 21), Place(speedLeft + 40, top, 16, 21), kPointSpeedRange);
-    auto [advEdit, advSpin] =
+    std::tie(m_rpmEdits[i], m_rpmUpDowns[i]) =
+        spinPair(GroupBox6, QStringLiteral("EditRpmAdv") + k, QStringLiteral("UpDownRpmAdv") + k,
+                 kPointSpeedRange);
+    std::tie(m_advanceEdits[i], m_advanceUpDowns[i]) =
         spinPair(GroupBox6, QStringLiteral("EditAdvance") + k, QStringLiteral("UpDownAdvance") + k,
-                 Place(speedLeft + 79, top, 30, 21), Place(speedLeft + 109, top, 16, 21),
                  kPointAdvanceRange);
-    m_rpmEdits[i] = rpmEdit;
-    m_rpmUpDowns[i] = rpmSpin;
-    m_advanceEdits[i] = advEdit;
-    m_advanceUpDowns[i] = advSpin;
   }
-  const auto shiftButton = [this](const char* name, int left, const QString& text) {
+  const auto shiftButton = [this](const char* name, const QString& text) {
     QPushButton* button = Make<QPushButton>(GroupBox6, name);
-    button->setGeometry(Place(left, 360, 22, 20));
-    button->setFont(PixelFont(19, false));
     button->setText(text);
     button->setFocusPolicy(Qt::ClickFocus);
     m_tooltipControls << button->objectName();
     return button;
   };
-  BitBtnAdvMinus = shiftButton("BitBtnAdvMinus", 21, QStringLiteral("-"));
-  BitBtnAdvPlus = shiftButton("BitBtnAdvPlus", 69, QStringLiteral("+"));
+  BitBtnAdvMinus = shiftButton("BitBtnAdvMinus", QStringLiteral("-"));
+  BitBtnAdvPlus = shiftButton("BitBtnAdvPlus", QStringLiteral("+"));
   CheckBoxIgnAll = Make<QCheckBox>(GroupBox6, "CheckBoxIgnAll");
-  CheckBoxIgnAll->setGeometry(Place(112, 362, 60, 17));
   CheckBoxIgnAll->setText(QStringLiteral("All"));
   CheckBoxIgnAll->setFocusPolicy(Qt::ClickFocus);
   std::tie(EditPocetBodu, UpDownPocetBodu) =
       spinPair(GroupBox6, QStringLiteral("EditPocetBodu"), QStringLiteral("UpDownPocetBodu"),
-               Place(195, 360, 26, 21), Place(221, 360, 16, 21), kPointCountRange);
-  LabelPocetBodu =
-      MakeLabel(GroupBox6, "LabelPocetBodu", 245, 364, QStringLiteral("Number of items"));
+               kPointCountRange);
+  LabelPocetBodu = MakeLabel(GroupBox6, "LabelPocetBodu", QStringLiteral("Number of items"));
 
   // Single-valued parameters.
   GroupBox2 = Make<QGroupBox>(m_client, "GroupBox2");
-  GroupBox2->setGeometry(Place(360, 48, 231, 261));
-  const auto parameterRow = [&](const char* edit, const char* spin, const char* label, int top,
-                                const SpinRange& range, int spinWidth, const QString& caption) {
-    auto pair = spinPair(GroupBox2, QString::fromLatin1(edit), QString::fromLatin1(spin),
-                         Place(16, top, 42, 21), Place(58, top, spinWidth, 21), range);
-    QLabel* caption_label = MakeLabel(GroupBox2, label, 80, top + 4, caption);
-    return std::tuple{pair.first, pair.second, caption_label};
+  const auto parameterRow = [&](const char* edit, const char* spin, const char* label,
+                                const SpinRange& range, const QString& caption) {
+    auto pair = spinPair(GroupBox2, QString::fromLatin1(edit), QString::fromLatin1(spin), range);
+    return std::tuple{pair.first, pair.second, MakeLabel(GroupBox2, label, caption)};
   };
   std::tie(EditBaseAdv, UpDownBaseAdv, LabelBaseAdv) =
-      parameterRow("EditBaseAdv", "UpDownBaseAdv", "LabelBaseAdv", 25, kBaseAdvanceRange, 16,
+      parameterRow("EditBaseAdv", "UpDownBaseAdv", "LabelBaseAdv", kBaseAdvanceRange,
                    QStringLiteral("Base advance [°]"));
   std::tie(EditOmez1, UpDownOmez1, LabelOmez1) =
-      parameterRow("EditOmez1", "UpDownOmez1", "LabelOmez1", 58, kLimiterRange, 16,
+      parameterRow("EditOmez1", "UpDownOmez1", "LabelOmez1", kLimiterRange,
                    QStringLiteral("Start limiter [rpm]"));
-  std::tie(EditOmez2, UpDownOmez2, LabelOmez2) =
-      parameterRow("EditOmez2", "UpDownOmez2", "LabelOmez2", 92, kLimiterRange, 16,
-                   QStringLiteral("Limiter [rpm]"));
-  std::tie(EditRetard, UpDownRetard, LabelRetard) =
-      parameterRow("EditRetard", "UpDownRetard", "LabelRetard", 126, kRetardRange, 16,
-                   QStringLiteral("Retard [°]"));
+  std::tie(EditOmez2, UpDownOmez2, LabelOmez2) = parameterRow(
+      "EditOmez2", "UpDownOmez2", "LabelOmez2", kLimiterRange, QStringLiteral("Limiter [rpm]"));
+  std::tie(EditRetard, UpDownRetard, LabelRetard) = parameterRow(
+      "EditRetard", "UpDownRetard", "LabelRetard", kRetardRange, QStringLiteral("Retard [°]"));
   std::tie(EditLedRazeni, UpDownLedRazeni, LabelLedRazeni) =
-      parameterRow("EditLedRazeni", "UpDownLedRazeni", "LabelLedRazeni", 159, kShiftLightRange, 15,
+      parameterRow("EditLedRazeni", "UpDownLedRazeni", "LabelLedRazeni", kShiftLightRange,
                    QStringLiteral("Gear Shift Light [rpm]"));
   CheckBoxProgHned = Make<QCheckBox>(GroupBox2, "CheckBoxProgHned");
-  CheckBoxProgHned->setGeometry(Place(16, 193, 205, 16));
   CheckBoxProgHned->setText(QStringLiteral("Programming after change"));
   CheckBoxProgHned->setBackgroundRole(QPalette::Window);  // buttons fill with Button otherwise
   CheckBoxProgHned->setFocusPolicy(Qt::ClickFocus);
   m_tooltipControls << CheckBoxProgHned->objectName();
   std::tie(EditPocPalcu, UpDownPocPalcu) =
       spinPair(GroupBox2, QStringLiteral("EditPocPalcu"), QStringLiteral("UpDownPocPalcu"),
-               Place(16, 227, 20, 21), Place(36, 227, 15, 21), kIgnitionsPerRevRange);
-  LabelPocPalcu =
-      MakeLabel(GroupBox2, "LabelPocPalcu", 58, 231, QStringLiteral("Ignitions per revolution"));
+               kIgnitionsPerRevRange);
+  LabelPocPalcu = MakeLabel(GroupBox2, "LabelPocPalcu", QStringLiteral("Ignitions per revolution"));
 
   // Polarity, display option and logo.
   RadioGroupPolarita = Make<QGroupBox>(m_client, "RadioGroupPolarita");
-  RadioGroupPolarita->setGeometry(Place(596, 48, 231, 105));
   RadioGroupPolarita->setTitle(QStringLiteral("Polarity of CKPS:"));
   m_polarityButtons = new QButtonGroup(this);
   m_polarityButtons->setObjectName(QStringLiteral("RadioGroupPolaritaItems"));
@@ -320,7 +250,6 @@ void MainWindow::BuildLayout() {
     auto* radio =
         new QRadioButton(polarityTexts[static_cast<std::size_t>(item)], RadioGroupPolarita);
     radio->setObjectName(QStringLiteral("RadioGroupPolaritaItem%1").arg(item));
-    radio->setGeometry(Place(10, 24 + 25 * item, 210, 20));
     m_polarityButtons->addButton(radio, item);
     m_polarityItems[static_cast<std::size_t>(item)] = radio;
     // Tab enters the group at the selected item; the arrow keys move between the items.
@@ -330,73 +259,60 @@ void MainWindow::BuildLayout() {
     });
   }
   CheckBoxBlackZobr = Make<QCheckBox>(m_client, "CheckBoxBlackZobr");
-  CheckBoxBlackZobr->setGeometry(Place(600, 160, 177, 17));
   CheckBoxBlackZobr->setText(QStringLiteral("Inverse display"));
   ImageLogo = Make<QLabel>(m_client, "ImageLogo");
-  ImageLogo->setGeometry(Place(602, 190, 162, 83));
-  ImageLogo->setPixmap(LogoPicture(ImageLogo->size()));
   SetRole(ImageLogo, QPalette::Window, Qt::white);
 
   // Live display.
-  // As far right of the tool bar as in the layout.
-  QRect noConnection = Place(440, 9, 330, 29);
-  noConnection.moveLeft(GroupBoxToolBar->geometry().right() + 1 + Sx(440 - 425));
-  LabelSpojeni = MakeFixedLabel(m_client, "LabelSpojeni", noConnection, 23, true,
-                                QStringLiteral("No connection with PC"));
+  LabelSpojeni = MakeLabel(m_client, "LabelSpojeni", QStringLiteral("No connection with PC"));
   LabelSpojeni->setAlignment(Qt::AlignCenter);
   LabelSpojeni->setAutoFillBackground(true);
   SetRole(LabelSpojeni, QPalette::Window, Qt::red);
-  LabelRpm = MakeFixedLabel(m_client, "LabelRpm", Place(364, 326, 200, 24), 19, true,
-                            QStringLiteral("RPM = ---"));
+  LabelRpm = MakeLabel(m_client, "LabelRpm", QStringLiteral("RPM = ---"));
   CGaugeRpm = Make<QProgressBar>(m_client, "CGaugeRpm");
-  CGaugeRpm->setGeometry(Place(364, 355, 240, 21));
   CGaugeRpm->setRange(0, 100);
   CGaugeRpm->setValue(0);
   CGaugeRpm->setTextVisible(false);
   SetRole(CGaugeRpm, QPalette::Highlight, QColor(255, 0, 255));
-  LabelAdvance = MakeFixedLabel(m_client, "LabelAdvance", Place(364, 385, 240, 24), 19, true,
-                                QStringLiteral("ADVANCE= --- [°]"));
-  LabelNapeti = MakeFixedLabel(m_client, "LabelNapeti", Place(364, 415, 200, 24), 19, true,
-                               QStringLiteral("U = --- [V]"));
-  LabelMonOmez1 = MakeFixedLabel(m_client, "LabelMonOmez1", Place(612, 296, 220, 20), 16, false,
-                                 QStringLiteral("Start limiter - ---"));
-  LabelMonRetard = MakeFixedLabel(m_client, "LabelMonRetard", Place(612, 329, 220, 20), 16, false,
-                                  QStringLiteral("Retard - ---"));
-  LabelPolaritaMer = MakeFixedLabel(m_client, "LabelPolaritaMer", Place(612, 361, 220, 20), 16,
-                                    false, QStringLiteral("Polarity of CKPS - ---"));
+  LabelAdvance = MakeLabel(m_client, "LabelAdvance", QStringLiteral("ADVANCE= --- [°]"));
+  LabelNapeti = MakeLabel(m_client, "LabelNapeti", QStringLiteral("U = --- [V]"));
+  LabelMonOmez1 = MakeLabel(m_client, "LabelMonOmez1", QStringLiteral("Start limiter - ---"));
+  LabelMonRetard = MakeLabel(m_client, "LabelMonRetard", QStringLiteral("Retard - ---"));
+  LabelPolaritaMer =
+      MakeLabel(m_client, "LabelPolaritaMer", QStringLiteral("Polarity of CKPS - ---"));
   for (int t = 0; t < 8; ++t) {
-    const int left = t < 4 ? 632 : 736;
-    const int top = 198 + 19 * (t % 4);
     const QByteArray name = "LabelTest" + QByteArray::number(t + 1);
-    QLabel* label = MakeFixedLabel(m_client, name.constData(), Place(left, top, 90, 16), 13, true,
-                                   QStringLiteral("Test%1 = ---").arg(t + 1));
+    QLabel* label =
+        MakeLabel(m_client, name.constData(), QStringLiteral("Test%1 = ---").arg(t + 1));
     label->hide();
     m_labelTests[static_cast<std::size_t>(t)] = label;
   }
-  LabelVerze3 = MakeFixedLabel(m_client, "LabelVerze3", Place(364, 460, 45, 13), 11, false, {});
-  LabelVerze2 = MakeFixedLabel(m_client, "LabelVerze2", Place(412, 458, 78, 16), 13, false, {});
-  LabelVerze1 = MakeFixedLabel(m_client, "LabelVerze1", Place(494, 460, 200, 13), 11, false, {});
+  LabelVerze3 = MakeLabel(m_client, "LabelVerze3", {});
+  LabelVerze2 = MakeLabel(m_client, "LabelVerze2", {});
+  LabelVerze1 = MakeLabel(m_client, "LabelVerze1", {});
   m_tooltipControls << LabelVerze1->objectName() << LabelVerze2->objectName()
                     << LabelVerze3->objectName();
-  // A line higher than the file name, so that a long path and a full version text fit.
-  LabelPocetProgramovani =
-      MakeFixedLabel(m_client, "LabelPocetProgramovani", Place(636, 440, 196, 13), 11, false, {});
+  LabelPocetProgramovani = MakeLabel(m_client, "LabelPocetProgramovani", {});
 
   // Operation status and file name.
-  LabelHlaseni = MakeFixedLabel(m_client, "LabelHlaseni", Place(8, 446, 297, 16), 13, true, {});
+  LabelHlaseni = MakeLabel(m_client, "LabelHlaseni", {});
   LabelHlaseni->setAutoFillBackground(true);
   LabelHlaseni->hide();
   CGauge = Make<QProgressBar>(m_client, "CGauge");
-  CGauge->setGeometry(Place(8, 474, 297, 21));
   CGauge->setRange(0, 3);
   CGauge->setValue(0);
   CGauge->setTextVisible(true);
   SetRole(CGauge, QPalette::Highlight, QColor(0, 255, 255));
   SetRole(CGauge, QPalette::HighlightedText, Qt::black);
-  LabelFile1 = MakeLabel(m_client, "LabelFile1", 364, 478, QStringLiteral("File:"));
-  // Reaches to the right edge of the window; a longer path is shortened in the middle.
-  LabelFile2 = MakeLabel(m_client, "LabelFile2", 412, 478, {});
-  LabelFile2->setGeometry(Place(412, 478, 420, 16));
+  LabelFile1 = MakeLabel(m_client, "LabelFile1", QStringLiteral("File:"));
+  LabelFile2 = MakeLabel(m_client, "LabelFile2", {});
+
+  ApplyWindowLayout(m_client, CurrentLayoutScale());
+  ImageLogo->setPixmap(LogoPicture(ImageLogo->size()));
+  KeepWindowLayout(this, m_client, [this] {
+    ImageLogo->setPixmap(LogoPicture(ImageLogo->size()));
+    ShowFileName();
+  });
 }
 
 void MainWindow::BuildMenus() {

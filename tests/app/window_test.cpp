@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFocusEvent>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +35,7 @@
 #include "app/main_window.h"
 #include "app/spin_buttons.h"
 #include "app/user_prompts.h"
+#include "app/window_layout.h"
 #include "common/recording_prompts.h"
 #include "common/settings_folder.h"
 
@@ -1116,6 +1119,61 @@ TEST_F(WindowTest, NoCaptionIsCutOff) {
         QFontMetrics(Find<QGroupBox>("RadioGroupPolarita")->font()).horizontalAdvance(title) + 20,
         Find<QGroupBox>("RadioGroupPolarita")->width());
   }
+}
+
+// The drawn layout grows with the application's font and never shrinks below the drawing; a
+// larger font keeps every control where the table puts it and the German captions in their frames.
+TEST_F(WindowTest, LayoutFollowsTheApplicationFont) {
+  const QFont original = QApplication::font();
+  QWidget* client = m_window->centralWidget();
+  // Placed again by the window itself whenever the font changes.
+  const auto placedAsDrawn = [client](const LayoutScale& scale) {
+    for (const ControlPlace& row : WindowLayoutTable()) {
+      const QWidget* w = client->findChild<QWidget*>(QString::fromLatin1(row.name));
+      const QRect design(row.left, row.top, row.width, row.height);
+      // Captions take their text's size; the file name reaches to the window's edge.
+      const bool ownSize = row.width == 0 || QLatin1String(row.name) == "LabelFile2";
+      const QRect expected = scale.Place(design);
+      EXPECT_EQ(ownSize ? w->pos() : w->geometry().topLeft(), expected.topLeft()) << row.name;
+      EXPECT_TRUE(ownSize || w->size() == expected.size()) << row.name;
+    }
+  };
+  const auto restoreFont = qScopeGuard([&original] {
+    QApplication::setFont(original);
+    QApplication::processEvents();
+  });
+  const LayoutScale normal = CurrentLayoutScale();
+  EXPECT_TRUE(normal.x >= 1.0 && normal.y >= 1.0 && normal.font >= 1.0);
+  EXPECT_EQ(ApplyWindowLayout(client, normal), 0);  // no row names a missing control
+  placedAsDrawn(normal);
+
+  QFont large = original;
+  large.setPixelSize(QFontInfo(original).pixelSize() * 3 / 2);
+  QApplication::setFont(large);
+  QApplication::processEvents();
+  const LayoutScale grown = CurrentLayoutScale();
+  EXPECT_TRUE(grown.x > 1.3 * normal.x && grown.y > 1.3 * normal.y && grown.font > normal.font);
+  placedAsDrawn(grown);
+  EXPECT_EQ(Find<QLabel>("LabelRpm")->font().pixelSize(), std::lround(19 * grown.font));
+  m_window->MenuGermanClick();
+  for (const char* name : {"LabelPocetBodu", "LabelPocPalcu", "LabelLedRazeni", "LabelAdvance2",
+                           "CheckBoxProgHned", "CheckBoxIgnAll", "CheckBoxBlackZobr"}) {
+    const QWidget* w = Find<QWidget>(name);
+    // The client area itself is cut at the screen's edge, as a fixed layout is.
+    EXPECT_TRUE(w->sizeHint().width() <= w->width() &&
+                (w->parentWidget() == client || w->geometry().right() < w->parentWidget()->width()))
+        << name;
+  }
+
+  QFont small = original;
+  small.setPixelSize(6);
+  QApplication::setFont(small);
+  QApplication::processEvents();
+  EXPECT_EQ(client->sizeHint(), kDesignClientSize);
+  EXPECT_EQ(Find<QWidget>("GroupBox6")->geometry(), QRect(2, 48, 353, 393));
+  QApplication::setFont(original);
+  QApplication::processEvents();
+  EXPECT_EQ(Find<QWidget>("GroupBox6")->geometry(), normal.Place(QRect(2, 48, 353, 393)));
 }
 
 // Renders the window in each language, normal and inverse, into the build folder: beside the
