@@ -13,9 +13,9 @@
 #include <fstream>
 #include <string>
 
-#include "session/port_failure_text.h"
 #include "common/temp_folder.h"
 #include "common/unprivileged.h"
+#include "session/port_failure_text.h"
 
 namespace qm17 {
 namespace {

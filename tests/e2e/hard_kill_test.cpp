@@ -30,10 +30,10 @@
 
 #include <gtest/gtest.h>
 
-#include "files/config_paths.h"
 #include "common/known_answers.h"
 #include "common/pseudo_terminal.h"
 #include "files/atomic_file.h"
+#include "files/config_paths.h"
 #include "files/parameter_file.h"
 #include "files/settings_store.h"
 #include "files/side_file.h"

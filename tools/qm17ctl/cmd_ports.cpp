@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "files/config_paths.h"
 #include "commands.h"
 #include "device/serial_adapters.h"
+#include "files/config_paths.h"
 #include "files/settings_store.h"
 #include "texts/texts.h"
 
