@@ -1,0 +1,18 @@
+# Cross build for 64-bit Windows with Debian's mingw-w64 (POSIX threads, SEH). Used directly, or
+# chained from Qt's qt.toolchain.cmake through QT_CHAINLOAD_TOOLCHAIN_FILE.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(QM17_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${QM17_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QM17_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${QM17_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${QM17_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
+# Test programs built here run under Wine.
+find_program(QM17_WINE wine)
+if(QM17_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QM17_WINE})
+endif()
