@@ -17,7 +17,7 @@
 #include "app/about_help.h"
 #include "app/port_dialog.h"
 #include "device/link.h"
-#include "device/posix_serial_port.h"
+#include "device/serial_port.h"
 #include "files/window_printer.h"
 #include "params/device_image.h"
 #include "session/session.h"
@@ -303,8 +303,8 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   // The current point the rows show, and the base colour they were shown with; the tick
   // reports the point 18 times a second, almost always unchanged.
   std::optional<std::pair<CurrentPoint, QColor>> m_shownPoint;
-  PosixSerialPort m_serial;
-  Session m_session{m_serial};
+  std::unique_ptr<SerialLine> m_serial = MakeSystemSerialLine();
+  Session m_session{*m_serial};
   QTimer* Timer1 = nullptr;
 
   // Serial adapters and replugging (main_window_ports.cpp).

@@ -8,6 +8,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <memory>
+
+#include "device/posix_serial_adapters.h"
 
 namespace qm17 {
 namespace {
@@ -21,6 +24,10 @@ constexpr auto kDrainLimit = std::chrono::milliseconds(250);
 constexpr std::size_t kHeldOutputBytes = 1024;
 
 }  // namespace
+
+std::unique_ptr<SerialLine> MakeSystemSerialLine() {
+  return std::make_unique<PosixSerialPort>();
+}
 
 PosixSerialPort::~PosixSerialPort() {
   Close();

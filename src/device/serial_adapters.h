@@ -1,7 +1,6 @@
 #pragma once
-// The serial adapters plugged in, why a device cannot be opened, and the lock by which the
-// window and qm17ctl keep off each other's line. POSIX only; on other systems the list is
-// empty and every failure reads as Other.
+// The serial adapters plugged in and why a device cannot be opened, each system's own way
+// (posix_serial_adapters.cpp, win32_serial_adapters.cpp).
 
 #include <string>
 #include <vector>
@@ -9,8 +8,8 @@
 namespace qm17 {
 
 struct SerialAdapter {
-  std::string device;      // /dev/ttyUSB0
-  std::string stableName;  // /dev/serial/by-id/usb-...; empty when udev made none
+  std::string device;      // /dev/ttyUSB0, COM11
+  std::string stableName;  // /dev/serial/by-id/usb-...; empty when udev made none, and on Windows
   std::string manufacturer;
   std::string product;
   std::string vendorId;   // four hex digits, as the USB descriptor gives them
@@ -23,8 +22,9 @@ struct SerialAdapter {
   std::string Description() const;
 };
 
-// The USB and ACM serial devices present, sorted by device name. `root` prefixes /sys and
-// /dev (tests build a fake tree there).
+// The USB and ACM serial devices present, sorted by device name; on Windows the COM ports the
+// system knows, sorted by number. `root` prefixes /sys and /dev (tests build a fake tree
+// there); Windows ignores it.
 std::vector<SerialAdapter> ListSerialAdapters(const std::string& root = {});
 
 // The adapter among `adapters` that `path` names (by device, by-id link or a link to either).
@@ -33,20 +33,15 @@ const SerialAdapter* FindAdapter(const std::vector<SerialAdapter>& adapters,
 
 enum class PortFailure { None, NotPresent, Permission, Busy, NotSerial, Other };
 
-PortFailure PortFailureFromErrno(int error);
-
 // Why `path` cannot be opened as a serial line now: opens it for a moment, checks that it is
-// a terminal and that no one holds its lock. None when all of that succeeds.
+// a serial line and that no one holds it. None when all of that succeeds.
 PortFailure DiagnosePort(const std::string& path);
-
-// Takes the line's lock on an open descriptor without waiting; false when another program
-// holds it. The lock goes with the descriptor, however the program ends.
-bool LockSerialLine(int fd);
 
 // What a vanished line was named by, to decide whether the name may be opened again on its
 // own. A pseudo-terminal's number goes to the next terminal that is opened, a user's shell
 // or another program's unit, so it is only taken again through a link made anew since (as
-// qm17-sim --link makes when it starts again); a real device comes back under its own name.
+// qm17-sim --link makes when it starts again); a real device comes back under its own name,
+// as every COM port on Windows does.
 struct LineName {
   bool pseudoTerminal = false;  // the name resolves to a pseudo-terminal
   bool link = false;            // the name itself is a symbolic link

@@ -1,9 +1,10 @@
 #pragma once
-// What the link needs of a serial port. The POSIX port of the window and the command line and
-// the tests' fakes implement it.
+// What the link needs of a serial port. The POSIX and Windows ports of the window and the
+// command line and the tests' fakes implement it.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -39,5 +40,8 @@ class SerialLine : public SerialPort {
   // next successful Open.
   virtual bool Vanished() const = 0;
 };
+
+// The serial line of the system the program was built for, not open yet.
+std::unique_ptr<SerialLine> MakeSystemSerialLine();
 
 }  // namespace qm17

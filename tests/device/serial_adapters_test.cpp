@@ -3,6 +3,8 @@
 
 #include "device/serial_adapters.h"
 
+#include "device/posix_serial_adapters.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -3,11 +3,12 @@
 // command line instead of in a window.
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "commands.h"
-#include "device/posix_serial_port.h"
+#include "device/serial_port.h"
 #include "session/session.h"
 
 namespace qm17::ctl {
@@ -45,8 +46,8 @@ class CommandLineSession : private SessionObserver {
 
   const CommandContext& m_context;
   std::ostream& m_progress;
-  PosixSerialPort m_line;
-  Session m_session{m_line};
+  std::unique_ptr<SerialLine> m_line = MakeSystemSerialLine();
+  Session m_session{*m_line};
   bool m_quiet = false;
   bool m_noConnection = false;
   bool m_opening = false;
