@@ -1,187 +1,24 @@
 #include "files/atomic_file.h"
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <istream>
 #include <system_error>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#define QM17_POSIX_FILES 1
-#endif
+#include "files/file_names.h"
+
+// The writes and the regular-file reads are the system's own: posix_atomic_file.cpp and
+// win32_atomic_file.cpp.
 
 namespace qm17 {
 
-namespace {
-
-#ifdef QM17_POSIX_FILES
-bool WriteAll(int fd, std::string_view content) {
-  while (!content.empty()) {
-    const ssize_t n = ::write(fd, content.data(), content.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    content.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// Writes over an existing file in place, as a plain open for writing would: for a file the
-// user may write in a folder where no temporary file can be made or renamed. New content goes
-// over the old before the rest is cut off, so only a file that grows can fail half-way.
-bool WriteInPlace(const std::string& path, std::string_view content) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat info {};
-  const bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && WriteAll(fd, content) &&
-                       ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 && ::fsync(fd) == 0;
-  return ::close(fd) == 0 && written;
-}
-
-// Makes the rename itself survive a power cut; a failure here loses nothing already written.
-void SyncFolder(const std::filesystem::path& folder) {
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-#endif
-
-}  // namespace
-
-bool WriteFileAtomically(const std::string& requested, std::string_view content) {
-  // A link to the file stays a link: the file it points to is replaced, not the link.
-  std::error_code linkError;
-  std::filesystem::path target(requested);
-  if (std::filesystem::is_symlink(target, linkError)) {
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, linkError);
-    if (!linkError) target = resolved;
-  }
-  const std::string path = target.string();
-  const std::filesystem::path folder = target.parent_path();
-#ifdef QM17_POSIX_FILES
-  // Renaming would replace a read-only file that a plain create could not open.
-  struct stat old {};
-  const bool exists = ::stat(path.c_str(), &old) == 0;
-  if (exists && ::access(path.c_str(), W_OK) != 0) return false;
-  // Only a regular file can be replaced: a terminal, /dev/null or a pipe (/dev/stdout, a FIFO)
-  // is written into, never renamed over; a folder or a disk is refused.
-  if (exists && !S_ISREG(old.st_mode)) {
-    if (!S_ISCHR(old.st_mode) && !S_ISFIFO(old.st_mode)) return false;
-    const int out = ::open(path.c_str(), O_WRONLY | O_TRUNC);
-    if (out < 0) return false;
-    const bool written = WriteAll(out, content);
-    return ::close(out) == 0 && written;
-  }
-  // A name near the file system's limit leaves no room for the suffix; the temporary file
-  // then gets a short name of its own in the same folder.
-  const std::string name = target.filename().string();
-  std::string temp =
-      name.size() + 7 > 255 ? (folder / ".qm17-save.XXXXXX").string() : target.string() + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  // A folder the user may not write takes no temporary file.
-  if (fd < 0) return exists && WriteInPlace(path, content);
-  // mkstemp creates the file for the owner only; a new file gets the usual permissions, as
-  // a plain create would give it, and a replaced file keeps its own.
-  mode_t mode = 0;
-  if (exists) {
-    mode = old.st_mode & 0777;  // as a write would, without set-id bits
-    // Saving someone else's file (as root) leaves it theirs; elsewhere this fails harmlessly.
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-    }
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  ::fchmod(fd, mode);
-  const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    // A file mounted on its own, or someone else's in a sticky folder, cannot be renamed over.
-    ::unlink(temp.c_str());
-    return exists && WriteInPlace(path, content);
-  }
-  SyncFolder(folder);
-  return true;
-#else
-  std::filesystem::path temp = target;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temp, target, error);
-  if (error) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    return false;
-  }
-  return true;
-#endif
-}
-
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+  const std::filesystem::path name = PathFromUtf8(path);
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
+  if (std::filesystem::is_directory(name, error)) return std::nullopt;
+  std::ifstream in(name, std::ios::binary);
   if (!in) return std::nullopt;
   return ReadWholeStream(in, maxBytes);
-}
-
-std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxBytes) {
-#ifdef QM17_POSIX_FILES
-  // Opened without waiting (a FIFO would wait for a writer), then checked on the open file.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat info {};
-  std::optional<std::string> content;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    content.emplace();
-    char chunk[65536];
-    for (;;) {
-      const ssize_t n = ::read(fd, chunk, sizeof chunk);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 || static_cast<std::size_t>(n) > maxBytes - content->size()) {
-        content.reset();
-        break;
-      }
-      if (n == 0) break;
-      content->append(chunk, static_cast<std::size_t>(n));
-    }
-  }
-  ::close(fd);
-  return content;
-#else
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  return ReadWholeFile(path, maxBytes);
-#endif
-}
-
-bool WriteRegularFileAtomically(const std::string& path, std::string_view content) {
-  // What the path names after links: a missing file is made, anything but a file refused.
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return false;
-  return WriteFileAtomically(path, content);
 }
 
 std::optional<std::string> ReadWholeStream(std::istream& in, std::size_t maxBytes) {

@@ -2,21 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <functional>
 #include <system_error>
 
 #include "files/atomic_file.h"
+#include "files/file_names.h"
 #include "files/parameter_file.h"
 #include "files/text_words.h"
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <unistd.h>
-#define QM17_POSIX_FILES 1
-#endif
 
 namespace qm17 {
 
@@ -111,29 +105,7 @@ bool IsHistoryName(std::string_view name) {
                      [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
-// Claims the name so that no other writer, this program's or another's, can take it.
-bool Reserve(const std::string& path) {
-#ifdef QM17_POSIX_FILES
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
-#else
-  std::error_code error;
-  if (std::filesystem::exists(path, error) || error) return false;
-  return WriteFileAtomically(path, "");
-#endif
-}
-
 }  // namespace
-
-std::string HistoryFolder() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg != nullptr && *xdg == '/') return std::string(xdg) + "/qm17/history";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') return std::string(home) + "/.local/share/qm17/history";
-  return "qm17-history";  // no home at all: beside the current folder
-}
 
 std::string WriteHistoryFile(const HistoryEntry& entry) {
   std::string out;
@@ -198,44 +170,49 @@ std::string KeepInHistory(const std::string& folder, HistoryEntry entry,
                                               [](char c) { return c >= 'a' && c <= 'z'; })) {
     return {};
   }
+  const std::filesystem::path where = PathFromUtf8(folder);
   std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (!std::filesystem::is_directory(folder, error)) return {};
+  std::filesystem::create_directories(where, error);
+  if (!std::filesystem::is_directory(where, error)) return {};
   // A name already taken (two writers in the same microsecond) moves on by a microsecond, so
   // names still sort by time.
   std::string path;
   for (int attempt = 0; attempt < 1000 && path.empty(); ++attempt) {
     const Stamp stamp = StampOf(now + std::chrono::microseconds(attempt));
+    // Claiming the name keeps any other writer, this program's or another's, off it.
     const std::string candidate =
-        (std::filesystem::path(folder) / (stamp.name + "-" + entry.operation + ".ign")).string();
-    if (Reserve(candidate)) {
+        Utf8FromPath(where / PathFromUtf8(stamp.name + "-" + entry.operation + ".ign"));
+    if (CreateNewFile(candidate)) {
       path = candidate;
       entry.savedAt = stamp.saved;
     }
   }
   if (path.empty()) return {};
   if (!WriteFileAtomically(path, WriteHistoryFile(entry))) {
-    std::filesystem::remove(path, error);
+    std::filesystem::remove(PathFromUtf8(path), error);
     return {};
   }
   const std::vector<std::string> kept = ListHistory(folder);
-  for (std::size_t i = limit; i < kept.size(); ++i) std::filesystem::remove(kept[i], error);
+  for (std::size_t i = limit; i < kept.size(); ++i) {
+    std::filesystem::remove(PathFromUtf8(kept[i]), error);
+  }
   return path;
 }
 
 std::vector<std::string> ListHistory(const std::string& folder) {
+  const std::filesystem::path where = PathFromUtf8(folder);
   std::vector<std::string> names;
   std::error_code error;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+  for (std::filesystem::directory_iterator it(where, error), end; !error && it != end;
        it.increment(error)) {
-    const std::string name = it->path().filename().string();
+    const std::string name = Utf8FromPath(it->path().filename());
     if (IsHistoryName(name)) names.push_back(name);
   }
   std::sort(names.begin(), names.end(), std::greater<>());
   std::vector<std::string> paths;
   paths.reserve(names.size());
   for (const std::string& name : names) {
-    paths.push_back((std::filesystem::path(folder) / name).string());
+    paths.push_back(Utf8FromPath(where / PathFromUtf8(name)));
   }
   return paths;
 }

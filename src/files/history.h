@@ -31,8 +31,10 @@ struct HistoryEntry {
   bool operator==(const HistoryEntry&) const = default;
 };
 
-// $XDG_DATA_HOME/qm17/history when that is an absolute path, else
-// $HOME/.local/share/qm17/history. Not created here.
+// Linux: $XDG_DATA_HOME/qm17/history when that is an absolute path, else
+// $HOME/.local/share/qm17/history. Windows: %LOCALAPPDATA%\qm17\history, else the user's
+// local application-data folder; empty when there is none. Not created here. (Defined with
+// the other places in posix_config_paths.cpp / win32_config_paths.cpp.)
 std::string HistoryFolder();
 
 // A parameter file exactly as WriteParameterFile writes it, preceded by one word per line of

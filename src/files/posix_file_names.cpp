@@ -1,0 +1,14 @@
+#include "files/file_names.h"
+
+namespace qm17 {
+
+// Names are bytes here: a name that is not UTF-8 (an old Latin-1 file) still opens.
+std::filesystem::path PathFromUtf8(const std::string& name) {
+  return std::filesystem::path(name);
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  return path.native();
+}
+
+}  // namespace qm17
