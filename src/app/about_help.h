@@ -27,7 +27,8 @@ QString AboutBoxText(Language language);
 bool UseToolkitLanguage(Language language);
 
 // Folders searched for the help document, in order: the current folder, then the
-// documentation folder beside the program's installation, then the configured one.
+// documentation folder of the program's installation (on Linux beside its bin folder, then the
+// configured one; on Windows the program's own folder's doc folder, then that folder itself).
 QStringList HelpSearchFolders();
 // The first existing document of the language in those folders; empty when there is none.
 QString FindHelpDocument(Language language, const QStringList& folders);

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QBuffer>
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -22,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "app/local_path.h"
 #include "app/user_prompts.h"
 #include "files/atomic_file.h"
 #include "params/ignition_parameters.h"
@@ -72,10 +72,6 @@ QString Text(Language language, CurveTextId id) {
 
 QString WithoutAccelerator(QString text) {
   return text.remove(QLatin1Char('&'));
-}
-
-std::string LocalPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
 }
 
 // Where the live engine is drawn: beyond the axes it stays at their edge rather than vanish.

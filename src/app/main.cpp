@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/main_window.h"
+#include "app/window_font.h"
 #ifdef QM17_SHOWN_PROBE
 #include "app/shown_probe.h"
 #endif
@@ -105,6 +106,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral(QM17_VERSION));
   // The desktop file's name, so that a Wayland compositor finds the icon and the entry.
   QGuiApplication::setDesktopFileName(QStringLiteral("qm17"));
+  qm17::ChooseWindowFont();  // before the window, whose layout scales with the font
   QStringList arguments = QApplication::arguments();
   // --lang stands for the language word, which start-up reads from the first argument.
   if (line.languageWord)

@@ -43,7 +43,7 @@ namespace qm17 {
 class CurveWindow;
 
 class SpinButtons;
-class UnixSignalCloser;
+class ShutdownSignalCloser;
 class UserPrompts;
 
 class MainWindow : public QMainWindow, private SessionObserver, private ControlPanel {
@@ -328,7 +328,7 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
     m_printDestination = destination;
   }
   void SetHelpOpener(UrlOpener opener) { m_helpOpener = std::move(opener); }
-  // Unix signals and the end of the desktop session save the settings like a normal close.
+  // Shutdown signals and the end of the desktop session save the settings like a normal close.
   void InstallShutdownHandlers();
   // True once a signal has closed the window (possibly while start-up waited on a message).
   bool ShutdownRequested() const;
@@ -348,7 +348,7 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   int m_statusLabelWidth = 0;  // the layout width, taken at the first fit
   PrintDestination m_printDestination;
   UrlOpener m_helpOpener;
-  UnixSignalCloser* m_signalCloser = nullptr;
+  ShutdownSignalCloser* m_signalCloser = nullptr;
 
   // The advance curve window (main_window_curve.cpp); made only when first opened.
  public:

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -23,10 +22,10 @@
 
 #include "app/about_help.h"
 #include "app/curve_view.h"
+#include "app/local_path.h"
 #include "app/main_window.h"
-#include "app/unix_signals.h"
+#include "app/shutdown_signals.h"
 #include "app/user_prompts.h"
-#include "files/text_words.h"
 #include "files/window_printer.h"
 
 namespace qm17 {
@@ -39,48 +38,6 @@ const QString kSuffix = QStringLiteral("ign");
 
 int ToInt(long value) {
   return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
-}
-
-// A file name on Linux is bytes, and one written in Latin-1 or Windows-1250 is not UTF-8. Each
-// such byte travels through the window as a lone surrogate U+DC80..U+DCFF, which no decoded
-// name holds, so that it reaches the file system and the settings again unchanged.
-constexpr char16_t kByteEscape = 0xDC00;
-
-QString FromBytes(std::string_view bytes) {
-  QString text;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t length = Utf8SequenceLength(bytes, i);
-    if (length == 0) {
-      text += QChar(static_cast<char16_t>(kByteEscape + static_cast<unsigned char>(bytes[i++])));
-    } else {
-      text += QString::fromUtf8(bytes.data() + i, static_cast<qsizetype>(length));
-      i += length;
-    }
-  }
-  return text;
-}
-
-// `encode` turns the runs between escaped bytes into bytes.
-template <typename Encode>
-std::string ToBytes(const QString& text, Encode encode) {
-  std::string bytes;
-  qsizetype runStart = 0;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i].unicode();
-    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-      ++i;
-    } else if (c >= kByteEscape + 0x80 && c <= kByteEscape + 0xFF) {
-      bytes += encode(text.mid(runStart, i - runStart));
-      bytes += static_cast<char>(c - kByteEscape);
-      runStart = i + 1;
-    }
-  }
-  return bytes + encode(text.mid(runStart));
-}
-
-// The name to open a file by.
-std::string LocalPath(const QString& path) {
-  return ToBytes(path, [](const QString& run) { return QFile::encodeName(run).toStdString(); });
 }
 
 void SetBackground(QWidget* widget, const QColor& colour) {
@@ -125,11 +82,11 @@ void MainWindow::KeepPlacements() {
 }
 
 QString MainWindow::FileName() const {
-  return FromBytes(m_session.FileName());
+  return FromLocalPath(m_session.FileName());
 }
 
 QString MainWindow::LastFilePath() const {
-  return FromBytes(m_session.LastFilePath());
+  return FromLocalPath(m_session.LastFilePath());
 }
 
 void MainWindow::FormClose() {
@@ -139,7 +96,7 @@ void MainWindow::FormClose() {
 
 void MainWindow::InstallShutdownHandlers() {
   if (m_signalCloser) return;
-  m_signalCloser = new UnixSignalCloser(this, this);
+  m_signalCloser = new ShutdownSignalCloser(this, this);
   // The session manager may end the program without closing the window: save first.
   connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::CommitSessionData);
 }

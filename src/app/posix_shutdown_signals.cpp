@@ -1,15 +1,14 @@
-#include "app/unix_signals.h"
-
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 #include <array>
 #include <cerrno>
 #include <csignal>
+
+#include "app/shutdown_signals.h"
 
 namespace qm17 {
 namespace {
@@ -27,15 +26,25 @@ extern "C" void OnSignal(int signalNumber) {
 
 }  // namespace
 
-UnixSignalCloser::UnixSignalCloser(QWidget* window, QObject* parent)
+ShutdownSignalCloser::ShutdownSignalCloser(QWidget* window, QObject* parent)
     : QObject(parent), m_window(window) {
   if (g_pipe[0] >= 0) return;  // another instance already owns the handlers
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) {
     g_pipe[0] = g_pipe[1] = -1;
     return;
   }
-  m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
-  connect(m_notifier, &QSocketNotifier::activated, this, &UnixSignalCloser::OnReadable);
+  auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+  m_listener = notifier;
+  m_active = true;
+  connect(notifier, &QSocketNotifier::activated, this, [this] {
+    char byte = 0;
+    bool any = false;
+    while (::read(g_pipe[0], &byte, 1) == 1) {
+      any = true;
+      Received(static_cast<unsigned char>(byte));
+    }
+    if (any) CloseWindows();
+  });
 
   struct sigaction action = {};
   action.sa_handler = OnSignal;
@@ -45,32 +54,18 @@ UnixSignalCloser::UnixSignalCloser(QWidget* window, QObject* parent)
   for (int signalNumber : kSignals) ::sigaction(signalNumber, &action, nullptr);
 }
 
-UnixSignalCloser::~UnixSignalCloser() {
-  if (!m_notifier) return;
+ShutdownSignalCloser::~ShutdownSignalCloser() {
+  if (!m_active) return;
   struct sigaction action = {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);
   for (int signalNumber : kSignals) ::sigaction(signalNumber, &action, nullptr);
-  delete m_notifier;
-  m_notifier = nullptr;
+  delete m_listener;
+  m_listener = nullptr;
+  m_active = false;
   ::close(g_pipe[0]);
   ::close(g_pipe[1]);
   g_pipe[0] = g_pipe[1] = -1;
-}
-
-void UnixSignalCloser::OnReadable() {
-  char byte = 0;
-  bool received = false;
-  while (::read(g_pipe[0], &byte, 1) == 1) {
-    received = true;
-    emit signalReceived(static_cast<unsigned char>(byte));
-  }
-  if (!received) return;
-  m_received = true;
-  // The main window first, so its close handler saves what the user sees; then whatever
-  // dialog may still be open, so that no nested event loop keeps the program alive.
-  if (m_window) m_window->close();
-  QApplication::closeAllWindows();
 }
 
 }  // namespace qm17

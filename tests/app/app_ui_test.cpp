@@ -10,12 +10,12 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
-#include <csignal>
 #include <vector>
 
 #include "app/about_help.h"
-#include "app/unix_signals.h"
+#include "app/shutdown_signals.h"
 #include "app/user_prompts.h"
+#include "closing_window.h"
 
 namespace qm17 {
 namespace {
@@ -91,17 +91,6 @@ TEST(OpenHelpDocument, OpensALocalFileUrlOrNothing) {
   EXPECT_EQ(opened[0].toLocalFile(), QDir(current.path()).absoluteFilePath("VELMOR_QM_17_de.doc"));
 }
 
-class ClosingWindow : public QWidget {
- public:
-  int closes = 0;
-
- protected:
-  void closeEvent(QCloseEvent* event) override {
-    ++closes;
-    event->accept();
-  }
-};
-
 TEST(UseToolkitLanguage, StandardButtonsSpeakTheInterfaceLanguage) {
   // The buttons of the window's question box (Yes, No, Cancel) and message box (OK).
   const auto buttons = [] {
@@ -132,42 +121,19 @@ TEST(MessageBoxes, ShowTheirTextAsPlainText) {
   }
 }
 
-TEST(UnixSignalCloser, EachSignalClosesTheWindowOnce) {
-  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
-    ClosingWindow window;
-    window.show();
-    UnixSignalCloser closer(&window);
-    ASSERT_TRUE(closer.isActive());
-    std::vector<int> received;
-    QObject::connect(&closer, &UnixSignalCloser::signalReceived,
-                     [&](int number) { received.push_back(number); });
-
-    EXPECT_FALSE(closer.received());
-    ASSERT_EQ(std::raise(signalNumber), 0);
-    // The handler only writes to a socket: the close happens in the event loop.
-    EXPECT_EQ(window.closes, 0);
-    for (int i = 0; i < 100 && window.closes == 0; ++i)
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(window.closes, 1) << signalNumber;
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(received, std::vector<int>{signalNumber});
-    EXPECT_TRUE(closer.received());
-  }
-}
-
-TEST(UnixSignalCloser, LeavesTheDefaultHandlersBehind) {
-  {
-    QWidget window;
-    UnixSignalCloser closer(&window);
-    struct sigaction current = {};
-    ::sigaction(SIGTERM, nullptr, &current);
-    EXPECT_NE(current.sa_handler, SIG_DFL);
-  }
-  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
-    struct sigaction current = {};
-    ::sigaction(signalNumber, nullptr, &current);
-    EXPECT_EQ(current.sa_handler, SIG_DFL) << signalNumber;
-  }
+TEST(ShutdownSignalCloser, ADeliveredSignalClosesTheWindowAndIsRemembered) {
+  test::ClosingWindow window;
+  window.show();
+  ShutdownSignalCloser closer(&window);
+  std::vector<int> received;
+  QObject::connect(&closer, &ShutdownSignalCloser::signalReceived,
+                   [&](int number) { received.push_back(number); });
+  EXPECT_FALSE(closer.received());
+  closer.Deliver(7);
+  EXPECT_EQ(window.closes, 1);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(received, std::vector<int>{7});
+  EXPECT_TRUE(closer.received());
 }
 
 }  // namespace

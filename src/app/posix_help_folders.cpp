@@ -1,0 +1,20 @@
+#include <QCoreApplication>
+#include <QDir>
+
+#include "app/about_help.h"
+
+namespace qm17 {
+
+QStringList HelpSearchFolders() {
+  QStringList folders{QDir::currentPath()};
+  // A package may live under another prefix than the one the program was built for.
+  const QDir programFolder(QCoreApplication::applicationDirPath());
+  if (programFolder.dirName() == QLatin1String(QM17_BIN_DIR))
+    folders << QDir::cleanPath(programFolder.absoluteFilePath(
+        QStringLiteral("../") + QLatin1String(QM17_DOC_DIR_RELATIVE)));
+  const QString configured = QStringLiteral(QM17_DOC_DIR);
+  if (!folders.contains(configured)) folders << configured;
+  return folders;
+}
+
+}  // namespace qm17
