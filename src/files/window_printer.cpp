@@ -1,7 +1,5 @@
 #include "files/window_printer.h"
 
-#include <cups/cups.h>
-
 #include <QPainter>
 #include <QPixmap>
 #include <QPrinter>
@@ -9,6 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "files/window_printer_service.h"
 #include "texts/texts.h"
 
 namespace qm17 {
@@ -20,19 +19,8 @@ int MulDivRounded(int a, int b, int c) {
   return static_cast<int>((product + c / 2) / c);
 }
 
-// Qt hands the finished job to the print service inside QPainter::end(), on this thread, and
-// drops the answer. libcups keeps the answer to this thread's last request, which is that
-// submission, so a refused job (a queue that rejects jobs, a service that went away) shows there.
 QString Problem(Language language, PrintProblemId id) {
   return QString::fromUtf8(PrintProblemText(language, id));
-}
-
-QString PrintServiceRefusal() {
-  const ipp_status_t status = cupsLastError();
-  if (status >= IPP_STATUS_OK && status <= IPP_STATUS_OK_EVENTS_COMPLETE) return {};
-  const char* message = cupsLastErrorString();
-  return QString::fromUtf8(message != nullptr && *message != '\0' ? message
-                                                                  : ippErrorString(status));
 }
 
 }  // namespace
