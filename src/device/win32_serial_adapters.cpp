@@ -21,6 +21,11 @@
 namespace qm17 {
 namespace {
 
+// GUID_DEVCLASS_PORTS, the class of COM and LPT ports; spelled out, as devguid.h only declares
+// it unless one file of the program defines all of its GUIDs.
+constexpr GUID kPortsClass = {
+    0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+
 std::string Utf8(const wchar_t* text, std::size_t length) {
   while (length > 0 && text[length - 1] == L'\0') --length;
   if (length == 0) return {};
@@ -102,8 +107,7 @@ std::string WithoutPortName(std::string friendlyName, const std::string& port) {
 // What the Plug and Play manager says of the ports it knows, by upper-case port name.
 std::map<std::string, SerialAdapter> DescribedPorts() {
   std::map<std::string, SerialAdapter> described;
-  const HDEVINFO devices =
-      SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+  const HDEVINFO devices = SetupDiGetClassDevsW(&kPortsClass, nullptr, nullptr, DIGCF_PRESENT);
   if (devices == INVALID_HANDLE_VALUE) return described;
   SP_DEVINFO_DATA device{};
   device.cbSize = sizeof(device);
