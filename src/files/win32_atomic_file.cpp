@@ -122,8 +122,9 @@ bool Write(const std::string& requested, std::string_view content, bool intoDevi
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists) {
     if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) return false;
-    // Renaming would replace a read-only file that a plain open could not write; opening it
-    // asks the system whether this user may write it at all.
+    // Renaming would replace a read-only file that a plain open could not write. The flag
+    // holds for every user; opening the file asks whether this user may write it at all.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
     Handle old(::CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!old.Valid()) return false;

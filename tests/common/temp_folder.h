@@ -1,5 +1,6 @@
 #pragma once
-// A fresh folder per test, removed with everything in it afterwards.
+// A fresh folder per test, removed with everything in it afterwards. Names are UTF-8 on every
+// system (on Windows the folder comes from GetTempPathW, through the standard library).
 
 #include <filesystem>
 #include <random>
@@ -26,7 +27,12 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& path() const { return m_path; }
-  std::string File(const std::string& name) const { return (m_path / name).string(); }
+  // As UTF-8 (a narrow path on Windows would pass through the ANSI code page).
+  std::string File(const std::string& name) const {
+    const std::u8string utf8 =
+        (m_path / std::filesystem::path(std::u8string(name.begin(), name.end()))).u8string();
+    return std::string(utf8.begin(), utf8.end());
+  }
 
  private:
   std::filesystem::path m_path;

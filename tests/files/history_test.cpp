@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "files/parameter_file.h"
 #include "common/temp_folder.h"
+#include "files/parameter_file.h"
 
 namespace qm17 {
 namespace {
@@ -59,13 +59,15 @@ TEST(KeepInHistory, NamesSortByTimeNeverCollideAndTheOldestGo) {
   std::filesystem::create_directories(folder);
   std::ofstream(folder + "/x.ign") << "mine";
   HistoryEntry entry = HostileEntry();
+  // Compared as paths: Windows joins with its own separator.
+  using Path = std::filesystem::path;
   const std::string first = KeepInHistory(folder, entry, kWhen, 3);
-  EXPECT_EQ(first, folder + "/20261209T030405.000007Z-program.ign");
+  EXPECT_EQ(Path(first), Path(folder) / "20261209T030405.000007Z-program.ign");
   entry.operation = "read";
-  const std::string same = folder + "/20261209T030405.000007Z-read.ign";
-  const std::string next = folder + "/20261209T030405.000008Z-read.ign";
-  EXPECT_EQ(KeepInHistory(folder, entry, kWhen, 3), same);
-  EXPECT_EQ(KeepInHistory(folder, entry, kWhen, 3), next);
+  const std::string same = KeepInHistory(folder, entry, kWhen, 3);
+  const std::string next = KeepInHistory(folder, entry, kWhen, 3);
+  EXPECT_EQ(Path(same), Path(folder) / "20261209T030405.000007Z-read.ign");
+  EXPECT_EQ(Path(next), Path(folder) / "20261209T030405.000008Z-read.ign");
   const std::string latest = KeepInHistory(folder, entry, kWhen + std::chrono::hours(1), 3);
   EXPECT_EQ(ListHistory(folder), (std::vector<std::string>{latest, next, same}));
   EXPECT_FALSE(std::filesystem::exists(first));
