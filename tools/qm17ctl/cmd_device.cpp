@@ -2,7 +2,6 @@
 // session and its use cases, on real 55 ms ticks.
 
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,13 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include <unistd.h>
-
 #include "command_line_session.h"
 #include "commands.h"
+#include "console.h"
 #include "device/link.h"
 #include "device/monitor.h"
-#include "device/posix_serial_port.h"
 #include "files/atomic_file.h"
 #include "files/parameter_file.h"
 #include "params/device_image.h"
@@ -31,12 +28,6 @@ namespace qm17::ctl {
 namespace {
 
 constexpr int kExitPortError = 3;  // the port cannot be opened
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int) {
-  g_interrupted = 1;
-}
 
 // A Program needs at most three frames of five sends each after a first time-out; far beyond
 // that the tool stops rather than hang.
@@ -106,16 +97,10 @@ std::optional<Arguments> ParseArguments(const CommandContext& context, const Com
   return parsed;
 }
 
-// A port number 1..10 names a device through the user's settings; a bare name that udev
-// lists under /dev/serial/by-id is that link; anything else is a path.
+// A port number 1..10 names a device through the user's settings; anything else is the
+// system's own name for a device, where it takes one.
 std::optional<std::string> ResolvePort(const Session& session, const std::string& port) {
-  if (port.find_first_not_of("0123456789") != std::string::npos) {
-    const std::string byId = "/dev/serial/by-id/" + port;
-    if (port.find('/') == std::string::npos && access(port.c_str(), F_OK) != 0 &&
-        access(byId.c_str(), F_OK) == 0)
-      return byId;
-    return port;
-  }
+  if (port.find_first_not_of("0123456789") != std::string::npos) return PortDeviceName(port);
   const auto number = ParsePositive(port);
   if (!number || *number > 10) return std::nullopt;
   // As the window's Com menu names it; without a settings file the default devices apply.
@@ -148,28 +133,18 @@ class TickClock {
   std::chrono::steady_clock::time_point m_next;
 };
 
-// Opens the port as the session's line, runs `body` with SIGINT and SIGTERM turned into a
-// clean stop.
+// Opens the port as the session's line, runs `body` with a stop from the keyboard (or SIGTERM)
+// turned into a clean stop.
 template <typename Body>
 int WithPort(const CommandContext& context, Session& session, const std::string& port, Body body) {
   const auto device = ResolvePort(session, port);
   if (!device) {
-    context.err << "qm17ctl: the port is a number 1..10 or a device path\n";
+    context.err << "qm17ctl: " << kPortWords << '\n';
     return kExitUsage;
   }
   if (!session.OpenLine(*device)) return kExitPortError;  // the session has said why
-  g_interrupted = 0;
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  struct sigaction oldInt {
-  }, oldTerm{};
-  sigaction(SIGINT, &action, &oldInt);
-  sigaction(SIGTERM, &action, &oldTerm);
-  const int status = body();
-  sigaction(SIGINT, &oldInt, nullptr);
-  sigaction(SIGTERM, &oldTerm, nullptr);
-  return status;
+  const StopRequests stops;
+  return body();
 }
 
 // Ticks the session on real 55 ms ticks until its operation has ended; false when the tick
@@ -179,13 +154,13 @@ bool RunUntilIdle(const CommandContext& context, Session& session) {
   TickClock clock;
   // A set kept in the history waits for the unit's programming count, about a poll away.
   for (int ticks = 0;
-       (running() || session.HistoryPending()) && ticks < kOperationTickLimit && g_interrupted == 0;
+       (running() || session.HistoryPending()) && ticks < kOperationTickLimit && !StopRequested();
        ++ticks) {
     clock.WaitForNextTick();
     session.Tick();
   }
   if (!running()) return true;
-  if (g_interrupted != 0) context.err << "qm17ctl: interrupted\n";
+  if (StopRequested()) context.err << "qm17ctl: interrupted\n";
   return false;
 }
 
@@ -267,7 +242,7 @@ int RunMonitor(const CommandContext& context, const Arguments& args, CommandLine
   int silentTicks = 0;
   // A logger outlives a pulled adapter or a restarted unit: the session's tick opens a lost
   // line again about once a second.
-  while (g_interrupted == 0 && (args.count == 0 || shown < args.count)) {
+  while (!StopRequested() && (args.count == 0 || shown < args.count)) {
     clock.WaitForNextTick();
     session.Tick();
     if (run.LiveCount() == shown) {
@@ -331,14 +306,15 @@ int RunMonitorCommand(const CommandContext& context, const std::vector<std::stri
 
 constexpr char kOperationDetails[] =
     "P is a port number 1..10 (the device named in the [PORTS] section of the settings file,\n"
-    "else /dev/ttyUSB0 for 1, /dev/ttyUSB1 for 2 ...) or a device path. A FILE of '-' is\n"
+    "else /dev/ttyUSB0 for 1, /dev/ttyUSB1 for 2 ... on Linux, COM1, COM2 ... on Windows),\n"
+    "a device path (Linux) or COMn, \\\\.\\COMn (Windows). A FILE of '-' is\n"
     "standard input; read writes to standard output without -o or with -o -.\n"
     "Exit status: 0 after \"Verify: OK\", 1 when the operation fails or the unit does not\n"
     "match, 2 on bad usage, 3 when the port cannot be opened.\n"
     "A successful read or program keeps the set in the parameter history (see history);\n"
     "--no-history does not.\n";
 constexpr char kMonitorDetails[] =
-    "P is a port number 1..10 or a device path, as for read.\n"
+    "P is a port number 1..10 or the system's name for a port, as for read.\n"
     "--csv writes a header, then one line per monitor frame: time, speed, advance, voltage,\n"
     "flags, number of programmings and the eight test values.\n"
     "Without --count it runs until interrupted and reopens a vanished device about once a\n"
@@ -372,7 +348,7 @@ int ReadUnitImage(const CommandContext& context, const std::string& port, Device
     // where the unit holds values the window would show mended.
     session.Read();
     // A stop has been said; it is no unit that failed to answer.
-    if (!RunUntilIdle(context, session) && g_interrupted != 0) return kExitFailure;
+    if (!RunUntilIdle(context, session) && StopRequested()) return kExitFailure;
     const auto& block = session.Link().LastUnitBlock();
     if (!block) {
       // A version mismatch has shown its own message.

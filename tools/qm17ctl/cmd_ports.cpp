@@ -1,14 +1,13 @@
 // "qm17ctl ports": the device each Com number names and the serial adapters plugged in, as the
 // window's Com menu dialog shows them.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "commands.h"
+#include "console.h"
 #include "device/serial_adapters.h"
 #include "files/config_paths.h"
 #include "files/settings_store.h"
@@ -55,8 +54,9 @@ int RunPorts(const CommandContext& context, const std::vector<std::string>& args
 const Command kPorts{"ports", "[--json]",
                      "list the serial adapters plugged in and the device of each Com number",
                      "A Com number names the device its [PORTS] entry gives (else\n"
-                     "/dev/ttyUSB0 for 1 ...); assign an adapter by writing its by-id name there,\n"
-                     "as the window's Com menu does. --port also takes a by-id name alone.\n",
+                     "/dev/ttyUSB0 for 1 ... on Linux, COM1 ... on Windows); assign an adapter by\n"
+                     "writing its name there (on Linux its by-id name), as the window's Com menu\n"
+                     "does. On Linux --port also takes a by-id name alone.\n",
                      RunPorts};
 
 int RunPorts(const CommandContext& context, const std::vector<std::string>& args) {
@@ -75,7 +75,7 @@ int RunPorts(const CommandContext& context, const std::vector<std::string>& args
       const std::string device = ComPortDevicePath(n, settings);
       const SerialAdapter* adapter = FindAdapter(adapters, device);
       out << (n > 1 ? ", " : "") << "{\"com\": " << n << ", \"device\": " << Json(device)
-          << ", \"present\": " << (::access(device.c_str(), F_OK) == 0 ? "true" : "false")
+          << ", \"present\": " << (DevicePresent(device, adapters) ? "true" : "false")
           << ", \"adapter\": " << (adapter != nullptr ? Json(adapter->device) : "null") << "}";
     }
     out << "], \"adapters\": [";

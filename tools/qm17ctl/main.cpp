@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "console.h"
 #include "texts/texts.h"
 
 namespace qm17::ctl {
@@ -53,20 +54,20 @@ std::optional<Language> ParseLanguage(std::string_view word) {
   return std::nullopt;
 }
 
-int Main(int argc, char** argv) {
+int Main(const std::vector<std::string>& args) {
   Language language = Language::English;
   bool help = false;
   std::vector<std::string> rest;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
     std::optional<std::string_view> langValue;
     if (arg == "--lang") {
-      if (i + 1 == argc) {
+      if (i + 1 == args.size()) {
         std::cerr << "qm17ctl: --lang needs cz, cs, en or de\n";
         PrintUsage(std::cerr);
         return kExitUsage;
       }
-      langValue = argv[++i];
+      langValue = args[++i];
     } else if (arg.substr(0, 7) == "--lang=") {
       langValue = arg.substr(7);
     } else if (arg == "--help" || arg == "-h") {
@@ -139,5 +140,6 @@ std::string Message(const CommandContext& context, int entry) {
 }  // namespace qm17::ctl
 
 int main(int argc, char** argv) {
-  return qm17::ctl::Main(argc, argv);
+  qm17::ctl::PrepareConsole();
+  return qm17::ctl::Main(qm17::ctl::Utf8Arguments(argc, argv));
 }
