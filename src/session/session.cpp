@@ -8,6 +8,7 @@
 
 #include "files/atomic_file.h"
 #include "files/config_paths.h"
+#include "files/file_names.h"
 #include "files/history.h"
 #include "files/parameter_file.h"
 #include "files/settings_store.h"
@@ -51,8 +52,9 @@ DeviceImage WithParameterBlock(DeviceImage image,
 }  // namespace
 
 SessionPlaces DefaultSessionPlaces() {
-  return {SettingsFilePath(), ImageSideFilePath(), HistoryFolder(),
-          [] { return EnsureConfigDirectory(); }};
+  return {SettingsFilePath(),        ImageSideFilePath(),
+          HistoryFolder(),           [] { return EnsureConfigDirectory(); },
+          EarlierSettingsFilePath(), EarlierImageSideFilePath()};
 }
 
 // The view of the Compare operation: a Read of the unit into a side image. Nothing it shows
@@ -147,8 +149,15 @@ void Session::Start(const std::vector<std::string>& arguments) {
 
 void Session::LoadSettings() {
   const SessionPlaces places = Places();
+  // On the first start a workshop's settings come from where an earlier installation kept
+  // them; the next save goes to the program's own place.
+  std::error_code missing;
+  const bool firstStart = !places.earlierSettingsFile.empty() &&
+                          !std::filesystem::exists(PathFromUtf8(places.settingsFile), missing);
+  const std::string& settingsFile = firstStart ? places.earlierSettingsFile : places.settingsFile;
+  const std::string& sideFile = firstStart ? places.earlierSideFile : places.sideFile;
   IniFile settings;
-  settings.Load(places.settingsFile);  // a missing file reads as one without keys
+  settings.Load(settingsFile);  // a missing file reads as one without keys
   const char* section = kSettingsSection;
   WindowPlacement placement = m_placement;
   placement.left = settings.ReadInteger(section, kKeyLeft, placement.left);
@@ -166,7 +175,7 @@ void Session::LoadSettings() {
   m_inverseDisplay = settings.ReadInteger(section, kKeyInverse, m_inverseDisplay ? 1 : 0) != 0;
   m_allPoints = settings.ReadInteger(section, kKeyAllPoints, m_allPoints ? 1 : 0) != 0;
 
-  if (const auto side = ReadRegularFile(places.sideFile)) ReadImageSideFile(*side, m_image);
+  if (const auto side = ReadRegularFile(sideFile)) ReadImageSideFile(*side, m_image);
 
   m_curveView.open = settings.ReadInteger(kCurveSection, kKeyCurveOpen, 0) != 0;
   const WindowPlacement where{settings.ReadInteger(kCurveSection, kKeyLeft, 0),
@@ -185,8 +194,8 @@ void Session::SaveSettings() {
   // there but cannot be read (too big, no read permission) is left as it is: writing a new
   // one would throw that away.
   std::error_code error;
-  const bool keepFile =
-      !settings.Load(places.settingsFile) && std::filesystem::exists(places.settingsFile, error);
+  const bool keepFile = !settings.Load(places.settingsFile) &&
+                        std::filesystem::exists(PathFromUtf8(places.settingsFile), error);
   if (!keepFile) {
     WriteSettingsKeys(settings);
     settings.Save(places.settingsFile);
@@ -496,7 +505,7 @@ void Session::AssignComDevice(int number, const std::string& device) {
     IniFile settings;
     std::error_code error;
     if (settings.Load(places.settingsFile) ||
-        !std::filesystem::exists(places.settingsFile, error)) {
+        !std::filesystem::exists(PathFromUtf8(places.settingsFile), error)) {
       settings.WriteString(kPortsSection, "COM" + std::to_string(number), device);
       settings.Save(places.settingsFile);
     }

@@ -47,6 +47,10 @@ struct SessionPlaces {
   std::string historyFolder;  // empty: nothing is kept
   // Makes the settings file's folder when missing; false when it cannot be made.
   std::function<bool()> ensureFolder;
+  // Read instead when the settings file is missing (the first start): the files an earlier
+  // installation left, never written. Empty: nothing to carry over.
+  std::string earlierSettingsFile = {};
+  std::string earlierSideFile = {};
 };
 SessionPlaces DefaultSessionPlaces();
 
