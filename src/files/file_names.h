@@ -12,4 +12,9 @@ namespace qm17 {
 std::filesystem::path PathFromUtf8(const std::string& name);
 std::string Utf8FromPath(const std::filesystem::path& path);
 
+// A name an earlier installation stored in its settings: on Windows it wrote the ANSI code
+// page ("C:\Zapalování" in Windows-1250), which is made UTF-8 here; text that is UTF-8
+// already, and every name on Linux, passes unchanged.
+std::string Utf8FromEarlierName(const std::string& name);
+
 }  // namespace qm17

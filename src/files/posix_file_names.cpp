@@ -11,4 +11,8 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
   return path.native();
 }
 
+std::string Utf8FromEarlierName(const std::string& name) {
+  return name;
+}
+
 }  // namespace qm17

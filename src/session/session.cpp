@@ -170,8 +170,13 @@ void Session::LoadSettings() {
       static_cast<std::uint8_t>(settings.ReadInteger(section, kKeyComPort, m_comPortNumber));
   m_languageIndex =
       static_cast<std::uint8_t>(settings.ReadInteger(section, kKeyLanguage, m_languageIndex));
-  SetFileName(settings.ReadString(section, kKeyFile, {}));
-  m_lastFilePath = settings.ReadString(section, kKeyIniDir, {});
+  // An earlier installation wrote its names in the system's code page.
+  const auto name = [&](const char* key) {
+    const std::string stored = settings.ReadString(section, key, {});
+    return firstStart ? Utf8FromEarlierName(stored) : stored;
+  };
+  SetFileName(name(kKeyFile));
+  m_lastFilePath = name(kKeyIniDir);
   m_inverseDisplay = settings.ReadInteger(section, kKeyInverse, m_inverseDisplay ? 1 : 0) != 0;
   m_allPoints = settings.ReadInteger(section, kKeyAllPoints, m_allPoints ? 1 : 0) != 0;
 

@@ -63,6 +63,10 @@ TEST(WindowsPlaces, ApplicationDataFoldersAndTheWindowsFolder) {
     EXPECT_TRUE(PathFromUtf8(ConfigDirectory()).is_absolute()) << ConfigDirectory();
     EXPECT_TRUE(PathFromUtf8(HistoryFolder()).is_absolute()) << HistoryFolder();
   }
+  // The earlier installation's names were in the ANSI code page (á and í are the same bytes
+  // in the Czech and the Western one); UTF-8 stays.
+  EXPECT_EQ(Utf8FromEarlierName("C:\\Zapalov\xe1n\xed"), "C:\\Zapalování");
+  EXPECT_EQ(Utf8FromEarlierName("C:\\Zapalování"), "C:\\Zapalování");
   IniFile settings;
   settings.Parse("[ports]\r\ncom3=\\\\.\\COM12\r\n");
   EXPECT_EQ(ComPortDevicePath(3, settings), "\\\\.\\COM12");
