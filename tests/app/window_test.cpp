@@ -28,16 +28,13 @@
 #include <functional>
 #include <memory>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include "app/main_window.h"
 #include "app/spin_buttons.h"
 #include "app/user_prompts.h"
 #include "app/window_layout.h"
 #include "common/recording_prompts.h"
 #include "common/settings_folder.h"
+#include "common/unit_line.h"
 
 namespace qm17 {
 namespace {
@@ -502,21 +499,19 @@ TEST_F(WindowTest, SinglePointShiftWithoutAUnitOnlyReadsTheControls) {
   EXPECT_EQ(Byte(81), 10);
 }
 
-// A unit on a pseudo-terminal that reports an engine speed, so that the link has a current
-// point for the single-point shifts.
+// A unit on a line of the test's own that reports an engine speed, so that the link has a
+// current point for the single-point shifts.
 class WindowWithUnitTest : public WindowTest {
  protected:
   void SetUp() override {
-    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(m_master, 0);
-    ASSERT_EQ(grantpt(m_master), 0);
-    ASSERT_EQ(unlockpt(m_master), 0);
-    ASSERT_TRUE(m_home.WriteSettings(QByteArray("[PORTS]\r\nCOM1=") + ptsname(m_master) + "\r\n"));
+    if (!m_line.Open()) GTEST_SKIP() << "no line to play the unit on this system";
+    ASSERT_TRUE(m_home.WriteSettings(QByteArray("[PORTS]\r\nCOM1=") +
+                                     QByteArray::fromStdString(m_line.DeviceName()) + "\r\n"));
     WindowTest::SetUp();
   }
   void TearDown() override {
     m_window.reset();
-    if (m_master >= 0) close(m_master);
+    m_line.Close();
   }
 
   // Sends one monitor frame with the engine speed and ticks until the link has taken it.
@@ -528,19 +523,17 @@ class WindowWithUnitTest : public WindowTest {
     unsigned char check = 0xFF;
     for (std::size_t i = 0; i < 51; ++i) check ^= frame[i];
     frame[51] = check;
-    ASSERT_EQ(write(m_master, frame.data(), frame.size()), 52);
+    ASSERT_TRUE(m_line.Write(frame.data(), frame.size()));
     for (int i = 0; i < 100 && m_window->Link().liveRpm() != rpm; ++i) {
       QTest::qWait(2);
       m_window->Timer1Timer();
-      char drain[512];
-      while (read(m_master, drain, sizeof drain) > 0) {
-      }
+      m_line.Drain();
     }
     ASSERT_EQ(m_window->Link().liveRpm(), rpm);
   }
 
   test::SettingsFolder m_home;
-  int m_master = -1;
+  test::UnitLine m_line;
 };
 
 TEST_F(WindowWithUnitTest, SingleShiftsMoveOnlyTheCurrentPoint) {
@@ -584,7 +577,7 @@ TEST_F(WindowWithUnitTest, IdentificationTextIsPlainText) {
     unsigned char check = 0xFF;
     for (std::size_t i = 0; i < 51; ++i) check ^= frame[i];
     frame[51] = check;
-    ASSERT_EQ(write(m_master, frame.data(), frame.size()), 52);
+    ASSERT_TRUE(m_line.Write(frame.data(), frame.size()));
     const auto step = m_window->Link().gaugeProgress();
     for (int i = 0; i < 100 && m_window->Link().gaugeProgress() == step && label->text() != text;
          ++i) {

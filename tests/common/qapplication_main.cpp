@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #ifdef QM17_TEST_OWN_SETTINGS
+#include <QDir>
 #include <QLocale>
 #include <QTemporaryDir>
 #endif
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
   qputenv("XDG_DATA_HOME", config.path().toLocal8Bit());  // nor their parameter history
+  qputenv("APPDATA", QDir::toNativeSeparators(config.path()).toLocal8Bit());  // Windows
+  qputenv("LOCALAPPDATA", QDir::toNativeSeparators(config.path()).toLocal8Bit());
 #endif
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
