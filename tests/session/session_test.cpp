@@ -2,91 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <sstream>
-
 #include "common/known_answers.h"
-#include "common/link_fakes.h"
-#include "common/pseudo_terminal.h"
-#include "common/temp_folder.h"
 #include "files/history.h"
 #include "files/side_file.h"
+#include "session_rig.h"
 
 namespace qm17 {
 namespace {
 
-namespace fs = std::filesystem;
-using test::FakeSerialLine;
-
-class Recorder : public SessionObserver {
- public:
-  void PlacementLoaded(const WindowPlacement& where) override { placement = where; }
-  void UnitBlockChanged() override { ++unitBlockChanges; }
-  void DifferencesChanged() override { ++differencesChanges; }
-  void StatusVisibleChanged(bool visible) override { statusVisible = visible; }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void ShowNote(const std::string& text, int ticks) override { notes.push_back({text, ticks}); }
-
-  WindowPlacement placement;
-  int unitBlockChanges = 0;
-  int differencesChanges = 0;
-  bool statusVisible = false;
-  std::vector<std::string> messages;
-  std::vector<std::pair<std::string, int>> notes;
-};
-
-// The controls: what `edit` types into them.
-class Panel : public ControlPanel {
- public:
-  void ReadControls(IgnitionParameters& params) const override {
-    if (edit) edit(params);
-  }
-  std::function<void(IgnitionParameters&)> edit;
-};
-
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// A session with its files in a folder of its own, a fake line and a unit that answers.
-struct Rig {
-  explicit Rig(const std::string& settings = {}) {
-    if (!settings.empty()) WriteFile(places.settingsFile, settings);
-    session.AddObserver(seen);
-    session.SetControlPanel(&panel);
-  }
-  void Ticks(int count) {
-    for (int i = 0; i < count; ++i) session.Tick();
-  }
-  void UntilIdle() {
-    for (int i = 0; i < 200 && session.Link().operation() != Operation::Idle; ++i) session.Tick();
-    ASSERT_EQ(session.Link().operation(), Operation::Idle);
-  }
-
-  testing::TempFolder folder;
-  SessionPlaces places{folder.File("Tarvex.ini"), folder.File("_Tarvex.ini"),
-                       folder.File("history"), [] { return true; }};
-  FakeSerialLine line;
-  Recorder seen;
-  Panel panel;
-  Session session{line, places};
-};
-
-// The default file with the limiter (hundreds of rpm) and the retard given.
-std::string DefaultFileWith(const std::string& limiter, const std::string& retard) {
-  std::string text = test::kDefaultParameterFile;
-  const std::string line = "LIMITER        60   150     6 ";
-  return text.replace(text.find(line), line.size(), "LIMITER 60 " + limiter + " " + retard + " ");
-}
+using namespace test_session;
 
 TEST(Session, StartsWithSavedSettingsTheLanguageWordAndNormalisedValues) {
   struct Case {
@@ -360,24 +284,6 @@ TEST(Session, ALostLineIsTriedAgainQuietlyWhereItsNameAllows) {
   // A line that failed on opening was never there: nothing to try again.
   run.Ticks(100);
   EXPECT_EQ(run.line.Opens(), 5);
-
-  // A pseudo-terminal's number may belong to someone else's terminal by now: only a link to it
-  // made anew is opened again.
-  test::PseudoTerminal terminal(true);
-  ASSERT_FALSE(terminal.slavePath().empty());
-  Rig pty;
-  const std::string link = pty.folder.File("sim");
-  fs::create_symlink(terminal.slavePath(), link);
-  WriteFile(pty.places.settingsFile, "[PORTS]\nCOM1=" + link + "\n");
-  pty.session.Start({"qm17"});
-  pty.line.Vanish();
-  pty.Ticks(100);
-  EXPECT_EQ(pty.line.Opens(), 1);
-  fs::create_symlink(terminal.slavePath(), link + ".new");
-  fs::rename(link + ".new", link);
-  pty.Ticks(18);
-  EXPECT_EQ(pty.line.Opens(), 2);
-  EXPECT_TRUE(pty.line.IsOpen());
 }
 
 TEST(Session, CompareReadsTheUnitIntoASideImage) {
