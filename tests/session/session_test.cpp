@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "common/known_answers.h"
+#include "files/config_paths.h"
 #include "files/history.h"
+#include "files/settings_store.h"
 #include "files/side_file.h"
 #include "session_rig.h"
 
@@ -72,7 +74,8 @@ TEST(Session, ShutdownSavesWhatTheNextStartReads) {
   // Typed but not yet applied: closing takes it.
   run.panel.edit = [](IgnitionParameters& p) { p.limiterRpm = 14050; };
   session.Shutdown();
-  EXPECT_EQ(run.line.events, (std::vector<std::string>{"open /dev/ttyUSB0", "close", "save"}));
+  EXPECT_EQ(run.line.events,
+            (std::vector<std::string>{"open " + ComPortDevicePath(1, IniFile()), "close", "save"}));
   EXPECT_EQ(FileText(run.places.settingsFile),
             "[FORM_HLAV]\r\nLeft=10\r\nTop=20\r\nHeight=584\r\nWidth=842\r\nComPort=1\r\n"
             "Language=1\r\nFile=\r\nIniDir=\r\nCheckBoxBlackZobr->Checked=0\r\n"
