@@ -4,7 +4,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QPointer>
 #include <QTranslator>
 #include <QUrl>
@@ -39,12 +38,12 @@ bool UseToolkitLanguage(Language language) {
   QCoreApplication::removeTranslator(translator);
   loaded = code;
   if (code.isEmpty()) return false;
-  if (!translator->load(QStringLiteral("qtbase_") + code,
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    loaded.clear();
-    return false;
+  for (const QString& folder : ToolkitTranslationFolders()) {
+    if (translator->load(QStringLiteral("qtbase_") + code, folder))
+      return QCoreApplication::installTranslator(translator);
   }
-  return QCoreApplication::installTranslator(translator);
+  loaded.clear();
+  return false;
 }
 
 QString FindHelpDocument(Language language, const QStringList& folders) {

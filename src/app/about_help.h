@@ -25,6 +25,9 @@ QString AboutBoxText(Language language);
 // translation for Czech or German is installed, and removed again for English. Returns
 // whether a translation is in force; without Qt's translation files the texts stay English.
 bool UseToolkitLanguage(Language language);
+// Where Qt's translations are looked for, in order: Qt's own folder; on Windows first the
+// translations folder beside the program, where the installer puts them.
+QStringList ToolkitTranslationFolders();
 
 // Folders searched for the help document, in order: the current folder, then the
 // documentation folder of the program's installation (on Linux beside its bin folder, then the

@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
 
 #include "app/about_help.h"
 
@@ -15,6 +16,10 @@ QStringList HelpSearchFolders() {
   const QString configured = QStringLiteral(QM17_DOC_DIR);
   if (!folders.contains(configured)) folders << configured;
   return folders;
+}
+
+QStringList ToolkitTranslationFolders() {
+  return {QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
 }
 
 }  // namespace qm17

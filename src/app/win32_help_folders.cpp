@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
 
 #include "app/about_help.h"
 
@@ -13,6 +14,13 @@ QStringList HelpSearchFolders() {
                       programFolder.absolutePath()};
   folders.removeDuplicates();
   return folders;
+}
+
+// Qt's own folder is the build machine's in a static build, so the program brings its own.
+QStringList ToolkitTranslationFolders() {
+  return {
+      QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("translations")),
+      QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
 }
 
 }  // namespace qm17
