@@ -11,6 +11,8 @@ set(CPACK_PACKAGE_EXECUTABLES qm17 qm17)
 set(CPACK_NSIS_DISPLAY_NAME qm17)
 set(CPACK_NSIS_PACKAGE_NAME "qm17 ${PROJECT_VERSION}")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+# A 64-bit installer with Unicode strings, so that folder names keep their letters.
+set(CPACK_NSIS_DEFINES "  Target amd64-unicode")
 set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/data/qm17.ico)
 set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/data/qm17.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME qm17.exe)
@@ -21,7 +23,7 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
   WriteRegStr HKLM 'Software\Classes\.ign' '' 'qm17.ParameterSet'
   WriteRegStr HKLM 'Software\Classes\qm17.ParameterSet' '' 'qm17 parameter set'
   WriteRegStr HKLM 'Software\Classes\qm17.ParameterSet\DefaultIcon' '' '$INSTDIR\qm17.exe,0'
-  WriteRegStr HKLM 'Software\Classes\qm17.ParameterSet\shell\open\command' '' '"$INSTDIR\qm17.exe" "%1"'
+  WriteRegStr HKLM 'Software\Classes\qm17.ParameterSet\shell\open\command' '' '$\"$INSTDIR\qm17.exe$\" $\"%1$\"'
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, i 0, i 0)'
 ]=])
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
