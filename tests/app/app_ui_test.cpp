@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/about_help.h"
+#include "app/local_path.h"
 #include "app/shutdown_signals.h"
 #include "app/user_prompts.h"
 #include "closing_window.h"
@@ -119,6 +120,13 @@ TEST(MessageBoxes, ShowTheirTextAsPlainText) {
     EXPECT_EQ(box->textFormat(), Qt::PlainText);
     EXPECT_EQ(box->text(), text);
   }
+}
+
+TEST(LocalPath, NamesWithCzechLettersReachTheCoreAsUtf8AndComeBack) {
+  const QString name = QStringLiteral("C:/Zapalování/Příklad.ign");
+  const std::string bytes = LocalPath(name);
+  EXPECT_EQ(bytes, "C:/Zapalov\xC3\xA1n\xC3\xAD/P\xC5\x99\xC3\xADklad.ign");
+  EXPECT_EQ(FromLocalPath(bytes), name);
 }
 
 TEST(ShutdownSignalCloser, ADeliveredSignalClosesTheWindowAndIsRemembered) {
