@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/console_output.h"
 #include "app/main_window.h"
 #include "app/window_font.h"
 #ifdef QM17_SHOWN_PROBE
@@ -87,6 +88,7 @@ CommandLine ParseCommandLine(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
   const CommandLine line = ParseCommandLine(argc, argv);
+  if (line.problem || line.help || line.version) qm17::UseStartingConsole();
   if (line.problem) {
     std::fprintf(stderr, "qm17: %s\n%s", line.problem->c_str(),
                  qm17::CommandLineHelpText(line.helpLanguage));

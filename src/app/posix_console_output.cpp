@@ -1,0 +1,7 @@
+#include "app/console_output.h"
+
+namespace qm17 {
+
+void UseStartingConsole() {}
+
+}  // namespace qm17
