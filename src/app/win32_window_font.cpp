@@ -8,13 +8,16 @@
 namespace qm17 {
 
 void ChooseWindowFont() {
-  // Qt keeps the message font Windows reports (the one message boxes use) for its message box.
+  // Windows 10 and 11 give messages Segoe UI; Qt names the dialog font "MS Shell Dlg", an alias
+  // that Wine maps to whatever it has, a serif face where Tahoma is missing. So the faces are
+  // asked for by name, the desktop's own sans-serif faces last.
   const QFont message = QApplication::font("QMessageBox");
   QFont chosen = QApplication::font();
   const QStringList families = QFontDatabase::families();
-  for (const QString& family :
-       {message.family(), QStringLiteral("Segoe UI"), QStringLiteral("Tahoma")}) {
-    if (family.isEmpty() || !families.contains(family, Qt::CaseInsensitive)) continue;
+  for (const QString& family : {QStringLiteral("Segoe UI"), QStringLiteral("Tahoma"),
+                                QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                                QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")}) {
+    if (!families.contains(family, Qt::CaseInsensitive)) continue;
     chosen.setFamily(family);
     break;
   }
