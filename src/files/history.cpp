@@ -67,25 +67,24 @@ struct Stamp {
 
 Stamp StampOf(std::chrono::system_clock::time_point when) {
   using namespace std::chrono;
-  const auto micros = duration_cast<microseconds>(when.time_since_epoch()).count();
-  auto seconds = static_cast<std::time_t>(micros / 1000000);
-  auto fraction = static_cast<long>(micros % 1000000);
-  if (fraction < 0) {
-    fraction += 1000000;
-    --seconds;
-  }
-  std::tm utc{};
-#ifdef _WIN32
-  gmtime_s(&utc, &seconds);
-#else
-  gmtime_r(&seconds, &utc);
-#endif
+  // The calendar of the standard library: the same on every system, and before 1970 as after.
+  const auto micros = floor<microseconds>(when);
+  const auto day = floor<days>(micros);
+  const year_month_day date{day};
+  const hh_mm_ss time{micros - day};
+  const int yearNumber = static_cast<int>(date.year());
+  const unsigned month = static_cast<unsigned>(date.month());
+  const unsigned dayOfMonth = static_cast<unsigned>(date.day());
+  const long hour = static_cast<long>(time.hours().count());
+  const long minute = static_cast<long>(time.minutes().count());
+  const long second = static_cast<long>(time.seconds().count());
+  const long fraction = static_cast<long>(time.subseconds().count());
   char name[64];
   char saved[64];
-  std::snprintf(name, sizeof name, "%04d%02d%02dT%02d%02d%02d.%06ldZ", utc.tm_year + 1900,
-                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, fraction);
-  std::snprintf(saved, sizeof saved, "%04d-%02d-%02dT%02d:%02d:%02d.%06ldZ", utc.tm_year + 1900,
-                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, fraction);
+  std::snprintf(name, sizeof name, "%04d%02u%02uT%02ld%02ld%02ld.%06ldZ", yearNumber, month,
+                dayOfMonth, hour, minute, second, fraction);
+  std::snprintf(saved, sizeof saved, "%04d-%02u-%02uT%02ld:%02ld:%02ld.%06ldZ", yearNumber, month,
+                dayOfMonth, hour, minute, second, fraction);
   return {name, saved};
 }
 
