@@ -30,6 +30,7 @@ if [ -n "$template" ] && [ -f "$template/system.reg" ]; then
   cp -a "$template" "$WINEPREFIX"
 else
   wineboot -i >"$work/wineboot.log" 2>&1
+  wineserver -w
 fi
 "$sim" --link "$work/unit" --frame-log "$work/frames.log" >"$work/sim.out" 2>&1 &
 sim_pid=$!
