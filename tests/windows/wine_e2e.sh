@@ -71,6 +71,8 @@ ctl)
   check "a port without a unit exits 1 or 3" test "$status" = 1 -o "$status" = 3
   check "the history is kept under LOCALAPPDATA, not in the current folder" \
     bash -c "ls '$WINEPREFIX'/drive_c/users/*/AppData/Local/qm17/history/ | grep -q ."
+  check "the history names the programmed file with its Czech letters (as escaped UTF-8)" \
+    bash -c "cat '$WINEPREFIX'/drive_c/users/*/AppData/Local/qm17/history/* | grep -qF 'Zapalov%c3%a1n%c3%ad\\P%c5%99%c3%adklad.ign'"
   ;;
 window)
   export DISPLAY=:$((90 + RANDOM % 100))

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "files/atomic_file.h"
+#include "files/file_names.h"
 #include "texts/texts.h"
 
 namespace qm17::ctl {
@@ -86,8 +87,9 @@ std::string IndentedList(const std::string& text) {
 std::string HistoryFileName(const std::string& path) {
   if (path.empty() || path == "-") return {};
   std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-  return error ? path : absolute.string();
+  // Through UTF-8 both ways: a narrow path on Windows would take the ANSI code page's letters.
+  const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);
+  return error ? path : Utf8FromPath(absolute);
 }
 
 }  // namespace qm17::ctl
