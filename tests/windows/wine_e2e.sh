@@ -3,7 +3,8 @@
 # onto the simulator's pseudo-terminal, in a Wine prefix of this test's own:
 #   wine_e2e.sh ctl    QM17CTL.EXE QM17-SIM   qm17ctl.exe programs, verifies and reads the unit
 #   wine_e2e.sh window QM17.EXE QM17-SIM      qm17.exe on Xvfb polls it and shows its values
-# Prints "N passed, N failed" at the end; a screenshot of the window is left in the work folder.
+# Prints "N passed, N failed" at the end; the programs' output and a screenshot of the window stay
+# in the work folder, the Wine prefix goes.
 set -uo pipefail
 mode=$1 program=$2 sim=$3
 work=$(mktemp -d "${TMPDIR:-/tmp}/qm17-wine-$mode.XXXXXX")
@@ -21,6 +22,8 @@ finish() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
   wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  rm -rf "$WINEPREFIX"  # some 700 MB; the logs and the screenshot stay
   echo "$passed passed, $failed failed"
   echo "(work folder: $work)"
 }
