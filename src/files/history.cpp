@@ -126,7 +126,7 @@ std::string WriteHistoryFile(const HistoryEntry& entry) {
   }
   line("image", hex);
   out += "\r\n";
-  return out + WriteParameterFile(entry.image);
+  return out + WriteParameterFile(entry.image, entry.note);
 }
 
 std::optional<HistoryEntry> ReadHistoryFile(std::string_view content) {
@@ -160,6 +160,7 @@ std::optional<HistoryEntry> ReadHistoryFile(std::string_view content) {
     }
   }
   if (!ReadParameterFile(content, entry.image)) return std::nullopt;
+  entry.note = ReadParameterNote(content);
   return entry;
 }
 

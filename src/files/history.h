@@ -27,6 +27,7 @@ struct HistoryEntry {
   std::string unitTime;
   std::optional<std::uint16_t> programCount;
   std::string file;  // the parameter file programmed or written; empty when none
+  std::string note;  // the set's note, as a parameter file keeps it
 
   bool operator==(const HistoryEntry&) const = default;
 };

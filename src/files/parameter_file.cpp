@@ -117,7 +117,118 @@ std::string StatedText(std::string_view word, std::size_t imageByte) {
   return text;
 }
 
+constexpr std::string_view kNotePrefix = "qm17-note=";
+constexpr char kHex[] = "0123456789abcdef";
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// '_' is in the key and in five keywords, and the three keywords without it are capitals
+// that a word made of a prefix and encoded text never is on its own.
+bool NeedsEscape(unsigned char byte) {
+  return byte <= 0x20 || byte >= 0x7F || byte == '%' || byte == '_';
+}
+
+std::string PercentDecode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+        HexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::string NoteLines(std::string_view note) {
+  const std::string clean = CleanNote(note);
+  std::string out;
+  std::string chunk;
+  const auto endLine = [&] {
+    out += kNotePrefix;
+    out += chunk;
+    out += "\r\n";
+    chunk.clear();
+  };
+  for (const char c : clean) {
+    const auto byte = static_cast<unsigned char>(c);
+    const std::size_t width = NeedsEscape(byte) ? 3 : 1;
+    // An escape is never split; a line of the note starts a line of the file.
+    if (chunk.size() + width > kNoteChunk) endLine();
+    if (width == 3) {
+      chunk += '%';
+      chunk += kHex[byte >> 4];
+      chunk += kHex[byte & 0x0F];
+    } else {
+      chunk += c;
+    }
+    if (c == '\n') endLine();
+  }
+  if (!chunk.empty()) endLine();
+  return out;
+}
+
 }  // namespace
+
+std::string CleanNote(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = Utf8SequenceLength(text, i);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";  // U+FFFD
+      ++i;
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (length == 1) {
+      if (byte == '\r') {
+        out += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      } else if (byte == '\n') {
+        out += '\n';
+      } else if (byte == '\t') {
+        out += ' ';
+      } else if (byte >= 0x20 && byte != 0x7F) {
+        out += text[i];
+      }
+    } else if (!(length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0)) {
+      // (U+0080..U+009F are controls too.)
+      out.append(text.substr(i, length));
+    }
+    i += length;
+  }
+  const std::size_t end = out.find_last_not_of(" \n");
+  out.resize(end == std::string::npos ? 0 : end + 1);
+  return out;
+}
+
+std::string WriteParameterFile(const DeviceImage& image, std::string_view note) {
+  return NoteLines(note) + WriteParameterFile(image);
+}
+
+std::string ReadParameterNote(std::string_view content) {
+  WordReader reader(content);
+  std::string encoded;
+  for (std::string_view word = reader.Next(); !word.empty(); word = reader.Next()) {
+    if (word == kKey) {
+      // Only what stands before the key that the set is read after.
+      const std::optional<DecimalWord> version = ParseDecimalWord(reader.Peek());
+      if (version && version->Equals(kParameterFileVersion)) break;
+    } else if (word.starts_with(kNotePrefix)) {
+      encoded += word.substr(kNotePrefix.size());
+    }
+  }
+  return CleanNote(PercentDecode(encoded));
+}
 
 std::string WriteParameterFile(const DeviceImage& image) {
   using namespace image_byte;

@@ -2,6 +2,7 @@
 // ".ign" parameter files: ten text lines holding the parameter block (never the
 // identification block or the reserved bytes).
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,20 @@ inline constexpr unsigned kParameterFileVersion = 26;
 
 // The whole file content: ten lines ended by CR LF, no line end after the last.
 std::string WriteParameterFile(const DeviceImage& image);
+
+// The same, preceded by the set's note (customer, bike, what changed) in lines of their own
+// before the key, where a reader of the format ignores them: each line one word,
+// "qm17-note=" and at most kNoteChunk characters of the note's UTF-8 bytes, with white space,
+// controls, '%', '_' and everything outside ASCII percent-encoded, so that no word of it can
+// be the key or a keyword. An empty note writes exactly the ten lines.
+inline constexpr std::size_t kNoteChunk = 64;
+std::string WriteParameterFile(const DeviceImage& image, std::string_view note);
+// The note a file holds before its version key (cleaned as CleanNote does); empty for none.
+std::string ReadParameterNote(std::string_view content);
+// A note as the program keeps it: valid UTF-8 (a byte of no UTF-8 sequence becomes U+FFFD),
+// lines ended by '\n' alone, a tab as a space, no other control characters, and no white
+// space at the end, so that a note of nothing but spaces is none.
+std::string CleanNote(std::string_view text);
 
 // Reads a file's content into the parameter block; returns whether the version key with 26
 // was found (FileVersionOk). Before the key nothing is read.

@@ -31,7 +31,7 @@ TEST(FileNames, LettersOutsideAsciiSurviveSaveListAndOpen) {
   EXPECT_EQ(ReadRegularFile(file), "second");
   EXPECT_EQ(ReadWholeFile(file), "second");
 
-  HistoryEntry entry{"read", {}, "", "", "", "", std::nullopt, file};
+  HistoryEntry entry{"read", {}, "", "", "", "", std::nullopt, file, {}};
   SetDefaultImage(entry.image);
   const std::string history = Utf8FromPath(folder / "historie");
   const std::string kept = KeepInHistory(history, entry, std::chrono::system_clock::now());

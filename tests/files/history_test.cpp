@@ -20,7 +20,8 @@ const auto kWhen =
 HistoryEntry HostileEntry() {
   HistoryEntry entry{
       "program",    {},      "", "QM 17_a",
-      "14. 3.2025", "10:30", 17, "/tmp/křivka KORVALEX_KEY 26\r\nADVANCE 300 %41.ign"};
+      "14. 3.2025", "10:30", 17, "/tmp/křivka KORVALEX_KEY 26\r\nADVANCE 300 %41.ign",
+      "ČZ 125, Jiří\nKORVALEX_KEY 26 ADVANCE 60"};
   SetDefaultImage(entry.image);
   entry.image[3] = 7;  // identification and a reserved byte: in the record only
   entry.image[77] = 9;

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/known_answers.h"
+#include "common/plain_parameter_reader.h"
 
 namespace qm17 {
 namespace {
@@ -90,6 +93,65 @@ TEST(ReadParameterFile, ReverseOrderEqualsWrittenOrder) {
   ASSERT_TRUE(ReadParameterFile(reversed, image));
   ASSERT_TRUE(ReadParameterFile(kDefaultFile, written));
   EXPECT_EQ(image, written);
+}
+
+// A note stands before the key in lines no reader of the format takes for anything: the set
+// reads the same with it and without it, also where words are cut into pieces.
+TEST(ParameterFileNote, HostileNotesLeaveTheSetAsItIs) {
+  DeviceImage image = MarkedImage();
+  SetDefaultImage(image);
+  image[50] = 9;
+  image[61] = 33;
+  image[82] = 41;
+  const std::string plain = WriteParameterFile(image);
+  // clang-format off
+  const std::string notes[] = {
+      "KORVALEX_KEY 26",
+      "KORVALEX_KEY  25\r\nPOCET_BODU 3\nADVANCE 40 40 40 LIMITER 1 2 3 POLARITA 1",
+      "GEBER_NR 4 PILOT_LIGHT 900 BASE_ADV 7 RPM_ADV 100 ADVANCE",
+      std::string(5000, 'A') + "KORVALEX_KEY 26 " + std::string(3000, '_') + "\n26",
+      "Motorrad f\xfcr Herrn M\xfcller \xe8\xe9",
+      "Zákazník: Jiří Novák, ČZ 125 – přední kolo; Größe ß, Übersetzung ändern",
+      "\xff\xfe\xc3\x28 \xed\xa0\x80 \xf4\x90\x80\x80",
+      std::string("a\0b\r\nc\rd\n\n\x1b[2J\x7f\xc2\x9b", 17),
+      "%41%5f%25 qm17-note=x\tqm17-note=KORVALEX%5fKEY 26",
+  };
+  // clang-format on
+  const std::optional<std::array<std::uint8_t, 50>> expected = test::PlainReadParameterBlock(plain);
+  ASSERT_TRUE(expected);
+  for (const std::string& note : notes) {
+    const std::string content = WriteParameterFile(image, note);
+    ASSERT_TRUE(content.ends_with(plain)) << note;
+    for (const std::size_t piece : {0, 12, 13, 16, 20, 31}) {
+      EXPECT_EQ(test::PlainReadParameterBlock(content, piece), expected) << piece << ' ' << note;
+    }
+    DeviceImage read = MarkedImage();
+    ASSERT_TRUE(ReadParameterFile(content, read));
+    DeviceImage readPlain = MarkedImage();
+    ASSERT_TRUE(ReadParameterFile(plain, readPlain));
+    EXPECT_EQ(read, readPlain) << note;
+    // ASCII lines of bounded length, each one word.
+    const std::string lines = content.substr(0, content.size() - plain.size());
+    for (std::size_t at = 0; at < lines.size();) {
+      const std::size_t end = lines.find("\r\n", at);
+      ASSERT_NE(end, std::string::npos);
+      const std::string line = lines.substr(at, end - at);
+      EXPECT_TRUE(line.starts_with("qm17-note=")) << line;
+      EXPECT_LE(line.size(), 10 + kNoteChunk);
+      for (const char c : line) EXPECT_TRUE(c > 0x20 && c < 0x7F && c != '_') << line;
+      at = end + 2;
+    }
+    EXPECT_EQ(ReadParameterNote(content), CleanNote(note));
+  }
+  // What a note keeps of such text.
+  EXPECT_EQ(CleanNote(notes[4]), "Motorrad f\uFFFDr Herrn M\uFFFDller \uFFFD\uFFFD");
+  EXPECT_EQ(CleanNote(notes[5]), notes[5]);
+  EXPECT_EQ(CleanNote(notes[7]), "ab\nc\nd\n\n[2J");
+  EXPECT_EQ(ReadParameterNote(WriteParameterFile(image, notes[3])), notes[3]);
+  // A note of nothing but space is none: the file is the plain one, byte for byte.
+  EXPECT_EQ(WriteParameterFile(image, " \r\n\t\n"), plain);
+  EXPECT_EQ(WriteParameterFile(image, ""), plain);
+  EXPECT_EQ(ReadParameterNote(plain), "");
 }
 
 // Refused files change nothing at all.
