@@ -192,9 +192,16 @@ std::string KeepInHistory(const std::string& folder, HistoryEntry entry,
     std::filesystem::remove(PathFromUtf8(path), error);
     return {};
   }
-  const std::vector<std::string> kept = ListHistory(folder);
-  for (std::size_t i = limit; i < kept.size(); ++i) {
-    std::filesystem::remove(PathFromUtf8(kept[i]), error);
+  // The entry just written always stays, even where a clock that ran ahead left later names
+  // behind: the oldest of the others make room for it.
+  std::size_t others = limit > 0 ? limit - 1 : 0;
+  for (const std::string& kept : ListHistory(folder)) {
+    if (kept == path) continue;
+    if (others > 0) {
+      --others;
+    } else {
+      std::filesystem::remove(PathFromUtf8(kept), error);
+    }
   }
   return path;
 }

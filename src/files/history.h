@@ -48,7 +48,8 @@ std::optional<HistoryEntry> ReadHistoryFile(std::string_view content);
 
 // Writes the entry as a new file in `folder` (made when missing) with the crash-safe write,
 // named by `now` so that names sort by time and never collide, then removes the oldest
-// history files beyond `limit`. The path written, or empty when it could not be written.
+// history files beyond `limit`; the new file is never one of them. The path written, or empty when
+// it could not be written.
 std::string KeepInHistory(const std::string& folder, HistoryEntry entry,
                           std::chrono::system_clock::time_point now,
                           std::size_t limit = kHistoryLimit);

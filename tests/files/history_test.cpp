@@ -73,6 +73,9 @@ TEST(KeepInHistory, NamesSortByTimeNeverCollideAndTheOldestGo) {
   EXPECT_EQ(ListHistory(folder), (std::vector<std::string>{latest, next, same}));
   EXPECT_FALSE(std::filesystem::exists(first));
   EXPECT_TRUE(std::filesystem::exists(folder + "/x.ign"));
+  // A clock set back: the entry just written stays, the oldest of the later ones goes.
+  const std::string backdated = KeepInHistory(folder, entry, kWhen - std::chrono::hours(1), 3);
+  EXPECT_EQ(ListHistory(folder), (std::vector<std::string>{latest, next, backdated}));
   // Nowhere to write, or no operation: nothing kept.
   std::ofstream(temp.File("plain")) << "";
   EXPECT_EQ(KeepInHistory(temp.File("plain/history"), entry, kWhen), "");
