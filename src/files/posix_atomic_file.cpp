@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "files/atomic_file.h"
+#include "files/posix_temporary_file.h"
 
 namespace qm17 {
 
@@ -24,15 +25,27 @@ bool WriteAll(int fd, std::string_view content) {
   return true;
 }
 
+detail::MakeTemporaryFile g_makeTemporaryFile = ::mkstemp;
+
+// Only a folder that refuses new files is a reason to write in place; a full disk or quota
+// is not, as writing over the old file there would cut it off where the space ran out.
+bool FolderRefusesNewFiles(int error) {
+  return error == EACCES || error == EPERM || error == EROFS;
+}
+
 // Writes over an existing file in place, as a plain open for writing would: for a file the
-// user may write in a folder where no temporary file can be made or renamed. New content goes
-// over the old before the rest is cut off, so only a file that grows can fail half-way.
+// user may write in a folder where no temporary file can be made or renamed. The room for a
+// longer content is taken first, so that a disk without it leaves the old file as it was; new
+// content then goes over the old before the rest is cut off.
 bool WriteInPlace(const std::string& path, std::string_view content) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat info {};
-  const bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && WriteAll(fd, content) &&
-                       ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 && ::fsync(fd) == 0;
+  const auto length = static_cast<off_t>(content.size());
+  const bool written =
+      ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      (length <= info.st_size || ::posix_fallocate(fd, info.st_size, length - info.st_size) == 0) &&
+      WriteAll(fd, content) && ::ftruncate(fd, length) == 0 && ::fsync(fd) == 0;
   return ::close(fd) == 0 && written;
 }
 
@@ -74,9 +87,9 @@ bool WriteFileAtomically(const std::string& requested, std::string_view content)
   const std::string name = target.filename().string();
   std::string temp =
       name.size() + 7 > 255 ? (folder / ".qm17-save.XXXXXX").string() : target.string() + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  const int fd = g_makeTemporaryFile(temp.data());
   // A folder the user may not write takes no temporary file.
-  if (fd < 0) return exists && WriteInPlace(path, content);
+  if (fd < 0) return exists && FolderRefusesNewFiles(errno) && WriteInPlace(path, content);
   // mkstemp creates the file for the owner only; a new file gets the usual permissions, as
   // a plain create would give it, and a replaced file keeps its own.
   mode_t mode = 0;
@@ -99,8 +112,10 @@ bool WriteFileAtomically(const std::string& requested, std::string_view content)
   }
   if (::rename(temp.c_str(), path.c_str()) != 0) {
     // A file mounted on its own, or someone else's in a sticky folder, cannot be renamed over.
+    const int error = errno;
     ::unlink(temp.c_str());
-    return exists && WriteInPlace(path, content);
+    return exists && (FolderRefusesNewFiles(error) || error == EBUSY) &&
+           WriteInPlace(path, content);
   }
   SyncFolder(folder);
   return true;
@@ -136,6 +151,12 @@ bool WriteRegularFileAtomically(const std::string& path, std::string_view conten
   const auto status = std::filesystem::status(path, error);
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return false;
   return WriteFileAtomically(path, content);
+}
+
+detail::MakeTemporaryFile detail::SetMakeTemporaryFile(MakeTemporaryFile make) {
+  const MakeTemporaryFile old = g_makeTemporaryFile;
+  g_makeTemporaryFile = make != nullptr ? make : ::mkstemp;
+  return old;
 }
 
 bool CreateNewFile(const std::string& path) {

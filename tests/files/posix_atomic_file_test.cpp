@@ -1,8 +1,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -10,6 +14,7 @@
 #include "common/temp_folder.h"
 #include "common/unprivileged.h"
 #include "files/atomic_file.h"
+#include "files/posix_temporary_file.h"
 
 namespace qm17 {
 namespace {
@@ -46,6 +51,46 @@ TEST(WriteFileAtomically, ReadOnlyFolderWritesAWritableFileInPlace) {
   }));
   EXPECT_EQ(ReadWholeFile(locked), "old");
   EXPECT_EQ(EntriesIn(folder.path()), 2);
+}
+
+int g_makeFails = 0;
+int RefuseTemporaryFile(char*) {
+  errno = g_makeFails;
+  return -1;
+}
+
+// A disk without room keeps the old file whole: a full disk or quota that takes no temporary
+// file is no reason to write in place, and where in place is the only way (a folder the user
+// may not write), a longer content that finds no room leaves the old one as it was.
+TEST(WriteFileAtomically, FullDiskKeepsTheOldFile) {
+  testing::TempFolder folder;
+  const std::string path = folder.File("Tarvex.ini");
+  const std::string old = "[FORM_HLAV]\nComPort=1\n";
+  ASSERT_TRUE(WriteFileAtomically(path, old));
+  for (const int error : {ENOSPC, EDQUOT}) {
+    g_makeFails = error;
+    const auto real = detail::SetMakeTemporaryFile(RefuseTemporaryFile);
+    EXPECT_FALSE(WriteFileAtomically(path, "[FORM_HLAV]\n")) << error;
+    detail::SetMakeTemporaryFile(real);
+    EXPECT_EQ(ReadWholeFile(path), old);
+  }
+
+  fs::permissions(path, fs::perms(0666));
+  fs::permissions(folder.path(), fs::perms(0555));
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // A limit on the file's size stands in for the space left on the disk.
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64, 64};
+    ::_exit(::setrlimit(RLIMIT_FSIZE, &limit) != 0 || !test::AsUnprivilegedUser([&] {
+              return !WriteFileAtomically(path, old + std::string(100, 'x')) &&
+                     ReadWholeFile(path) == old && WriteFileAtomically(path, "[FORM_HLAV]\n");
+            }));
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadWholeFile(path), "[FORM_HLAV]\n");
 }
 
 // A replaced file keeps its permissions; a read-only one is not replaced at all.
