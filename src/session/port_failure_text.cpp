@@ -1,5 +1,6 @@
 #include "session/port_failure_text.h"
 
+#include "texts/printable.h"
 #include "texts/texts.h"
 
 namespace qm17 {
@@ -22,7 +23,10 @@ std::string PortFailureCause(Language language, PortFailure failure) {
 }
 
 std::string PortOpenErrorText(Language language, const std::string& device, PortFailure failure) {
-  return MessageTexts(language, MsgComOpenError) + "\n" + (device.empty() ? "" : device + ": ") +
+  // The name comes from the settings or the command line: told without controls, and a
+  // long one cut in the middle, so that the message fits a screen.
+  return MessageTexts(language, MsgComOpenError) + "\n" +
+         (device.empty() ? "" : ShortenedMiddle(Printable(device)) + ": ") +
          PortFailureCause(language, failure);
 }
 

@@ -118,6 +118,12 @@ TEST(SerialAdapters, EachReasonAPortFailsIsTold) {
   EXPECT_EQ(PortOpenErrorText(Language::German, "/dev/ttyUSB0", PortFailure::Busy),
             "Fehler bei Eröffnung des COM-Anschlußes!\n/dev/ttyUSB0: belegt: von einem anderen "
             "Programm verwendet");
+  // A name from a hostile settings file: no escape sequence, and a line that fits a screen.
+  const std::string hostile =
+      PortOpenErrorText(Language::English, "/dev/\x1b]0;x\x07\xc2\x9b" + std::string(100000, 'x'),
+                        PortFailure::Other);
+  EXPECT_EQ(hostile.substr(0, 33), "Com opening error!\n/dev/?]0;x??xx");
+  EXPECT_LT(hostile.size(), 200u);
 }
 
 }  // namespace
