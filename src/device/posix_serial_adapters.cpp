@@ -108,7 +108,7 @@ PortFailure DiagnosePort(const std::string& path) {
   if (fd < 0) return PortFailureFromErrno(errno);
   termios mode{};
   PortFailure failure = PortFailure::None;
-  if (::tcgetattr(fd, &mode) != 0) {
+  if (::tcgetattr(fd, &mode) != 0 || IsNoSerialLine(fd)) {
     failure = PortFailure::NotSerial;
   } else if (!LockSerialLine(fd)) {
     failure = PortFailure::Busy;
@@ -119,6 +119,19 @@ PortFailure DiagnosePort(const std::string& path) {
 
 bool LockSerialLine(int fd) {
   return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+bool IsNoSerialLine(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return true;
+  for (const char* alias : {"/dev/ptmx", "/dev/tty"}) {
+    struct stat node {};
+    if (::stat(alias, &node) == 0 && S_ISCHR(node.st_mode) && info.st_rdev == node.st_rdev) {
+      return true;
+    }
+  }
+  // The terminal answers with its session only to a process it is the controlling terminal of.
+  return ::tcgetsid(fd) != -1;
 }
 
 LineName IdentifyLineName(const std::string& path) {

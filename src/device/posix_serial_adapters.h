@@ -12,4 +12,9 @@ PortFailure PortFailureFromErrno(int error);
 // qm17ctl keep off each other's line.
 bool LockSerialLine(int fd);
 
+// A terminal that is no serial line: the pseudo-terminal multiplexer (opening it makes a new
+// master), or this process's own controlling terminal (/dev/tty or the device behind it),
+// which raw mode would take from the user's shell and leave raw after a kill.
+bool IsNoSerialLine(int fd);
+
 }  // namespace qm17

@@ -44,7 +44,7 @@ bool PosixSerialPort::Open(const std::string& device) {
     return false;
   }
   termios mode{};
-  if (tcgetattr(fd, &mode) != 0) {  // not a terminal at all
+  if (tcgetattr(fd, &mode) != 0 || IsNoSerialLine(fd)) {  // not a terminal at all, or no line
     m_lastFailure = PortFailure::NotSerial;
     close(fd);
     return false;

@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -118,6 +119,7 @@ TEST(PosixSerialPortOpen, OnlyAFreeTerminalOpens) {
       {"device that is no terminal", "/dev/null", PortFailure::NotSerial},
       {"endless device", "/dev/zero", PortFailure::NotSerial},
       {"FIFO without a writer", dir.File("fifo"), PortFailure::NotSerial},
+      {"pseudo-terminal multiplexer", "/dev/ptmx", PortFailure::NotSerial},
       {"terminal another of our programs holds", line.path(), PortFailure::Busy},
   };
   for (const Case& c : cases) {
@@ -145,6 +147,19 @@ TEST(PosixSerialPortOpen, OnlyAFreeTerminalOpens) {
   holder.Close();
   PosixSerialPort next;
   EXPECT_TRUE(next.Open(line.path()));  // free again once the holder has let go
+  next.Close();
+
+  // The user's own terminal, by its name or as /dev/tty, is never taken over.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int own = ::setsid() < 0 ? -1 : ::open(line.path().c_str(), O_RDWR);
+    PosixSerialPort port;
+    ::_exit(own < 0 || port.Open(line.path()) || port.LastFailure() != PortFailure::NotSerial ||
+            port.Open("/dev/tty") || port.LastFailure() != PortFailure::NotSerial);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(status, 0);
 }
 
 TEST(PosixSerialPortOpen, Opens57600EightNoneOneRawAndPutsTheLinesOwnSettingsBack) {
