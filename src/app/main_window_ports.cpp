@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/port_dialog.h"
 #include "app/user_prompts.h"
+#include "texts/printable.h"
 #include "texts/texts.h"
 
 namespace qm17 {
@@ -30,10 +31,12 @@ void MainWindow::ApplyComTexts() {
     const int number = static_cast<int>(k + 1);
     const std::string device = m_session.ComDevice(number);
     const QString caption = comHint + u' ' + QString::number(number);
-    QString detail = caption + QStringLiteral(": ") + QString::fromStdString(device);
+    QString detail =
+        caption + QStringLiteral(": ") + QString::fromStdString(ShortenedMiddle(Printable(device)));
     if (const SerialAdapter* adapter = FindAdapter(adapters, device);
         adapter != nullptr && !adapter->Description().empty())
-      detail += QStringLiteral(" (") + QString::fromStdString(adapter->Description()) + u')';
+      detail += QStringLiteral(" (") +
+                QString::fromStdString(ShortenedMiddle(Printable(adapter->Description()))) + u')';
     SetHint(m_menuComs[k], caption + u'|' + detail);
   }
   MenuComAdapters->setText(QString::fromUtf8(PortText(language, PortTextId::MenuItem)));

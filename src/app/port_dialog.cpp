@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "texts/printable.h"
 #include "texts/texts.h"
 
 namespace qm17 {
@@ -18,10 +19,16 @@ QString Text(Language language, PortTextId id) {
   return QString::fromUtf8(PortText(language, id));
 }
 
+// Names come from the settings file and from the devices themselves: without controls, and
+// a long one cut in the middle, so that the dialog keeps its buttons on the screen.
+QString Shown(const std::string& name) {
+  return QString::fromStdString(ShortenedMiddle(Printable(name)));
+}
+
 QString ComLine(int number, const std::string& device, const SerialAdapter* adapter) {
-  QString line = QStringLiteral("Com %1   %2").arg(number).arg(QString::fromStdString(device));
+  QString line = QStringLiteral("Com %1   %2").arg(number).arg(Shown(device));
   if (adapter != nullptr && !adapter->Description().empty())
-    line += QStringLiteral("   ") + QString::fromStdString(adapter->Description());
+    line += QStringLiteral("   ") + Shown(adapter->Description());
   return line;
 }
 
@@ -79,11 +86,10 @@ void PortDialog::Refresh() {
   SelectComNumber(number);
   m_list->clear();
   for (const SerialAdapter& adapter : m_adapters) {
-    QString line = QString::fromStdString(adapter.device);
+    QString line = Shown(adapter.device);
     if (const std::string text = adapter.Description(); !text.empty())
-      line += QStringLiteral("   ") + QString::fromStdString(text);
-    if (!adapter.stableName.empty())
-      line += QStringLiteral("\n    ") + QString::fromStdString(adapter.stableName);
+      line += QStringLiteral("   ") + Shown(text);
+    if (!adapter.stableName.empty()) line += QStringLiteral("\n    ") + Shown(adapter.stableName);
     m_list->addItem(line);
   }
   if (m_adapters.empty()) {

@@ -43,8 +43,10 @@ std::string EarlierImageSideFilePath() {
 
 std::string ComPortDevicePath(int portNumber, const IniFile& settings) {
   if (portNumber < 1 || portNumber > 10) return {};
-  return settings.ReadString(kPortsSection, "COM" + std::to_string(portNumber),
-                             DefaultComDevice(portNumber));
+  const std::string device = settings.ReadString(kPortsSection, "COM" + std::to_string(portNumber),
+                                                 DefaultComDevice(portNumber));
+  // Longer than any path: as if the entry were not there.
+  return device.size() > kLongestPathBytes ? DefaultComDevice(portNumber) : device;
 }
 
 }  // namespace qm17

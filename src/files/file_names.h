@@ -4,6 +4,7 @@
 // code page and lose letters ("Příklad.ign" saved as "Príklad.ign"); on Linux the bytes pass
 // unchanged, whatever they are.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -16,5 +17,9 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 // page ("C:\Zapalování" in Windows-1250), which is made UTF-8 here; text that is UTF-8
 // already, and every name on Linux, passes unchanged.
 std::string Utf8FromEarlierName(const std::string& name);
+
+// The longest name, in UTF-8 bytes, that the system takes for a path (PATH_MAX; 32767 UTF-16
+// units on Windows): a longer name from a settings file is no path at all.
+extern const std::size_t kLongestPathBytes;
 
 }  // namespace qm17

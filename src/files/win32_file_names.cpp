@@ -5,6 +5,8 @@
 
 namespace qm17 {
 
+const std::size_t kLongestPathBytes = 3 * 32767;  // at most three UTF-8 bytes per UTF-16 unit
+
 std::filesystem::path PathFromUtf8(const std::string& name) {
   return std::filesystem::path(WideFromUtf8(name));
 }

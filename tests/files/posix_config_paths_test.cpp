@@ -60,6 +60,11 @@ TEST(ConfigPaths, PortItemsNameDevices) {
   EXPECT_EQ(ComPortDevicePath(10, settings), "/dev/ttyUSB9");
   EXPECT_EQ(ComPortDevicePath(0, settings), "");
   EXPECT_EQ(ComPortDevicePath(11, settings), "");
+  // A value no path can be is no device.
+  settings.Parse("[PORTS]\r\nCOM1=/dev/" + std::string(5000, 'x') + "\r\nCOM2=/dev/" +
+                 std::string(4000, 'x') + "\r\n");
+  EXPECT_EQ(ComPortDevicePath(1, settings), "/dev/ttyUSB0");
+  EXPECT_EQ(ComPortDevicePath(2, settings).size(), 4005u);
 }
 
 }  // namespace
