@@ -5,6 +5,7 @@
 
 #include "files/file_names.h"
 #include "files/settings_store.h"
+#include "params/com_port.h"
 
 namespace qm17 {
 
@@ -42,7 +43,7 @@ std::string EarlierImageSideFilePath() {
 }
 
 std::string ComPortDevicePath(int portNumber, const IniFile& settings) {
-  if (portNumber < 1 || portNumber > 10) return {};
+  if (!ComPort::FromNumber(portNumber)) return {};
   const std::string device = settings.ReadString(kPortsSection, "COM" + std::to_string(portNumber),
                                                  DefaultComDevice(portNumber));
   // Longer than any path: as if the entry were not there.

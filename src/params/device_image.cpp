@@ -1,5 +1,7 @@
 #include "params/device_image.h"
 
+#include "params/com_port.h"
+
 namespace qm17 {
 
 void SetDefaultImage(DeviceImage& image) {
@@ -42,7 +44,7 @@ void NormaliseImage(DeviceImage& image) {
 void NormaliseImage(DeviceImage& image, std::uint8_t& languageIndex, std::uint8_t& comPortNumber) {
   NormaliseImage(image);
   if (languageIndex >= kLanguageCount) languageIndex = static_cast<std::uint8_t>(Language::English);
-  if (comPortNumber > 10) comPortNumber = 1;
+  if (comPortNumber > ComPort::kLast) comPortNumber = ComPort::kFirst;
 }
 
 }  // namespace qm17

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/link.h"
@@ -20,49 +21,14 @@
 #include "params/device_image.h"
 #include "params/differences.h"
 #include "params/ignition_parameters.h"
+#include "session/history_recorder.h"
+#include "session/line_ports.h"
 #include "session/outcome_display.h"
+#include "session/settings_codec.h"
+#include "session/settings_stores.h"
+#include "session/unit_tracker.h"
 
 namespace qm17 {
-
-class IniFile;
-
-// A window's place and size as the settings keep them.
-struct WindowPlacement {
-  long left = 0;
-  long top = 0;
-  long width = 0;
-  long height = 0;
-};
-
-// The curve window's settings: whether it was left open and where.
-struct CurveViewPlacement {
-  bool open = false;
-  std::optional<WindowPlacement> where;  // only a size above zero counts
-};
-
-// Where the run keeps its files; tests point them into a folder of their own.
-struct SessionPlaces {
-  std::string settingsFile;
-  std::string sideFile;
-  std::string historyFolder;  // empty: nothing is kept
-  // Makes the settings file's folder when missing; false when it cannot be made.
-  std::function<bool()> ensureFolder;
-  // Read instead when the settings file is missing (the first start): the files an earlier
-  // installation left, never written. Empty: nothing to carry over.
-  std::string earlierSettingsFile = {};
-  std::string earlierSideFile = {};
-};
-SessionPlaces DefaultSessionPlaces();
-
-// Where the differences held for Device > Differences… came from.
-enum class HeldSource : std::uint8_t { Unit, File };
-
-// What is shown about a set that differs from the window's: "window → unit" or "window → file".
-struct HeldDifferences {
-  HeldSource source = HeldSource::Unit;
-  DeviceImage window{};
-  DeviceImage other{};
-};
 
 // The controls of a view that edits the set; the use cases read them where the program reads
 // its controls into the image.
@@ -136,6 +102,13 @@ class Session : private LinkView {
   // The view whose controls the use cases read; none (the command line) holds every value to
   // its control's range instead, as showing and reading back would.
   void SetControlPanel(const ControlPanel* panel) { m_panel = panel; }
+  // Seams for tests and tools, set before Start: by default the user's files, the system's
+  // clock, the system's names of lines and the adapters plugged in.
+  void SetSettingsStore(SettingsStore& store) { m_store = &store; }
+  void SetClock(Clock clock) { m_history.SetClock(std::move(clock)); }
+  void SetLineNamer(LineNamer namer) { m_ports.SetLineNamer(std::move(namer)); }
+  void SetAdapterLister(AdapterLister lister) { m_ports.SetAdapterLister(std::move(lister)); }
+  std::vector<SerialAdapter> SerialAdapters() const { return m_ports.Adapters(); }
 
   // State.
   const DeviceImage& Image() const { return m_image; }
@@ -158,12 +131,10 @@ class Session : private LinkView {
   void SetCurveView(const CurveViewPlacement& placement) { m_curveView = placement; }
   void SetWindowPlacement(const WindowPlacement& placement) { m_placement = placement; }
   // The unit's parameter block, known after a Read, Verify or Program that ended well.
-  const std::optional<std::array<std::uint8_t, kBlockSize>>& UnitBlock() const {
-    return m_unitBlock;
-  }
+  const std::optional<ParameterBytes>& UnitBlock() const { return m_unit.Block(); }
   // True while the unit is known to hold a set other than the window's.
   bool DiffersFromUnit() const;
-  const std::optional<HeldDifferences>& Held() const { return m_held; }
+  const std::optional<HeldDifferences>& Held() const { return m_unit.Held(); }
   // The heading and one line per value, or "same", in the current language.
   std::string DifferencesText(const HeldDifferences& held) const;
   // A message of the table in the current language.
@@ -220,7 +191,8 @@ class Session : private LinkView {
   void SelectComPort(std::uint8_t number);  // also for the port already selected: reopens it
   bool OpenComPort();
   void CloseComPort();
-  // The device Com `number` names now: an assignment of this run, else the settings file.
+  // The device Com `number` names now: an assignment of this run, else the settings as read
+  // once (at start-up, or at the first lookup).
   std::string ComDevice(int number) const;
   // Assigns a device to Com `number`, stored at once, and selects it.
   void AssignComDevice(int number, const std::string& device);
@@ -231,7 +203,7 @@ class Session : private LinkView {
   void SetKeepHistory(bool keep) { m_keepHistory = keep; }
   // A set to be kept waits for the unit's next monitor frame (at most 18 ticks), which gives its
   // programming count after the operation; polling pauses while an operation runs.
-  bool HistoryPending() const { return m_pendingHistory.has_value(); }
+  bool HistoryPending() const { return m_history.Pending(); }
   // The name a Read's set is kept under in the history (the command line's output file).
   void SetReadFileName(const std::string& name) { m_readFileName = name; }
   // The outcome the link reported last (the command line's exit status).
@@ -241,8 +213,6 @@ class Session : private LinkView {
   bool OpenLine(const std::string& device);
 
  private:
-  struct Comparison;
-
   // LinkView.
   void ShowOutcome(const LinkOutcome& outcome) override;
   void SetStatusVisible(bool visible) override;
@@ -254,16 +224,16 @@ class Session : private LinkView {
 
   template <typename Call>
   void Notify(Call call) {
-    // A copy: an observer may add or remove one while it is told.
-    const std::vector<SessionObserver*> observers = m_observers;
-    for (SessionObserver* observer : observers) call(*observer);
+    // By index, not by iterator and without a copy: an observer may add or remove one while it
+    // is told, and a tick allocates nothing.
+    for (std::size_t i = 0; i < m_observers.size(); ++i) call(*m_observers[i]);
   }
   void ShowImage();
   void SetFileName(const std::string& path);
   void LoadSettings();
   void SaveSettings();
-  void WriteSettingsKeys(IniFile& settings) const;
-  void SetUnitBlock(const std::optional<std::array<std::uint8_t, kBlockSize>>& block);
+  SessionSettings CurrentSettings() const;
+  void SetUnitBlock(const std::optional<ParameterBytes>& block);
   void NoteOperationOutcome(Operation before);
   void NoteUnitAnswer(const LinkOutcome& outcome);
   void KeepSetInHistory(Operation operation);
@@ -271,10 +241,12 @@ class Session : private LinkView {
   void WritePendingHistory();
   bool TickComparison();
   void Hold(HeldDifferences held, int ticks);
-  void TickLostLine();
+  void SayHistoryNotKept(const std::string& folder);
 
   SerialLine& m_line;
   std::optional<SessionPlaces> m_places;
+  FileSettingsStore m_fileStore{[this] { return Places(); }};
+  SettingsStore* m_store = &m_fileStore;
   std::vector<SessionObserver*> m_observers;
   const ControlPanel* m_panel = nullptr;
 
@@ -294,22 +266,12 @@ class Session : private LinkView {
   std::optional<LinkOutcome> m_lastOutcome;
 
   // What the unit holds.
-  std::optional<std::array<std::uint8_t, kBlockSize>> m_unitBlock;
+  UnitTracker m_unit;
   Operation m_startedOperation = Operation::Idle;  // what the user started: Read, Program ...
-  std::unique_ptr<Comparison> m_comparison;
-  std::optional<HeldDifferences> m_held;
-  int m_heldTicks = 0;  // > 0: the held list goes when it runs out
   bool m_keepHistory = true;
   std::string m_readFileName;
-  std::optional<HistoryEntry> m_pendingHistory;
-  int m_pendingHistoryTicks = 0;
-
-  // The serial line: assignments of this run, and the device lost and tried again.
-  std::array<std::string, 10> m_assignedPorts{};  // kept when the settings cannot be written
-  std::string m_openedDevice;                     // the device of the last successful open
-  LineName m_openedLineName;  // what the open line was named by, for the rule of reopening
-  bool m_lineLost = false;
-  int m_reopenTicks = 0;
+  HistoryRecorder m_history;
+  LinePorts m_ports{m_line};
 };
 
 }  // namespace qm17

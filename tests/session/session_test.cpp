@@ -234,7 +234,8 @@ TEST(Session, AVerifyThatFailsHoldsWhatTheUnitHoldsOtherwise) {
                                 {"The unit holds otherwise (window → unit): Limiter: 15000 → "
                                  "14900 [rpm]",
                                  0}}));
-  EXPECT_FALSE(run.session.UnitBlock());
+  // What the unit was read to hold: the window differs from it, and Program is needed.
+  EXPECT_TRUE(run.session.DiffersFromUnit());
   run.Ticks(300);  // a unit's list does not run out
   EXPECT_TRUE(run.session.Held());
 
@@ -284,9 +285,47 @@ TEST(Session, ALostLineIsTriedAgainQuietlyWhereItsNameAllows) {
             (std::vector<std::string>{"close", "open /nowhere/ttyUSB7", "close",
                                       "open /nowhere/ttyUSB7"}));
   EXPECT_EQ(run.seen.messages.size(), 2u);
-  // A line that failed on opening was never there: nothing to try again.
+  // A busy line is tried again quietly, as a lost one, and opens once it is freed.
+  run.Ticks(36);
+  EXPECT_EQ(run.line.Opens(), 7);
+  run.line.failure = PortFailure::None;
+  run.Ticks(18);
+  EXPECT_TRUE(run.line.IsOpen());
+  EXPECT_EQ(run.seen.messages.size(), 2u);
+  // A device that is not there at all was never open: nothing to try again.
+  run.line.failure = PortFailure::NotPresent;
+  run.session.SelectComPort(1);
   run.Ticks(100);
-  EXPECT_EQ(run.line.Opens(), 5);
+  EXPECT_EQ(run.line.Opens(), 9);
+}
+
+TEST(Session, AFailedVerifyOrReadForgetsNothingItDidNotChange) {
+  Rig run;
+  run.session.Start({"qm17", "ENGLISH"});
+  run.session.Verify();
+  run.UntilIdle();
+  run.panel.edit = [](IgnitionParameters& p) { p.limiterRpm = 14000; };
+  run.session.EditParameters();
+  ASSERT_TRUE(run.session.DiffersFromUnit());
+  // A Verify that gets no answer reads nothing: the window still needs Program.
+  run.line.unitConnected = false;
+  run.session.Verify();
+  run.UntilIdle();
+  EXPECT_TRUE(run.session.Status().failure);
+  EXPECT_TRUE(run.session.DiffersFromUnit());
+
+  // A Read that gets no answer leaves the table, and so its file name.
+  run.panel.edit = nullptr;
+  ASSERT_EQ(run.session.OpenText(test::kDefaultParameterFile, "/p/a.ign"), OpenResult::Opened);
+  run.session.Read();
+  run.UntilIdle();
+  EXPECT_TRUE(run.session.Status().failure);
+  EXPECT_EQ(run.session.FileName(), "/p/a.ign");
+  run.line.unitConnected = true;
+  run.session.Read();
+  run.UntilIdle();
+  EXPECT_FALSE(run.session.Status().failure);
+  EXPECT_EQ(run.session.FileName(), "");
 }
 
 TEST(Session, CompareReadsTheUnitIntoASideImage) {

@@ -1,0 +1,58 @@
+// What the device link shows, as the session holds it for its views.
+
+#include "session/session.h"
+
+namespace qm17 {
+
+void Session::ShowOutcome(const LinkOutcome& outcome) {
+  m_lastOutcome = outcome;
+  NoteUnitAnswer(outcome);
+  const OutcomeDisplay shown = DisplayForOutcome(outcome, CurrentLanguage());
+  if (shown.status) SetStatus(*shown.status, shown.failure);
+  if (shown.showStatus) SetStatusVisible(true);
+  if (shown.gauge != GaugeChange::Keep) SetGaugeVisible(shown.gauge == GaugeChange::Show);
+  if (shown.message) {
+    const std::string text = *shown.message;
+    Notify([&text](SessionObserver& o) { o.ShowMessage(text); });
+  }
+}
+
+void Session::SetStatus(const std::string& text, bool failure) {
+  m_status = {text, failure};
+  Notify([](SessionObserver& o) { o.StatusTextChanged(); });
+}
+
+void Session::SetStatusVisible(bool visible) {
+  Notify([visible](SessionObserver& o) { o.StatusVisibleChanged(visible); });
+}
+
+void Session::SetGaugeVisible(bool visible) {
+  Notify([visible](SessionObserver& o) { o.GaugeVisibleChanged(visible); });
+}
+
+void Session::SetGaugeProgress(int progress) {
+  Notify([progress](SessionObserver& o) { o.GaugeProgressChanged(progress); });
+}
+
+void Session::SetNoConnectionVisible(bool visible) {
+  Notify([visible](SessionObserver& o) { o.NoConnectionChanged(visible); });
+}
+
+void Session::ShowLiveValues(const LiveValues& values) {
+  if (m_history.Pending() && m_link.operation() == Operation::Idle) {
+    m_history.SetProgramCount(values.programCount);
+    WritePendingHistory();
+  }
+  Notify([&values](SessionObserver& o) { o.LiveValuesChanged(values); });
+}
+
+void Session::ShowCurrentPoint(const CurrentPoint& point) {
+  Notify([&point](SessionObserver& o) { o.CurrentPointChanged(point); });
+}
+
+void Session::HideStatus() {
+  SetStatusVisible(false);
+  SetGaugeVisible(false);
+}
+
+}  // namespace qm17
