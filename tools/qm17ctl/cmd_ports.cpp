@@ -1,7 +1,6 @@
 // "qm17ctl ports": the device each Com number names and the serial adapters plugged in, as the
 // window's Com menu dialog shows them.
 
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -11,42 +10,19 @@
 #include "device/serial_adapters.h"
 #include "files/config_paths.h"
 #include "files/settings_store.h"
+#include "texts/printable.h"
 #include "texts/texts.h"
 
 namespace qm17::ctl {
 namespace {
 
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-// Device names and USB strings come from the system and may hold anything; a terminal gets
-// no control characters from them.
-std::string Printable(std::string text) {
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
-  return text;
-}
-
 void PrintAdapterJson(std::ostream& out, const SerialAdapter& a) {
-  out << "{\"device\": " << Json(a.device) << ", \"stable_name\": " << Json(a.stableName)
-      << ", \"manufacturer\": " << Json(a.manufacturer) << ", \"product\": " << Json(a.product)
-      << ", \"vendor_id\": " << Json(a.vendorId) << ", \"product_id\": " << Json(a.productId)
-      << ", \"serial\": " << Json(a.serial) << "}";
+  out << "{\"device\": " << JsonString(a.device)
+      << ", \"stable_name\": " << JsonString(a.stableName)
+      << ", \"manufacturer\": " << JsonString(a.manufacturer)
+      << ", \"product\": " << JsonString(a.product) << ", \"vendor_id\": " << JsonString(a.vendorId)
+      << ", \"product_id\": " << JsonString(a.productId) << ", \"serial\": " << JsonString(a.serial)
+      << "}";
 }
 
 int RunPorts(const CommandContext& context, const std::vector<std::string>& args);
@@ -74,9 +50,10 @@ int RunPorts(const CommandContext& context, const std::vector<std::string>& args
     for (int n = 1; n <= 10; ++n) {
       const std::string device = ComPortDevicePath(n, settings);
       const SerialAdapter* adapter = FindAdapter(adapters, device);
-      out << (n > 1 ? ", " : "") << "{\"com\": " << n << ", \"device\": " << Json(device)
+      out << (n > 1 ? ", " : "") << "{\"com\": " << n << ", \"device\": " << JsonString(device)
           << ", \"present\": " << (DevicePresent(device, adapters) ? "true" : "false")
-          << ", \"adapter\": " << (adapter != nullptr ? Json(adapter->device) : "null") << "}";
+          << ", \"adapter\": " << (adapter != nullptr ? JsonString(adapter->device) : "null")
+          << "}";
     }
     out << "], \"adapters\": [";
     for (std::size_t i = 0; i < adapters.size(); ++i) {
