@@ -1,5 +1,6 @@
 #include "files/parameter_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -213,6 +214,31 @@ std::string CleanNote(std::string_view text) {
 
 std::string WriteParameterFile(const DeviceImage& image, std::string_view note) {
   return NoteLines(note) + WriteParameterFile(image);
+}
+
+std::string WithParameterNote(std::string_view content, std::string_view note) {
+  // The note's own lines go wherever they stand before the key; every other line stays.
+  constexpr std::string_view kSpace = " \t\r\n\v\f";
+  std::string kept;
+  std::size_t copied = 0;
+  for (std::size_t at = 0; at < content.size();) {
+    const std::size_t end = std::min(content.find('\n', at), content.size() - 1) + 1;
+    std::string_view line = content.substr(at, end - at);
+    line.remove_prefix(std::min(line.find_first_not_of(kSpace), line.size()));
+    line = line.substr(0, line.find_last_not_of(kSpace) + 1);
+    WordReader words(line);
+    if (words.Next() == kKey) {
+      const std::optional<DecimalWord> version = ParseDecimalWord(words.Peek());
+      if (version && version->Equals(kParameterFileVersion)) break;
+    }
+    if (line.starts_with(kNotePrefix) && line.find_first_of(kSpace) == std::string_view::npos) {
+      kept += content.substr(copied, at - copied);
+      copied = end;
+    }
+    at = end;
+  }
+  kept += content.substr(copied);
+  return NoteLines(note) + kept;
 }
 
 std::string ReadParameterNote(std::string_view content) {

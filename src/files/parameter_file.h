@@ -24,6 +24,9 @@ std::string WriteParameterFile(const DeviceImage& image);
 // be the key or a keyword. An empty note writes exactly the ten lines.
 inline constexpr std::size_t kNoteChunk = 64;
 std::string WriteParameterFile(const DeviceImage& image, std::string_view note);
+// A file's content with its note replaced by `note` (none when empty), everything else
+// exactly as it stands, so that every reader reads the same set from it.
+std::string WithParameterNote(std::string_view content, std::string_view note);
 // The note a file holds before its version key (cleaned as CleanNote does); empty for none.
 std::string ReadParameterNote(std::string_view content);
 // A note as the program keeps it: valid UTF-8 (a byte of no UTF-8 sequence becomes U+FFFD),

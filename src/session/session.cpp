@@ -78,6 +78,7 @@ void Session::NormaliseAndShowImage() {
   // A Read's parameters have arrived: they come from the unit, no longer from the file. A Read
   // that fails before leaves the table and its file name as they were.
   if (m_unit.Running() == Operation::Read && !m_fileName.empty()) SetFileName({});
+  if (m_unit.Running() == Operation::Read) SetNote({});  // the unit keeps no note
 }
 
 void Session::SetFileName(const std::string& path) {
@@ -90,6 +91,14 @@ void Session::New() {
   ShowImage();
   HideStatus();
   SetFileName({});
+  SetNote({});
+}
+
+void Session::SetNote(const std::string& note) {
+  const std::string clean = CleanNote(note);
+  if (clean == m_note) return;
+  m_note = clean;
+  Notify([](SessionObserver& o) { o.NoteChanged(); });
 }
 
 OpenResult Session::Open(const std::string& path) {
@@ -123,6 +132,7 @@ OpenResult Session::OpenText(const std::string& content, const std::string& path
   NormaliseImage();
   ShowImage();
   SetFileName(path);
+  SetNote(ReadParameterNote(content));
   m_lastFilePath = path;
   // The set is loaded as the file format says; what it holds unlike the file is told.
   if (!adjustments.empty()) {
@@ -153,7 +163,7 @@ bool Session::Save(const std::string& path) {
   ReadControlsToImage();
   NormaliseImage();
   // Only a file, as for opening: a FIFO or a device would keep the window waiting.
-  if (!WriteRegularFileAtomically(path, WriteParameterFile(m_image))) {
+  if (!WriteRegularFileAtomically(path, WriteParameterFile(m_image, m_note))) {
     m_image = before;
     const std::string text = MessageText(MsgOpenFileError);
     Notify([&text](SessionObserver& o) { o.ShowMessage(text); });

@@ -51,6 +51,8 @@ class SessionObserver {
   // At start-up, before the image is first shown: the message texts of the language in force.
   virtual void MessageTextsLoaded() {}
   virtual void FileNameChanged() {}
+  // The set's note changed.
+  virtual void NoteChanged() {}
   virtual void ComPortChanged() {}
   // The settings were read: the window's saved place applies now.
   virtual void PlacementLoaded(const WindowPlacement& placement) { (void)placement; }
@@ -118,6 +120,10 @@ class Session : private LinkView {
   std::uint8_t ComPortNumber() const { return m_comPortNumber; }
   // The current parameter file, as the file system names it (bytes); empty for none.
   const std::string& FileName() const { return m_fileName; }
+  // The set's note: Open loads it, Save writes it, New and a Read clear it, Program keeps it
+  // in the history. Cleaned as a parameter file keeps it.
+  const std::string& Note() const { return m_note; }
+  void SetNote(const std::string& note);
   const std::string& LastFilePath() const { return m_lastFilePath; }
   bool InverseDisplay() const { return m_inverseDisplay; }
   bool AllPoints() const { return m_allPoints; }
@@ -254,6 +260,7 @@ class Session : private LinkView {
   std::uint8_t m_languageIndex = 0;
   std::uint8_t m_comPortNumber = 0;
   std::string m_fileName;
+  std::string m_note;
   std::string m_lastFilePath;
   bool m_inverseDisplay = false;
   bool m_allPoints = false;

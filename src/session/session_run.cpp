@@ -219,6 +219,7 @@ void Session::KeepSetInHistory(Operation operation) {
   entry.unitDate = m_link.identification().date;
   entry.unitTime = m_link.identification().time;
   entry.file = operation == Operation::Program ? m_fileName : m_readFileName;
+  entry.note = m_note;
   // An earlier one still waiting goes as it is.
   if (const auto notKept = m_history.Hold(folder, std::move(entry), timing::kSilentTicks))
     SayHistoryNotKept(*notKept);

@@ -41,7 +41,8 @@ struct Arguments {
   std::string output;  // read -o
   long count = 0;      // monitor: 0 runs until interrupted
   bool csv = false;
-  bool history = true;  // read, program: keep the set in the parameter history
+  bool history = true;              // read, program: keep the set in the parameter history
+  std::optional<std::string> note;  // program: the note kept with the set instead of FILE's
 };
 
 std::optional<long> ParsePositive(const std::string& text) {
@@ -82,6 +83,9 @@ std::optional<Arguments> ParseArguments(const CommandContext& context, const Com
       }
     } else if (arg == "--csv" && name == "monitor") {
       parsed.csv = true;
+    } else if (arg == "--note" && name == "program") {
+      if (!hasValue) return fail(arg + " needs a value");
+      parsed.note = args[++i];
     } else if (arg == "--no-history" && (name == "read" || name == "program")) {
       parsed.history = false;
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -282,6 +286,7 @@ int RunUnitOperation(const CommandContext& context, const Command& command,
   session.SetReadFileName(HistoryFileName(args->output));
   // A file that cannot be used never gets as far as the unit.
   if (!args->file.empty() && !run.OpenFile(args->file)) return kExitFailure;
+  if (args->note) session.SetNote(*args->note);
   return WithPort(context, session, args->port,
                   [&] { return RunOperation(context, name, *args, session, progress); });
 }
@@ -312,7 +317,8 @@ constexpr char kOperationDetails[] =
     "Exit status: 0 after \"Verify: OK\", 1 when the operation fails or the unit does not\n"
     "match, 2 on bad usage, 3 when the port cannot be opened.\n"
     "A successful read or program keeps the set in the parameter history (see history);\n"
-    "--no-history does not.\n";
+    "--no-history does not. program --note TEXT keeps TEXT as the set's note in the history\n"
+    "instead of FILE's own (FILE is not changed; see note).\n";
 constexpr char kMonitorDetails[] =
     "P is a port number 1..10 or the system's name for a port, as for read.\n"
     "--csv writes a header, then one line per monitor frame: time, speed, advance, voltage,\n"
@@ -326,7 +332,7 @@ const Command kRead{"read", "--port P [-o FILE] [--no-history]",
                     kOperationDetails, RunRead};
 const Command kVerify{"verify", "--port P FILE", "check that the unit holds FILE's parameters",
                       kOperationDetails, RunVerify};
-const Command kProgram{"program", "--port P FILE [--no-history]",
+const Command kProgram{"program", "--port P FILE [--note TEXT] [--no-history]",
                        "write FILE's parameters into the unit", kOperationDetails, RunProgram};
 const Command kMonitor{"monitor", "--port P [--count N] [--csv]",
                        "show the unit's live values (N frames, or until interrupted)",

@@ -1,5 +1,6 @@
 // Commands on parameter files: new, show, normalise.
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <ostream>
@@ -13,6 +14,7 @@
 #include "files/parameter_file.h"
 #include "params/device_image.h"
 #include "params/ignition_parameters.h"
+#include "texts/printable.h"
 #include "texts/texts.h"
 
 namespace qm17::ctl {
@@ -86,7 +88,18 @@ void PrintTable(std::ostream& out, const IgnitionParameters& p) {
   }
 }
 
-void PrintJson(std::ostream& out, const IgnitionParameters& p) {
+// The set's note after the table, each line indented; nothing without one.
+void PrintNote(std::ostream& out, const std::string& note) {
+  if (note.empty()) return;
+  out << "\nNote:\n";
+  for (std::size_t start = 0; start <= note.size();) {
+    const std::size_t end = std::min(note.find('\n', start), note.size());
+    out << "  " << Printable(note.substr(start, end - start)) << '\n';
+    start = end + 1;
+  }
+}
+
+void PrintJson(std::ostream& out, const IgnitionParameters& p, const std::string& note) {
   out << "{\n"
       << "  \"pointCount\": " << p.pointCount << ",\n"
       << "  \"baseAdvance\": " << p.baseAdvance << ",\n"
@@ -101,7 +114,9 @@ void PrintJson(std::ostream& out, const IgnitionParameters& p) {
     out << "    {\"rpm\": " << p.pointSpeedRpm[i] << ", \"advance\": " << p.pointAdvance[i] << "}"
         << (i + 1 < kPointCount ? "," : "") << '\n';
   }
-  out << "  ]\n}\n";
+  out << "  ]";
+  if (!note.empty()) out << ",\n  \"note\": " << JsonString(note);
+  out << "\n}\n";
 }
 
 int RunShow(const CommandContext& context, const std::vector<std::string>& args) {
@@ -123,9 +138,10 @@ int RunShow(const CommandContext& context, const std::vector<std::string>& args)
   if (!run.OpenFile(*file)) return kExitFailure;
   const IgnitionParameters params = ParametersFromImage(run.session().Image());
   if (json) {
-    PrintJson(context.out, params);
+    PrintJson(context.out, params, run.session().Note());
   } else {
     PrintTable(context.out, params);
+    PrintNote(context.out, run.session().Note());
   }
   return OutputWritten(context) ? kExitOk : kExitFailure;
 }

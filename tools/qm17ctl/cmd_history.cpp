@@ -23,6 +23,12 @@ std::string Printable(std::string text) {
   return text;
 }
 
+// The note's first line, and "…" where more follows.
+std::string NoteSummary(const std::string& note) {
+  const std::size_t end = note.find('\n');
+  return end == std::string::npos ? note : note.substr(0, end) + " …";
+}
+
 int RunHistory(const CommandContext& context, const std::vector<std::string>& args) {
   std::size_t limit = 0;  // all
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -44,6 +50,7 @@ int RunHistory(const CommandContext& context, const std::vector<std::string>& ar
       context.out << "  " << Printable(entry->operation) << "  "
                   << Printable(entry->unitVersion + " " + entry->unitDate + " " + entry->unitTime);
       if (!entry->file.empty()) context.out << "  " << Printable(entry->file);
+      if (!entry->note.empty()) context.out << "  note: " << Printable(NoteSummary(entry->note));
     }
     context.out << '\n';
   }
@@ -56,7 +63,7 @@ const Command kHistory{
     "$XDG_DATA_HOME/qm17/history (else ~/.local/share/qm17/history), the newest 1000 of\n"
     "them; any of them opens like any parameter file (show, diff, program, File > Open).\n"
     "Each line: the file, the operation, the unit's version, date and time, the file read or\n"
-    "programmed.\n",
+    "programmed, and the set's note (its first line).\n",
     RunHistory};
 
 const Command kHistoryCommands[] = {kHistory};

@@ -36,6 +36,8 @@ std::span<const Command> DeviceCommands();  // read, verify, program, monitor
 std::span<const Command> DiffCommands();
 std::span<const Command> HistoryCommands();
 std::span<const Command> PortCommands();  // ports
+std::span<const Command> NoteCommands();
+std::span<const Command> SheetCommands();
 
 // Prints "qm17ctl: <problem>" and the command's usage to the error stream.
 int UsageError(const CommandContext& context, const Command& command, const std::string& problem);

@@ -18,7 +18,8 @@ namespace {
 
 // Every group of commands the program offers.
 std::vector<std::span<const Command>> CommandGroups() {
-  return {FileCommands(), DiffCommands(), DeviceCommands(), HistoryCommands(), PortCommands()};
+  return {FileCommands(),   NoteCommands(),    SheetCommands(), DiffCommands(),
+          DeviceCommands(), HistoryCommands(), PortCommands()};
 }
 
 const Command* FindCommand(std::string_view name) {
