@@ -23,6 +23,7 @@
 
 #include "app/local_path.h"
 #include "app/user_prompts.h"
+#include "app/window_printer.h"
 #include "files/atomic_file.h"
 #include "params/ignition_parameters.h"
 #include "texts/texts.h"
@@ -103,7 +104,7 @@ QPointF PixelToPoint(const CurveScale& scale, QPointF pixel) {
           (scale.plot.bottom() - pixel.y()) / scale.plot.height() * scale.maxAdvance};
 }
 
-int HighestSpeedShown(const DeviceImage& image, const std::optional<ParameterBlock>& unit) {
+int HighestSpeedShown(const DeviceImage& image, const std::optional<BlockBytes>& unit) {
   using namespace image_byte;
   const auto highest = [](const std::uint8_t* block) {
     const std::size_t used = UsedCount(block[0]);
@@ -135,7 +136,7 @@ void CurveView::SetImage(const DeviceImage& image) {
   Invalidate();
 }
 
-void CurveView::SetUnitBlock(const std::optional<ParameterBlock>& block) {
+void CurveView::SetUnitBlock(const std::optional<BlockBytes>& block) {
   if (block == m_unit) return;
   m_unit = block;
   Invalidate();
@@ -600,11 +601,15 @@ void CurveView::Propose(std::size_t index, int speedByte, int advance) {
 
 // ---------------------------------------------------------------------------------------------
 
-CurveWindow::CurveWindow(QWidget* parent, std::function<UserPrompts&()> prompts)
-    : QMainWindow(parent, Qt::Window), m_prompts(std::move(prompts)) {
+CurveWindow::CurveWindow(QWidget* parent, Session& session, std::function<UserPrompts&()> prompts)
+    : QMainWindow(parent, Qt::Window), m_session(session), m_prompts(std::move(prompts)) {
   setObjectName(QStringLiteral("CurveWindow"));
   m_view = new CurveView(this);
   setCentralWidget(m_view);
+  // A drag or a key is applied as the table's edits are; the session then shows it everywhere.
+  connect(m_view, &CurveView::PointEdited, this, [this](int index, int speedByte, int advance) {
+    m_session.EditCurvePoint(index, speedByte, advance);
+  });
   m_fileMenu = menuBar()->addMenu(QString());
   m_fileMenu->setObjectName(QStringLiteral("CurveMenuFile"));
   const auto item = [this](const char* name, const QKeySequence& keys,
@@ -626,6 +631,48 @@ CurveWindow::CurveWindow(QWidget* parent, std::function<UserPrompts&()> prompts)
   resize(720, 480);
   m_language = Language::Czech;  // differs, so that the first call sets every text
   SetLanguage(Language::English);
+  // Everything the session holds now; from here on it says what changes.
+  SetLanguage(m_session.CurrentLanguage());
+  ImageChanged();
+  UnitBlockChanged();
+  m_view->SetCurrentPoint(m_session.LinkState().currentPoint());
+  // The link's own rule for the no-connection label, which the ticks report from now on.
+  m_view->SetLinkLost(m_session.LinkState().silenceCounter() >= timing::kSilentTicks &&
+                      !m_session.PrintLayout());
+  m_session.AddObserver(*this);
+}
+
+CurveWindow::~CurveWindow() {
+  m_session.RemoveObserver(*this);
+}
+
+void CurveWindow::ImageChanged() {
+  m_view->SetImage(m_session.Image());
+  DisplayStyleChanged();
+}
+
+void CurveWindow::DisplayStyleChanged() {
+  m_view->SetInverse(m_session.InverseDisplay());
+}
+
+void CurveWindow::LanguageChanged() {
+  SetLanguage(m_session.CurrentLanguage());
+}
+
+void CurveWindow::UnitBlockChanged() {
+  m_view->SetUnitBlock(m_session.UnitBlock());
+}
+
+void CurveWindow::CurrentPointChanged(const CurrentPoint& point) {
+  m_view->SetCurrentPoint(point);
+}
+
+void CurveWindow::LiveValuesChanged(const LiveValues& values) {
+  m_view->AddLiveSample(values.rpm, values.advance);
+}
+
+void CurveWindow::NoConnectionChanged(bool visible) {
+  m_view->SetLinkLost(visible);
 }
 
 void CurveWindow::SetLanguage(Language language) {
@@ -643,22 +690,36 @@ void CurveWindow::SetLanguage(Language language) {
 
 void CurveWindow::PrintCurve() {
   bool failed = false;
-  m_prompts().ShowPrintPreview(this, windowTitle(), [this, &failed](QPrinter& printer) {
+  QString fileError;
+  m_prompts().ShowPrintPreview(this, windowTitle(), [&](QPrinter& printer) {
+    const auto draw = [this](QPainter& painter, QPaintDevice& page) {
+      // Drawn at screen resolution and scaled, so that fonts and lines keep their proportions.
+      const double factor = page.logicalDpiX() / 96.0;
+      painter.scale(factor, factor);
+      m_view->Render(
+          painter,
+          QSize(static_cast<int>(page.width() / factor), static_cast<int>(page.height() / factor)),
+          true);
+      return true;
+    };
+    // A PDF file is made in memory and written whole, as Save as PDF does.
+    if (PrintsToPdfFile(printer)) {
+      fileError = WritePdfFile(printer.outputFileName(), PdfInMemory(printer, draw), m_language);
+      return;
+    }
     QPainter painter;
     if (!painter.begin(&printer)) {
       failed = true;
       return;
     }
-    // Drawn at screen resolution and scaled, so that fonts and lines keep their proportions.
-    const double factor = printer.resolution() / 96.0;
-    painter.scale(factor, factor);
-    m_view->Render(painter,
-                   QSize(static_cast<int>(printer.width() / factor),
-                         static_cast<int>(printer.height() / factor)),
-                   true);
+    draw(painter, printer);
     if (!painter.end() || printer.printerState() == QPrinter::Error) failed = true;
   });
-  if (failed) m_prompts().ShowMessage(this, QString::fromUtf8(PrintFailedText(m_language)));
+  if (!fileError.isEmpty()) {
+    m_prompts().ShowMessage(this, fileError);
+  } else if (failed) {
+    m_prompts().ShowMessage(this, QString::fromUtf8(PrintFailedText(m_language)));
+  }
 }
 
 void CurveWindow::SaveAsPng() {

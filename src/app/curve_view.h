@@ -1,8 +1,8 @@
 #pragma once
 // The advance curve drawn beside the window's table: engine speed across, advance up, with the
 // base advance, the limiters and the shift light, the current point, the unit's own curve and
-// the live operating point. Its owner pushes everything it shows through the setters below and
-// applies the edits it proposes; the view keeps no parameter state of its own beyond a copy.
+// the live operating point. The view is told what to show through the setters below and
+// proposes edits; its window observes the session, feeds it and applies the edits there.
 
 #include <QMainWindow>
 #include <QPixmap>
@@ -19,6 +19,7 @@
 #include "device/monitor.h"
 #include "params/device_image.h"
 #include "params/ignition_parameters.h"
+#include "session/session.h"
 
 class QAction;
 class QMenu;
@@ -29,7 +30,7 @@ namespace qm17 {
 
 class UserPrompts;
 
-using ParameterBlock = std::array<std::uint8_t, kBlockSize>;
+using BlockBytes = std::array<std::uint8_t, kBlockSize>;
 
 // Where the plot lies in a drawing of a given size, and the speeds it spans.
 struct CurveScale {
@@ -45,7 +46,7 @@ QPointF PointToPixel(const CurveScale& scale, double rpm, double advance);
 // The inverse of PointToPixel, not bounded.
 QPointF PixelToPoint(const CurveScale& scale, QPointF pixel);  // x rpm, y degrees
 // The highest speed the drawing of `image` (and of the unit's block) has to show, rpm.
-int HighestSpeedShown(const DeviceImage& image, const std::optional<ParameterBlock>& unit);
+int HighestSpeedShown(const DeviceImage& image, const std::optional<BlockBytes>& unit);
 
 class CurveView : public QWidget {
   Q_OBJECT
@@ -55,7 +56,7 @@ class CurveView : public QWidget {
 
   // What the owner shows. Each setter repaints only when something changed.
   void SetImage(const DeviceImage& image);
-  void SetUnitBlock(const std::optional<ParameterBlock>& block);
+  void SetUnitBlock(const std::optional<BlockBytes>& block);
   void SetCurrentPoint(const CurrentPoint& point);
   void SetLanguage(Language language);
   void SetInverse(bool inverse);
@@ -66,7 +67,7 @@ class CurveView : public QWidget {
 
   // The point the keyboard acts on (0-based), or none.
   std::optional<std::size_t> SelectedPoint() const { return m_selected; }
-  const std::optional<ParameterBlock>& UnitBlock() const { return m_unit; }
+  const std::optional<BlockBytes>& UnitBlock() const { return m_unit; }
 
   // The whole drawing at `size`; on paper in the normal colours and without live values.
   void Render(QPainter& painter, QSize size, bool paper) const;
@@ -105,7 +106,7 @@ class CurveView : public QWidget {
   void Propose(std::size_t index, int speedByte, int advance);
 
   DeviceImage m_image{};
-  std::optional<ParameterBlock> m_unit;
+  std::optional<BlockBytes> m_unit;
   CurrentPoint m_current;
   Language m_language = Language::English;
   bool m_inverse = false;
@@ -128,13 +129,14 @@ class CurveView : public QWidget {
 };
 
 // The curve view in a window of its own, with a File menu to print it or save it as a picture.
-class CurveWindow : public QMainWindow {
+// It shows what the session holds and hears of its changes; its edits go to the session.
+class CurveWindow : public QMainWindow, private SessionObserver {
   Q_OBJECT
 
  public:
-  CurveWindow(QWidget* parent, std::function<UserPrompts&()> prompts);
+  CurveWindow(QWidget* parent, Session& session, std::function<UserPrompts&()> prompts);
+  ~CurveWindow() override;
   CurveView* View() const { return m_view; }
-  void SetLanguage(Language language);
 
   void PrintCurve();
   void SaveAsPng();
@@ -144,6 +146,16 @@ class CurveWindow : public QMainWindow {
   bool WritePdf(const QString& path) const;
 
  private:
+  void SetLanguage(Language language);
+  void ImageChanged() override;
+  void DisplayStyleChanged() override;
+  void LanguageChanged() override;
+  void UnitBlockChanged() override;
+  void CurrentPointChanged(const CurrentPoint& point) override;
+  void LiveValuesChanged(const LiveValues& values) override;
+  void NoConnectionChanged(bool visible) override;
+
+  Session& m_session;
   CurveView* m_view = nullptr;
   std::function<UserPrompts&()> m_prompts;
   Language m_language = Language::English;

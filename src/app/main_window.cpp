@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/curve_view.h"
 #include "app/spin_buttons.h"
 #include "app/user_prompts.h"
 #include "app/window_layout.h"
@@ -120,6 +121,8 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow() {
   // Children losing the focus while the window is torn down are no edits.
   for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->removeEventFilter(this);
+  // The curve window observes the session, which goes before the window's children do.
+  delete m_curveWindow;
   m_session.RemoveObserver(*this);
   m_session.SetControlPanel(nullptr);
 }
@@ -773,7 +776,7 @@ void MainWindow::ApplyDisplayStyle() {
            UpDownOmez2, UpDownRetard, UpDownLedRazeni, UpDownPocPalcu, BitBtnAdvMinus,
            BitBtnAdvPlus, CheckBoxIgnAll, UpDownPocetBodu, CheckBoxBlackZobr})
     widget->setVisible(screenLayout);
-  ShowInCurveView();
+  ShowUnitMismatch();
 }
 
 void MainWindow::ApplyParameterChange() {

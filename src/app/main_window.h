@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -16,9 +17,9 @@
 
 #include "app/about_help.h"
 #include "app/port_dialog.h"
+#include "app/window_printer.h"
 #include "device/link.h"
 #include "device/serial_port.h"
-#include "files/window_printer.h"
 #include "params/device_image.h"
 #include "session/session.h"
 #include "texts/texts.h"
@@ -345,6 +346,15 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   void LeavePrintLayout();
   // The status label grows to show a whole print header, and keeps its layout width otherwise.
   void FitStatusLabel();
+  // Paper shows no text caret or focus frame: the focus leaves while the window is captured
+  // and comes back afterwards, with a box's selection and cursor, as no edit of the user's.
+  void PutFocusAside();
+  void GiveFocusBack();
+  struct SetAsideFocus {
+    QPointer<QWidget> widget;
+    int selectionStart = -1, selectionLength = 0, cursor = 0;
+  };
+  std::optional<SetAsideFocus> m_focusAside;
   int m_statusLabelWidth = 0;  // the layout width, taken at the first fit
   PrintDestination m_printDestination;
   UrlOpener m_helpOpener;
@@ -360,9 +370,7 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
 
  private:
   void OpenCurveView();
-  void ShowInCurveView();  // what the curve shows of the window, pushed after every display
-  void ApplyCurveViewLanguage();
-  void CurvePointEdited(int index, int speedByte, int advance);
+  void ApplyCurveViewLanguage();  // its menu item's text and hint
   QAction* MenuCurveView = nullptr;
   CurveWindow* m_curveWindow = nullptr;
 

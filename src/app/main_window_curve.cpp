@@ -1,10 +1,8 @@
-// The window's side of the advance curve view: opening it, keeping it showing what the table
-// shows, and applying its edits through the table's own editing path.
+// The window's side of the advance curve view: its menu item, and opening it where it was
+// left. Once made, the curve window observes the session itself.
 
 #include <QAction>
-#include <QCheckBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QScreen>
 #include <algorithm>
 
@@ -24,8 +22,8 @@ void MainWindow::MenuCurveViewClick() {
 
 void MainWindow::OpenCurveView() {
   if (!m_curveWindow) {
-    m_curveWindow = new CurveWindow(this, [this]() -> UserPrompts& { return Prompts(); });
-    connect(m_curveWindow->View(), &CurveView::PointEdited, this, &MainWindow::CurvePointEdited);
+    m_curveWindow =
+        new CurveWindow(this, m_session, [this]() -> UserPrompts& { return Prompts(); });
     // Its key closes the curve window from there as well.
     m_curveWindow->addAction(MenuCurveView);
     // Beside the window, or where it was left when that is still on a screen.
@@ -41,31 +39,13 @@ void MainWindow::OpenCurveView() {
     if (!area.contains(where.center())) where.moveCenter(area.center());
     m_curveWindow->setGeometry(where);
   }
-  ApplyCurveViewLanguage();
-  ShowInCurveView();
-  CurveView* view = m_curveWindow->View();
-  view->SetUnitBlock(m_session.UnitBlock());
-  view->SetCurrentPoint(m_session.Link().currentPoint());
-  view->SetLinkLost(!LabelSpojeni->isHidden());
   m_curveWindow->show();
   m_curveWindow->raise();
-}
-
-void MainWindow::ShowInCurveView() {
-  ShowUnitMismatch();
-  if (!m_curveWindow) return;
-  m_curveWindow->View()->SetImage(m_session.Image());
-  m_curveWindow->View()->SetInverse(m_session.InverseDisplay());
 }
 
 void MainWindow::ApplyCurveViewLanguage() {
   MenuCurveView->setText(QString::fromUtf8(CurveViewText(CurrentLanguage(), CurveMenuItem)));
   SetHint(MenuCurveView, QString::fromUtf8(CurveViewText(CurrentLanguage(), CurveMenuHint)));
-  if (m_curveWindow) m_curveWindow->SetLanguage(CurrentLanguage());
-}
-
-void MainWindow::CurvePointEdited(int index, int speedByte, int advance) {
-  m_session.EditCurvePoint(index, speedByte, advance);
 }
 
 }  // namespace qm17

@@ -135,7 +135,6 @@ void MainWindow::SetGaugeProgress(int progress) {
 
 void MainWindow::SetNoConnectionVisible(bool visible) {
   LabelSpojeni->setVisible(visible);
-  if (m_curveWindow) m_curveWindow->View()->SetLinkLost(visible);
   // Only the next frame makes the values live again, whatever else the unit answers.
   if (visible && !m_liveStale) {
     m_liveStale = true;
@@ -163,7 +162,6 @@ void MainWindow::ShowLiveValues(const LiveValues& values) {
   // Last: a visible change of the gauge repaints the window at once, and that one pass then
   // takes every label above with it instead of leaving them to a second pass.
   SetGaugeValue(CGaugeRpm, shown.rpmBar);
-  if (m_curveWindow) m_curveWindow->View()->AddLiveSample(values.rpm, values.advance);
 }
 
 void MainWindow::PaintLiveBackgrounds() {
@@ -195,7 +193,6 @@ void MainWindow::PaintLiveTexts() {
 }
 
 void MainWindow::ShowCurrentPoint(const CurrentPoint& point) {
-  if (m_curveWindow) m_curveWindow->View()->SetCurrentPoint(point);
   // Called on every tick: nothing to do unless the point or the base colour changed, and then
   // SetBackground still leaves every box alone whose colour stays.
   const QColor window = QApplication::palette().color(QPalette::Base);

@@ -7,7 +7,9 @@
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPixmap>
 #include <QPrinter>
@@ -18,6 +20,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/about_help.h"
@@ -26,7 +29,7 @@
 #include "app/main_window.h"
 #include "app/shutdown_signals.h"
 #include "app/user_prompts.h"
-#include "files/window_printer.h"
+#include "app/window_printer.h"
 
 namespace qm17 {
 namespace {
@@ -132,17 +135,30 @@ void MainWindow::MenuPrintClick() {
   // a PDF file and see the page before printing it.
   const QPixmap picture = CaptureInPrintLayout();
   bool failed = false;
-  const bool printed =
-      Prompts().ShowPrintPreview(this, windowTitle(), [&picture, &failed](QPrinter& printer) {
-        QPainter painter;
-        if (!painter.begin(&printer)) {
-          failed = true;
-          return;
-        }
-        DrawPictureOnPage(painter, QSize(printer.width(), printer.height()), picture);
-        if (!painter.end() || printer.printerState() == QPrinter::Error) failed = true;
-      });
-  if (failed) {
+  QString fileError;
+  const bool printed = Prompts().ShowPrintPreview(this, windowTitle(), [&](QPrinter& printer) {
+    const auto draw = [&picture](QPainter& painter, QPaintDevice& page) {
+      DrawPictureOnPage(painter, QSize(page.width(), page.height()), picture);
+      return true;
+    };
+    // A PDF file is made in memory and written whole: Qt's own writer says nothing of a full
+    // disk, and waits on a pipe with the window frozen.
+    if (PrintsToPdfFile(printer)) {
+      fileError =
+          WritePdfFile(printer.outputFileName(), PdfInMemory(printer, draw), CurrentLanguage());
+      return;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+      failed = true;
+      return;
+    }
+    draw(painter, printer);
+    if (!painter.end() || printer.printerState() == QPrinter::Error) failed = true;
+  });
+  if (!fileError.isEmpty()) {
+    Prompts().ShowMessage(this, fileError);
+  } else if (failed) {
     Prompts().ShowMessage(this, QString::fromUtf8(PrintFailedText(CurrentLanguage())));
   } else if (!printed) {
     LabelHlaseni->hide();  // no date of printing for a page that was not printed
@@ -164,9 +180,11 @@ void MainWindow::EnterPrintLayout() {
   CGauge->hide();
   m_session.SetPrintLayout(true);
   SetBackground(m_client, Qt::white);
+  PutFocusAside();
 }
 
 void MainWindow::LeavePrintLayout() {
+  GiveFocusBack();
   m_session.SetPrintLayout(false);
   SetBackground(LabelHlaseni, m_session.InverseDisplay()
                                   ? QColor(Qt::black)
@@ -187,6 +205,39 @@ void MainWindow::PrintWindow() {
   // The normal layout comes back whether or not the printer took the job.
   LeavePrintLayout();
   if (!error.isEmpty()) Prompts().ShowMessage(this, error);
+}
+
+void MainWindow::PutFocusAside() {
+  QWidget* focused = QApplication::focusWidget();
+  if (!focused || !isAncestorOf(focused)) return;
+  SetAsideFocus aside{focused};
+  if (const auto* edit = qobject_cast<const QLineEdit*>(focused)) {
+    aside.selectionStart = edit->selectionStart();
+    aside.selectionLength = edit->selectionLength();
+    aside.cursor = edit->cursorPosition();
+  }
+  m_focusAside = aside;
+  const bool wasApplying = std::exchange(m_applying, true);
+  focused->clearFocus();
+  m_applying = wasApplying;
+}
+
+void MainWindow::GiveFocusBack() {
+  const std::optional<SetAsideFocus> aside = std::exchange(m_focusAside, std::nullopt);
+  if (!aside || !aside->widget || !aside->widget->isVisible()) return;
+  const bool wasApplying = std::exchange(m_applying, true);
+  aside->widget->setFocus(Qt::OtherFocusReason);
+  if (auto* edit = qobject_cast<QLineEdit*>(aside->widget.data())) {
+    if (aside->selectionStart < 0) {
+      edit->setCursorPosition(aside->cursor);
+    } else if (aside->cursor == aside->selectionStart) {
+      // Selected leftwards: the cursor stays at the selection's start.
+      edit->setSelection(aside->selectionStart + aside->selectionLength, -aside->selectionLength);
+    } else {
+      edit->setSelection(aside->selectionStart, aside->selectionLength);
+    }
+  }
+  m_applying = wasApplying;
 }
 
 void MainWindow::FitStatusLabel() {

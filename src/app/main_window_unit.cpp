@@ -94,7 +94,6 @@ void MainWindow::MenuCompareClick() {
 
 void MainWindow::UnitBlockChanged() {
   ShowUnitMismatch();
-  if (m_curveWindow) m_curveWindow->View()->SetUnitBlock(m_session.UnitBlock());
 }
 
 void MainWindow::ShowUnitMismatch() {

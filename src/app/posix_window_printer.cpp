@@ -1,6 +1,6 @@
 #include <cups/cups.h>
 
-#include "files/window_printer_service.h"
+#include "app/window_printer_service.h"
 
 namespace qm17 {
 

@@ -1,4 +1,4 @@
-#include "files/window_printer_service.h"
+#include "app/window_printer_service.h"
 
 namespace qm17 {
 

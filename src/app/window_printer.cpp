@@ -1,13 +1,19 @@
-#include "files/window_printer.h"
+#include "app/window_printer.h"
 
+#include <QBuffer>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPixmap>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QWidget>
 #include <cstdint>
+#include <string>
 
-#include "files/window_printer_service.h"
+#include "app/local_path.h"
+#include "app/window_printer_service.h"
+#include "files/atomic_file.h"
 #include "texts/texts.h"
 
 namespace qm17 {
@@ -41,29 +47,64 @@ void DrawPictureOnPage(QPainter& painter, QSize page, const QPixmap& picture) {
   painter.drawPixmap(QRect(QPoint(0, 0), size), picture);
 }
 
+bool PrintsToPdfFile(QPrinter& printer) {
+  // A preview paints through an engine of its own, even for a PDF printer.
+  const QPaintEngine* engine = printer.paintEngine();
+  return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty() &&
+         engine != nullptr && engine->type() == QPaintEngine::Pdf;
+}
+
+QByteArray PdfInMemory(const QPrinter& like,
+                       const std::function<bool(QPainter&, QPaintDevice&)>& paint) {
+  QByteArray pdf;
+  QBuffer buffer(&pdf);
+  if (!buffer.open(QIODevice::WriteOnly)) return {};
+  QPdfWriter writer(&buffer);
+  writer.setResolution(like.resolution());
+  writer.setPageLayout(like.pageLayout());
+  writer.setTitle(like.docName());
+  QPainter painter;
+  if (!painter.begin(&writer)) return {};
+  const bool painted = paint(painter, writer);
+  if (!painter.end() || !painted) return {};
+  return pdf;
+}
+
+QString WritePdfFile(const QString& path, const QByteArray& pdf, Language language) {
+  if (!pdf.isEmpty() &&
+      WriteRegularFileAtomically(LocalPath(path), std::string(pdf.constData(), pdf.size())))
+    return {};
+  return QString::fromStdString(MessageTexts(language, MsgOpenFileError)) + u'\n' +
+         Problem(language, PrintProblemId::FileNotWritten).arg(path);
+}
+
 QString PrintPicture(const QPixmap& picture, const PrintDestination& destination,
                      const QString& jobTitle, Language language) {
   if (picture.isNull()) return Problem(language, PrintProblemId::NothingToPrint);
-  const bool toPdf = !destination.pdfFile.isEmpty();
-  if (!toPdf && QPrinterInfo::defaultPrinter().isNull())
+  if (!destination.pdfFile.isEmpty()) {
+    // The page a PDF printer of the toolkit would give: its paper, margins and resolution.
+    QPrinter page(QPrinter::HighResolution);
+    page.setOutputFormat(QPrinter::PdfFormat);
+    page.setDocName(jobTitle);
+    const QByteArray pdf = PdfInMemory(page, [&picture](QPainter& painter, QPaintDevice& device) {
+      DrawPictureOnPage(painter, QSize(device.width(), device.height()), picture);
+      return true;
+    });
+    return WritePdfFile(destination.pdfFile, pdf, language);
+  }
+  if (QPrinterInfo::defaultPrinter().isNull())
     return Problem(language, PrintProblemId::NoDefaultPrinter);
 
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(jobTitle);
-  if (toPdf) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(destination.pdfFile);
-  }
   if (!printer.isValid()) return Problem(language, PrintProblemId::PrinterUnusable);
   // Only a job for a named print queue is submitted, and so only then is there an answer to read.
-  const bool submitted = !toPdf && printer.outputFormat() == QPrinter::NativeFormat &&
-                         !printer.printerName().isEmpty();
+  const bool submitted =
+      printer.outputFormat() == QPrinter::NativeFormat && !printer.printerName().isEmpty();
 
   QPainter painter;
-  if (!painter.begin(&printer)) {
-    return toPdf ? Problem(language, PrintProblemId::FileNotWritten).arg(destination.pdfFile)
-                 : Problem(language, PrintProblemId::PrinterRefused).arg(printer.printerName());
-  }
+  if (!painter.begin(&printer))
+    return Problem(language, PrintProblemId::PrinterRefused).arg(printer.printerName());
   // The painter's device area is the page's printable area in printer pixels.
   DrawPictureOnPage(painter, QSize(printer.width(), printer.height()), picture);
   if (!painter.end() || printer.printerState() == QPrinter::Error ||

@@ -40,7 +40,7 @@ TEST(CurveScaleTest, MapsPointsToPixelsAndBack) {
   EXPECT_EQ(PointToPixel(scale, 8000, 30), QPointF(308, 212));
   EXPECT_EQ(PixelToPoint(scale, QPointF(558, 62)), QPointF(16000, 60));
   // A unit whose limiter is higher widens the axis; nothing shown still leaves 1000 rpm.
-  ParameterBlock unit{};
+  BlockBytes unit{};
   unit[0] = 1;
   unit[image_byte::kLimiter - image_byte::kParameterBlock] = 200;
   EXPECT_EQ(HighestSpeedShown(image, unit), 20000);
@@ -131,7 +131,7 @@ TEST_F(CurveWindowTest, DragsAndKeysFollowTheTablesEditingRules) {
   // use pushes the hidden ones on, as a speed typed into its row does.
   DeviceImage& image = m_window->Image();
   image[image_byte::kPointCountByte] = 5;
-  m_window->ShowImageInControls();
+  m_window->RunSession().NormaliseAndShowImage();
   const DeviceImage before = m_window->Image();
   Drag(Pixel(7000, 10), Pixel(7000, 30));
   EXPECT_EQ(m_window->Image(), before);
@@ -183,7 +183,7 @@ TEST_F(CurveWindowTest, UnitsCurveIsKnownAfterAVerifiedBlockOnlyUntilAFailure) {
     line.Drain();
   };
   // The unit answers the Verify's read of block 1 with the window's own block.
-  ParameterBlock block{};
+  BlockBytes block{};
   std::copy_n(m_window->Image().begin() + image_byte::kParameterBlock, kBlockSize, block.begin());
   m_window->MenuVerifyClick();
   std::array<unsigned char, 52> answer{};

@@ -1,9 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <QFile>
 #include <QPixmap>
 #include <QPrinterInfo>
+#include <QTemporaryDir>
 
-#include "files/window_printer.h"
+#include "app/window_printer.h"
+#include "common/fifo.h"
 
 namespace qm17 {
 namespace {
@@ -24,6 +29,28 @@ TEST(PrintPicture, PrintServiceAnswerReachesTheCaller) {
   EXPECT_TRUE(refusal.contains(refusing)) << refusal.toStdString();
   qputenv("PRINTER", accepting);
   EXPECT_EQ(PrintPicture(picture, {}, "qm17", Language::English), QString());
+}
+
+// A PDF goes only into a regular file, whole: a pipe (here with a reader, so that nothing can
+// hang) and a full device are refused and said to be, where writing into them would have
+// "succeeded" with a page cut short or lost.
+TEST(PrintPicture, PdfOnlyIntoAWholeRegularFile) {
+  QPixmap picture(842, 584);
+  picture.fill(Qt::blue);
+  QTemporaryDir dir;
+  const QString pipe = dir.filePath("page.pdf");
+  ASSERT_TRUE(test::MakeFifo(pipe));
+  const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const QString error = PrintPicture(picture, {pipe}, "qm17", Language::English);
+  EXPECT_EQ(error, "Open file error!\nThe file " + pipe + " cannot be written.");
+  char byte = 0;
+  EXPECT_LE(::read(reader, &byte, 1), 0) << "nothing went into the pipe";
+  ::close(reader);
+  if (QFile::exists("/dev/full")) {
+    EXPECT_TRUE(PrintPicture(picture, {"/dev/full"}, "qm17", Language::German)
+                    .startsWith("Fehler bei Eröffnung der Datei!\n"));
+  }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "files/window_printer.h"
+#include "app/window_printer.h"
 
 #include <gtest/gtest.h>
 
@@ -87,9 +87,9 @@ TEST(PrintPicture, OnePagePdf) {
 TEST(PrintPicture, FailuresAreReportedNotHidden) {
   QPixmap picture(10, 10);
   picture.fill(Qt::blue);
-  // A PDF in a folder that does not exist: the job cannot start.
-  EXPECT_FALSE(PrintPicture(picture, {"/nonexistent-folder/x/page.pdf"}, "qm17", Language::English)
-                   .isEmpty());
+  // A PDF in a folder that does not exist: the file error, and why.
+  EXPECT_EQ(PrintPicture(picture, {"/nonexistent-folder/x/page.pdf"}, "qm17", Language::English),
+            "Open file error!\nThe file /nonexistent-folder/x/page.pdf cannot be written.");
   // An empty picture is refused before any job starts, in the window's language.
   QTemporaryDir dir;
   EXPECT_EQ(PrintPicture(QPixmap(), {dir.filePath("empty.pdf")}, "qm17", Language::Czech),

@@ -520,6 +520,29 @@ TEST_F(WindowShell, SessionEndSavesWithoutClosing) {
   EXPECT_TRUE(ReadAll(SettingsPath()).contains("Language=0\r\n"));
 }
 
+TEST_F(WindowShell, PageShowsNoCaretOrFocusAndTheFocusComesBack) {
+  MainWindow& window = Start();
+  window.activateWindow();
+  QLineEdit* edit = Find<QLineEdit>("EditBaseAdv");
+  edit->setFocus(Qt::OtherFocusReason);
+  edit->setCursorPosition(1);
+  QApplication::processEvents();
+  if (!edit->hasFocus()) GTEST_SKIP() << "the window cannot be made active here";
+  const QRect box(edit->mapTo(Find<QWidget>("ClientArea"), QPoint()), edit->size());
+  const auto printed = [&] {
+    QImage page;
+    window.SetPrintDestination({Temp("page.pdf"), [&](const QPixmap& p) { page = p.toImage(); }});
+    window.SpeedButtonPrintClick();
+    return page.copy(box);
+  };
+  const QImage focused = printed();
+  // The focus is back where it was, with the cursor.
+  EXPECT_TRUE(edit->hasFocus());
+  EXPECT_EQ(edit->cursorPosition(), 1);
+  Find<QWidget>("EditOmez1")->setFocus(Qt::OtherFocusReason);
+  EXPECT_TRUE(printed() == focused) << "the box looks on paper as it does without the focus";
+}
+
 TEST_F(WindowShell, FileMenuPrintGoesThroughThePrintDialog) {
   WriteSettings("Language=1\r\nCheckBoxBlackZobr->Checked=1\r\n");
   MainWindow& window = Start();
@@ -539,7 +562,8 @@ TEST_F(WindowShell, FileMenuPrintGoesThroughThePrintDialog) {
   // A file the printer cannot write is said, not passed over.
   m_prompts->previewPdf = Temp("no-such-folder/page.pdf");
   window.MenuPrintClick();
-  EXPECT_EQ(m_prompts->FileMessages(), QStringList{"Printing failed."});
+  EXPECT_EQ(m_prompts->FileMessages(), QStringList{"Open file error!\nThe file " +
+                                                   m_prompts->previewPdf + " cannot be written."});
   // A cancelled dialog leaves no date of printing behind.
   m_prompts->previewPdf.clear();
   window.MenuPrintClick();
