@@ -38,6 +38,34 @@ namespace qm17 {
 
 namespace {
 
+// Where a parameter control's value lives in a parameter set (the polarity has no box).
+int& ValueOf(IgnitionParameters& params, ParameterField field, std::size_t point) {
+  switch (field) {
+    case ParameterField::PointSpeed:
+      return params.pointSpeedRpm[point];
+    case ParameterField::PointAdvance:
+      return params.pointAdvance[point];
+    case ParameterField::PointCount:
+      return params.pointCount;
+    case ParameterField::BaseAdvance:
+      return params.baseAdvance;
+    case ParameterField::StartLimiter:
+      return params.startLimiterRpm;
+    case ParameterField::Limiter:
+      return params.limiterRpm;
+    case ParameterField::Retard:
+      return params.retard;
+    case ParameterField::IgnitionsPerRev:
+      return params.ignitionsPerRev;
+    case ParameterField::ShiftLight:
+      return params.shiftLightRpm;
+    case ParameterField::Polarity:
+    case ParameterField::Reserved:
+      break;
+  }
+  return params.polarity;
+}
+
 // The one horizontal scaling the window's own code still needs besides the layout table.
 int Sx(int x) {
   return CurrentLayoutScale().X(x);
@@ -178,22 +206,25 @@ void MainWindow::BuildLayout() {
   Label1 = MakeLabel(GroupBox6, "Label1", QStringLiteral("RPM"));
   LabelAdvance1 = MakeLabel(GroupBox6, "LabelAdvance1", QStringLiteral("Advance [°]"));
   LabelAdvance2 = MakeLabel(GroupBox6, "LabelAdvance2", QStringLiteral("Advance [°]"));
-  const auto spinPair = [](QWidget* parent, const QString& editName, const QString& spinName,
-                           const SpinRange& range) {
+  // Every box of the set goes into the table of parameter controls as it is made.
+  const auto spinPair = [this](QWidget* parent, const QString& editName, const QString& spinName,
+                               const SpinRange& range, ParameterField field,
+                               std::size_t point = 0) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(editName);
     auto* spin = new SpinButtons(edit, range, parent);
     spin->setObjectName(spinName);
+    m_parameterControls.push_back({edit, spin, field, point});
     return std::pair{edit, spin};
   };
   for (std::size_t i = 0; i < kPointCount; ++i) {
     const QString k = QString::number(i + 1);
     std::tie(m_rpmEdits[i], m_rpmUpDowns[i]) =
         spinPair(GroupBox6, QStringLiteral("EditRpmAdv") + k, QStringLiteral("UpDownRpmAdv") + k,
-                 kPointSpeedRange);
+                 kPointSpeedRange, ParameterField::PointSpeed, i);
     std::tie(m_advanceEdits[i], m_advanceUpDowns[i]) =
         spinPair(GroupBox6, QStringLiteral("EditAdvance") + k, QStringLiteral("UpDownAdvance") + k,
-                 kPointAdvanceRange);
+                 kPointAdvanceRange, ParameterField::PointAdvance, i);
   }
   const auto shiftButton = [this](const char* name, const QString& text) {
     QPushButton* button = Make<QPushButton>(GroupBox6, name);
@@ -209,29 +240,33 @@ void MainWindow::BuildLayout() {
   CheckBoxIgnAll->setFocusPolicy(Qt::ClickFocus);
   std::tie(EditPocetBodu, UpDownPocetBodu) =
       spinPair(GroupBox6, QStringLiteral("EditPocetBodu"), QStringLiteral("UpDownPocetBodu"),
-               kPointCountRange);
+               kPointCountRange, ParameterField::PointCount);
   LabelPocetBodu = MakeLabel(GroupBox6, "LabelPocetBodu", QStringLiteral("Number of items"));
 
   // Single-valued parameters.
   GroupBox2 = Make<QGroupBox>(m_client, "GroupBox2");
   const auto parameterRow = [&](const char* edit, const char* spin, const char* label,
-                                const SpinRange& range, const QString& caption) {
-    auto pair = spinPair(GroupBox2, QString::fromLatin1(edit), QString::fromLatin1(spin), range);
+                                const SpinRange& range, ParameterField field,
+                                const QString& caption) {
+    auto pair =
+        spinPair(GroupBox2, QString::fromLatin1(edit), QString::fromLatin1(spin), range, field);
     return std::tuple{pair.first, pair.second, MakeLabel(GroupBox2, label, caption)};
   };
   std::tie(EditBaseAdv, UpDownBaseAdv, LabelBaseAdv) =
       parameterRow("EditBaseAdv", "UpDownBaseAdv", "LabelBaseAdv", kBaseAdvanceRange,
-                   QStringLiteral("Base advance [°]"));
+                   ParameterField::BaseAdvance, QStringLiteral("Base advance [°]"));
   std::tie(EditOmez1, UpDownOmez1, LabelOmez1) =
       parameterRow("EditOmez1", "UpDownOmez1", "LabelOmez1", kLimiterRange,
-                   QStringLiteral("Start limiter [rpm]"));
-  std::tie(EditOmez2, UpDownOmez2, LabelOmez2) = parameterRow(
-      "EditOmez2", "UpDownOmez2", "LabelOmez2", kLimiterRange, QStringLiteral("Limiter [rpm]"));
-  std::tie(EditRetard, UpDownRetard, LabelRetard) = parameterRow(
-      "EditRetard", "UpDownRetard", "LabelRetard", kRetardRange, QStringLiteral("Retard [°]"));
+                   ParameterField::StartLimiter, QStringLiteral("Start limiter [rpm]"));
+  std::tie(EditOmez2, UpDownOmez2, LabelOmez2) =
+      parameterRow("EditOmez2", "UpDownOmez2", "LabelOmez2", kLimiterRange, ParameterField::Limiter,
+                   QStringLiteral("Limiter [rpm]"));
+  std::tie(EditRetard, UpDownRetard, LabelRetard) =
+      parameterRow("EditRetard", "UpDownRetard", "LabelRetard", kRetardRange,
+                   ParameterField::Retard, QStringLiteral("Retard [°]"));
   std::tie(EditLedRazeni, UpDownLedRazeni, LabelLedRazeni) =
       parameterRow("EditLedRazeni", "UpDownLedRazeni", "LabelLedRazeni", kShiftLightRange,
-                   QStringLiteral("Gear Shift Light [rpm]"));
+                   ParameterField::ShiftLight, QStringLiteral("Gear Shift Light [rpm]"));
   CheckBoxProgHned = Make<QCheckBox>(GroupBox2, "CheckBoxProgHned");
   CheckBoxProgHned->setText(QStringLiteral("Programming after change"));
   CheckBoxProgHned->setBackgroundRole(QPalette::Window);  // buttons fill with Button otherwise
@@ -239,7 +274,7 @@ void MainWindow::BuildLayout() {
   m_tooltipControls << CheckBoxProgHned->objectName();
   std::tie(EditPocPalcu, UpDownPocPalcu) =
       spinPair(GroupBox2, QStringLiteral("EditPocPalcu"), QStringLiteral("UpDownPocPalcu"),
-               kIgnitionsPerRevRange);
+               kIgnitionsPerRevRange, ParameterField::IgnitionsPerRev);
   LabelPocPalcu = MakeLabel(GroupBox2, "LabelPocPalcu", QStringLiteral("Ignitions per revolution"));
 
   // Polarity, display option and logo.
@@ -474,14 +509,10 @@ void MainWindow::ConnectHandlers() {
   // Only a user's choice runs the handler; selecting an item from code does not.
   connect(m_polarityButtons, &QButtonGroup::idClicked, this, &MainWindow::RadioGroupPolaritaClick);
 
-  std::vector<SpinButtons*> spins(m_rpmUpDowns.begin(), m_rpmUpDowns.end());
-  spins.insert(spins.end(), m_advanceUpDowns.begin(), m_advanceUpDowns.end());
-  spins.insert(spins.end(), {UpDownPocetBodu, UpDownBaseAdv, UpDownOmez1, UpDownOmez2, UpDownRetard,
-                             UpDownLedRazeni, UpDownPocPalcu});
-  for (SpinButtons* spin : spins) {
-    spin->Associate()->installEventFilter(this);
-    if (spin != UpDownLedRazeni)
-      connect(spin, &SpinButtons::Clicked, this, &MainWindow::UpDownClick);
+  for (const ParameterControl& control : m_parameterControls) {
+    control.edit->installEventFilter(this);
+    if (control.spin != UpDownLedRazeni)
+      connect(control.spin, &SpinButtons::Clicked, this, &MainWindow::UpDownClick);
   }
 }
 
@@ -648,17 +679,8 @@ void MainWindow::ComPortChanged() {
 }
 
 void MainWindow::ReadControls(IgnitionParameters& params) const {
-  for (std::size_t i = 0; i < kPointCount; ++i) {
-    params.pointSpeedRpm[i] = m_rpmUpDowns[i]->Position();
-    params.pointAdvance[i] = m_advanceUpDowns[i]->Position();
-  }
-  params.pointCount = UpDownPocetBodu->Position();
-  params.baseAdvance = UpDownBaseAdv->Position();
-  params.startLimiterRpm = UpDownOmez1->Position();
-  params.limiterRpm = UpDownOmez2->Position();
-  params.retard = UpDownRetard->Position();
-  params.ignitionsPerRev = UpDownPocPalcu->Position();
-  params.shiftLightRpm = UpDownLedRazeni->Position();
+  for (const ParameterControl& control : m_parameterControls)
+    ValueOf(params, control.field, control.point) = control.spin->Position();
   const int selected = m_polarityButtons->checkedId();
   params.polarity = selected >= 0 ? selected : m_session.Image()[image_byte::kPolarity];
 }
@@ -674,22 +696,13 @@ void MainWindow::NormaliseImage() {
 void MainWindow::ShowImageInControls() {
   // Hiding a row that holds the focus moves the focus; that is no edit of the user's.
   const bool wasApplying = std::exchange(m_applying, true);
-  const IgnitionParameters params = ParametersFromImage(m_session.Image());
-  for (std::size_t i = 0; i < kPointCount; ++i) {
-    m_rpmUpDowns[i]->SetPosition(params.pointSpeedRpm[i]);
-    m_advanceUpDowns[i]->SetPosition(params.pointAdvance[i]);
-  }
+  IgnitionParameters params = ParametersFromImage(m_session.Image());
+  for (const ParameterControl& control : m_parameterControls)
+    control.spin->SetPosition(ValueOf(params, control.field, control.point));
   const IdentificationTexts& ident = m_session.Link().identification();
   LabelVerze1->setText(QString::fromStdString(ident.version));
   LabelVerze2->setText(QString::fromStdString(ident.date));
   LabelVerze3->setText(QString::fromStdString(ident.time));
-  UpDownPocetBodu->SetPosition(params.pointCount);
-  UpDownBaseAdv->SetPosition(params.baseAdvance);
-  UpDownOmez1->SetPosition(params.startLimiterRpm);
-  UpDownOmez2->SetPosition(params.limiterRpm);
-  UpDownRetard->SetPosition(params.retard);
-  UpDownPocPalcu->SetPosition(params.ignitionsPerRev);
-  UpDownLedRazeni->SetPosition(params.shiftLightRpm);
   m_polarityItems[static_cast<std::size_t>(std::clamp(params.polarity, 0, kPolarityItemCount - 1))]
       ->setChecked(true);
   ApplyDisplayStyle();
@@ -801,27 +814,15 @@ bool MainWindow::FormKeyPress(QKeyEvent* event) {
 
 void MainWindow::ReportRejectedValue(const QLineEdit* edit) {
   if (!edit) return;
-  std::vector<std::pair<SpinButtons*, ParameterField>> boxes = {
-      {UpDownPocetBodu, ParameterField::PointCount},
-      {UpDownBaseAdv, ParameterField::BaseAdvance},
-      {UpDownOmez1, ParameterField::StartLimiter},
-      {UpDownOmez2, ParameterField::Limiter},
-      {UpDownRetard, ParameterField::Retard},
-      {UpDownPocPalcu, ParameterField::IgnitionsPerRev},
-      {UpDownLedRazeni, ParameterField::ShiftLight}};
-  for (std::size_t i = 0; i < kPointCount; ++i) {
-    boxes.emplace_back(m_rpmUpDowns[i], ParameterField::PointSpeed);
-    boxes.emplace_back(m_advanceUpDowns[i], ParameterField::PointAdvance);
-  }
   const ChangeWording wording = ChangeWordingFor(CurrentLanguage());
-  for (std::size_t k = 0; k < boxes.size(); ++k) {
-    const auto [spin, field] = boxes[k];
-    if (!spin || spin->Associate() != edit) continue;
+  for (const ParameterControl& control : m_parameterControls) {
+    const auto [box, spin, field, point] = control;
+    if (box != edit) continue;
     const std::optional<int> typed = SpinButtons::ParseText(edit->text(), QLocale());
     const SpinRange& range = spin->Range();
     if (!typed || (*typed >= range.min && *typed <= range.max)) return;
     QString name = QString::fromStdString(wording.names[static_cast<std::size_t>(field)]);
-    name.replace(QStringLiteral("%u"), QString::number((k - 7) / 2 + 1));
+    name.replace(QStringLiteral("%u"), QString::number(point + 1));
     QString text = name + QStringLiteral(": ") +
                    SpinButtons::FormatPosition(range.min, range.digitGrouping, QLocale()) +
                    QStringLiteral(" … ") +

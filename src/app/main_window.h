@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/about_help.h"
 #include "app/port_dialog.h"
@@ -21,6 +22,7 @@
 #include "device/link.h"
 #include "device/serial_port.h"
 #include "params/device_image.h"
+#include "params/differences.h"
 #include "session/session.h"
 #include "texts/texts.h"
 
@@ -197,6 +199,15 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   std::shared_ptr<UserPrompts> m_prompts;
   QStringList m_tooltipControls;  // object names of the controls that show a tooltip
 
+  // The parameter controls, each box once: building, connecting, reading, showing and
+  // rejecting a typed value all go through this table. `point` is the curve point (0-based).
+  struct ParameterControl {
+    QLineEdit* edit = nullptr;
+    SpinButtons* spin = nullptr;
+    ParameterField field = ParameterField::PointCount;
+    std::size_t point = 0;
+  };
+  std::vector<ParameterControl> m_parameterControls;
   // Control arrays: slot i is curve point i + 1.
   std::array<QLineEdit*, kPointCount> m_rpmEdits{};
   std::array<SpinButtons*, kPointCount> m_rpmUpDowns{};
