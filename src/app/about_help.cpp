@@ -8,6 +8,7 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include "texts/help_texts.h"
 #include "texts/texts.h"
 
 namespace qm17 {
@@ -56,15 +57,38 @@ QString FindHelpDocument(Language language, const QStringList& folders) {
   return {};
 }
 
-void OpenHelpDocument(Language language, const UrlOpener& open) {
-  const QString path = FindHelpDocument(language, HelpSearchFolders());
-  if (path.isEmpty()) return;
+QString OpenHelp(Language language, const UrlOpener& open, const QStringList& documentFolders,
+                 const QStringList& manualFolders) {
   // A local-file URL, never a command line: the name cannot be read as a shell command.
-  const QUrl url = QUrl::fromLocalFile(path);
-  if (open)
-    open(url);
-  else
-    QDesktopServices::openUrl(url);
+  const auto show = [&open](const QString& path) {
+    const QUrl url = QUrl::fromLocalFile(path);
+    return open ? open(url) : QDesktopServices::openUrl(url);
+  };
+  const QString document = FindHelpDocument(language, documentFolders);
+  if (!document.isEmpty() && show(document)) return {};
+  QString manual;
+  for (const Language choice : {language, Language::English}) {
+    for (const QString& folder : manualFolders) {
+      const QFileInfo file(QDir(folder), QString::fromUtf8(ManualFileName(choice)));
+      if (file.isFile()) {
+        manual = file.absoluteFilePath();
+        break;
+      }
+    }
+    if (!manual.isEmpty()) break;
+  }
+  if (!manual.isEmpty() && show(manual)) return {};
+  // F1 must never do nothing: say where the manual is, or where it belongs.
+  if (!manual.isEmpty())
+    return QString::fromUtf8(HelpText(language, HelpManualNotOpened))
+        .arg(QDir::toNativeSeparators(manual));
+  const QString folder = manualFolders.value(0);
+  return QString::fromUtf8(HelpText(language, HelpManualMissing))
+      .arg(QDir::toNativeSeparators(folder));
+}
+
+QString OpenHelpDocument(Language language, const UrlOpener& open) {
+  return OpenHelp(language, open, HelpSearchFolders(), ManualSearchFolders());
 }
 
 }  // namespace qm17

@@ -36,9 +36,16 @@ QStringList HelpSearchFolders();
 // The first existing document of the language in those folders; empty when there is none.
 QString FindHelpDocument(Language language, const QStringList& folders);
 
-// Opens the help document with the desktop's viewer for its type. Nothing is reported when the
-// document or a viewer is missing. `open` replaces the desktop service (tests).
+// Folders that may hold the program's own manual, the installed one first.
+QStringList ManualSearchFolders();
+
+// Help > Contents: the help document of the language where one exists, else the program's
+// manual in the language (else in English) in the desktop's browser. Returns what to tell the
+// user when nothing could be shown (where the manual is, or where it belongs), else empty.
+// `open` replaces the desktop service (tests).
 using UrlOpener = std::function<bool(const QUrl&)>;
-void OpenHelpDocument(Language language, const UrlOpener& open = {});
+QString OpenHelp(Language language, const UrlOpener& open, const QStringList& documentFolders,
+                 const QStringList& manualFolders);
+QString OpenHelpDocument(Language language, const UrlOpener& open = {});
 
 }  // namespace qm17

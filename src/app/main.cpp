@@ -1,6 +1,7 @@
 // qm17: sets up the QM-17 ignition unit over a serial port.
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -9,6 +10,7 @@
 
 #include "app/console_output.h"
 #include "app/main_window.h"
+#include "app/startup_file.h"
 #include "app/window_font.h"
 #ifdef QM17_SHOWN_PROBE
 #include "app/shown_probe.h"
@@ -110,6 +112,7 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName(QStringLiteral("qm17"));
   qm17::ChooseWindowFont();  // before the window, whose layout scales with the font
   QStringList arguments = QApplication::arguments();
+  const QString startupFile = qm17::StartupFileArgument(arguments);
   // --lang stands for the language word, which start-up reads from the first argument.
   if (line.languageWord)
     arguments = QStringList{arguments.value(0), QString::fromLatin1(line.languageWord)};
@@ -119,6 +122,10 @@ int main(int argc, char* argv[]) {
   window.FormCreate(arguments);
   if (window.ShutdownRequested()) return 0;  // closed and saved already
   window.show();
+  // Once the window is up, so that the file's messages come in front of it.
+  if (!startupFile.isEmpty())
+    QTimer::singleShot(0, &window,
+                       [&window, startupFile] { window.OpenParameterFile(startupFile); });
 #ifdef QM17_SHOWN_PROBE
   qm17::ShownProbe::InstallIfAsked(window);  // a measuring build only (QM17_MEASURE)
 #endif

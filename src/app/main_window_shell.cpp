@@ -252,7 +252,8 @@ void MainWindow::MenuAboutClick() {
 }
 
 void MainWindow::MenuContensClick() {
-  OpenHelpDocument(CurrentLanguage(), m_helpOpener);
+  const QString problem = OpenHelpDocument(CurrentLanguage(), m_helpOpener);
+  if (!problem.isEmpty()) Prompts().ShowMessage(this, problem);
 }
 
 void MainWindow::MenuExitClick() {

@@ -16,6 +16,12 @@ QStringList HelpSearchFolders() {
   return folders;
 }
 
+// The installer puts the manual in the doc folder beside the program.
+QStringList ManualSearchFolders() {
+  const QDir programFolder(QCoreApplication::applicationDirPath());
+  return {programFolder.absoluteFilePath(QStringLiteral("doc")), programFolder.absolutePath()};
+}
+
 // Qt's own folder is the build machine's in a static build, so the program brings its own.
 QStringList ToolkitTranslationFolders() {
   return {

@@ -376,6 +376,7 @@ const char* PrintProblemText(Language language, PrintProblemId id) {
 const char* CommandLineHelpText(Language language) {
   return Pick(language,
               "použití: qm17 [ENGLISH|CESKY|DEUTSCH] [--lang en|cz|cs|de] [volby Qt]\n"
+              "         qm17 [ENGLISH|CESKY|DEUTSCH] SOUBOR.ign\n"
               "         qm17 --help | --version\n"
               "\n"
               "Nastavení zapalování QM-17 přes sériový port: úprava křivky předstihu a dalších\n"
@@ -388,6 +389,8 @@ const char* CommandLineHelpText(Language language) {
               "  --lang JAZYK             totéž: en, cz (nebo cs) nebo de\n"
               "  -h, --help               vypíše tento text a skončí\n"
               "  -v, --version            vypíše verzi a skončí\n"
+              "  SOUBOR.ign               soubor parametrů, který se po spuštění otevře jako\n"
+              "                           přes Soubor > Otevřít\n"
               "\n"
               "Platí i vlastní volby Qt (-platform, -style, -display ...).\n"
               "Nastavení: $XDG_CONFIG_HOME/qm17/Tarvex.ini (bez ní ~/.config/qm17/); oddíl\n"
@@ -396,6 +399,7 @@ const char* CommandLineHelpText(Language language) {
               "F7 Číst, F8 Verifikace, F9 Programovat, F4/F5 předstih -/+, Ctrl+Shift+A \"Vše\",\n"
               "Ctrl+Shift+P \"Programování po změně\", F1 návod.\n",
               "usage: qm17 [ENGLISH|CESKY|DEUTSCH] [--lang en|cz|cs|de] [Qt options]\n"
+              "       qm17 [ENGLISH|CESKY|DEUTSCH] FILE.ign\n"
               "       qm17 --help | --version\n"
               "\n"
               "Sets up the QM-17 ignition unit over a serial port: edit the advance curve and\n"
@@ -408,6 +412,8 @@ const char* CommandLineHelpText(Language language) {
               "  --lang LANG              the same: en, cz (or cs) or de\n"
               "  -h, --help               print this text and exit\n"
               "  -v, --version            print the version and exit\n"
+              "  FILE.ign                 a parameter file to open after start-up, as\n"
+              "                           File > Open does\n"
               "\n"
               "Qt's own options (-platform, -style, -display ...) are understood too.\n"
               "Settings: $XDG_CONFIG_HOME/qm17/Tarvex.ini (~/.config/qm17/ without it), where\n"
@@ -416,6 +422,7 @@ const char* CommandLineHelpText(Language language) {
               "F8 Verify, F9 Program, F4/F5 Advance -/+, Ctrl+Shift+A \"All\", Ctrl+Shift+P\n"
               "\"Programming after change\", F1 the manual.\n",
               "Aufruf: qm17 [ENGLISH|CESKY|DEUTSCH] [--lang en|cz|cs|de] [Qt-Optionen]\n"
+              "        qm17 [ENGLISH|CESKY|DEUTSCH] DATEI.ign\n"
               "        qm17 --help | --version\n"
               "\n"
               "Stellt die Zündbox QM-17 über eine serielle Schnittstelle ein: die Vorzündungs-\n"
@@ -428,6 +435,8 @@ const char* CommandLineHelpText(Language language) {
               "  --lang SPRACHE           dasselbe: en, cz (oder cs) oder de\n"
               "  -h, --help               diesen Text ausgeben und beenden\n"
               "  -v, --version            die Version ausgeben und beenden\n"
+              "  DATEI.ign                eine Kenndatendatei, die nach dem Start wie über\n"
+              "                           Datei > Öffnen geöffnet wird\n"
               "\n"
               "Die Optionen von Qt (-platform, -style, -display ...) gelten ebenso.\n"
               "Einstellungen: $XDG_CONFIG_HOME/qm17/Tarvex.ini (ohne sie ~/.config/qm17/); der\n"

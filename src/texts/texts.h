@@ -74,6 +74,24 @@ enum class PortTextId : int {
 };
 const char* PortText(Language language, PortTextId id);
 
+// The second line under a failure of Read, Verify or Program, and under the compatibility
+// message: what the unit may hold now and what to do. "%1" and "%2" stand for numbers.
+enum class LinkTextId : int {
+  NothingSent,     // Program ended before the new parameters went out
+  ParametersSent,  // Program ended after they went out, unconfirmed
+  UnitUnchanged,   // Read or Verify: only read frames were sent
+  NoAnswerTo,      // %1: the frame's command byte, %2: what the frame does
+  WriteIdentification,
+  WriteParameters,
+  ReadIdentification,
+  ReadParameters,
+  UnitCode,  // %1: the unit's compatibility code, %2: the one this program needs
+  ProgramNotSent,
+  ReadNotDone,
+  kCount
+};
+const char* LinkText(Language language, LinkTextId id);
+
 const char* ComItemHint(Language language);              // followed by " " and the port number
 const char* NoConnectionText(Language language);         // LabelSpojeni's caption
 const char* FileVersionMismatchText(Language language);  // "Unmatched version of *.ign file!"

@@ -15,6 +15,7 @@
 #include "app/about_help.h"
 #include "app/local_path.h"
 #include "app/shutdown_signals.h"
+#include "app/startup_file.h"
 #include "app/user_prompts.h"
 #include "closing_window.h"
 
@@ -73,23 +74,76 @@ TEST(FindHelpDocument, FirstFolderThatHoldsTheLanguagesDocument) {
   EXPECT_EQ(FindHelpDocument(static_cast<Language>(5), folders), QString());
 }
 
-TEST(OpenHelpDocument, OpensALocalFileUrlOrNothing) {
-  QTemporaryDir current;
-  Touch(current.filePath("VELMOR_QM_17_de.doc"));
-  const QString before = QDir::currentPath();
-  ASSERT_TRUE(QDir::setCurrent(current.path()));
+TEST(OpenHelp, TheLanguagesDocumentElseTheManualElseWhereItIs) {
+  QTemporaryDir documents, manuals;
+  Touch(documents.filePath("VELMOR_QM_17_de.doc"));
+  Touch(manuals.filePath("qm17-cs.html"));
+  Touch(manuals.filePath("qm17-en.html"));
   std::vector<QUrl> opened;
+  bool browserWorks = true;
   const UrlOpener record = [&](const QUrl& url) {
     opened.push_back(url);
-    return true;
+    return browserWorks;
   };
-  OpenHelpDocument(Language::German, record);
-  OpenHelpDocument(Language::Czech, record);  // missing: silently nothing
-  QDir::setCurrent(before);
+  const QStringList docs{documents.path()}, manual{manuals.path()};
+  const QDir manualDir(manuals.path());
 
-  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(OpenHelp(Language::German, record, docs, manual), QString());
+  EXPECT_EQ(OpenHelp(Language::Czech, record, docs, manual), QString());
+  // The document is looked for in the current folder first.
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(documents.path()));
+  EXPECT_EQ(OpenHelpDocument(Language::German, record), QString());
+  QDir::setCurrent(before);
+  ASSERT_EQ(opened.size(), 3u);
+  EXPECT_EQ(opened[2], opened[0]);
+  opened.pop_back();
+  QFile::remove(documents.filePath("VELMOR_QM_17_de.doc"));
+  EXPECT_EQ(OpenHelp(Language::German, record, docs, manual), QString());  // no German manual
+  ASSERT_EQ(opened.size(), 3u);
   EXPECT_TRUE(opened[0].isLocalFile());
-  EXPECT_EQ(opened[0].toLocalFile(), QDir(current.path()).absoluteFilePath("VELMOR_QM_17_de.doc"));
+  EXPECT_EQ(opened[0].toLocalFile(),
+            QDir(documents.path()).absoluteFilePath("VELMOR_QM_17_de.doc"));
+  EXPECT_EQ(opened[1].toLocalFile(), manualDir.absoluteFilePath("qm17-cs.html"));
+  EXPECT_EQ(opened[2].toLocalFile(), manualDir.absoluteFilePath("qm17-en.html"));
+
+  // Never nothing: a browser that fails, or no manual at all, gives a message naming the place.
+  browserWorks = false;
+  const QString notShown = OpenHelp(Language::English, record, docs, manual);
+  EXPECT_TRUE(
+      notShown.contains(QDir::toNativeSeparators(manualDir.absoluteFilePath("qm17-en.html"))))
+      << notShown.toStdString();
+  const QString missing = OpenHelp(Language::Czech, record, docs, {documents.path()});
+  EXPECT_TRUE(missing.contains(QDir::toNativeSeparators(documents.path())))
+      << missing.toStdString();
+  EXPECT_NE(missing, notShown);
+}
+
+TEST(StartupFileArgument, TheParameterFileBesideTheLanguageWord) {
+  QTemporaryDir folder;
+  const QString race = QDir(folder.path()).absoluteFilePath("race.IGN");
+  const QString plain = QDir(folder.path()).absoluteFilePath("ENGLISH");  // no suffix, exists
+  Touch(plain);
+  const std::pair<QStringList, QString> cases[] = {
+      {{"qm17", race}, race},
+      {{"qm17", "ENGLISH", race}, race},
+      {{"qm17", "--lang", "de", race}, race},
+      {{"qm17", "--lang=de", plain}, plain},
+      // Any other word stays ignored, as it always was.
+      {{"qm17", "english"}, QString()},
+      {{"qm17", "-platform", "offscreen"}, QString()},
+      {{"qm17"}, QString()},
+  };
+  for (const auto& [arguments, file] : cases)
+    EXPECT_EQ(StartupFileArgument(arguments), file) << arguments.join(' ').toStdString();
+  // A relative name is made absolute, as the file dialog would give it.
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(folder.path()));
+  EXPECT_EQ(StartupFileArgument({"qm17", "race.IGN"}), race);
+  // The first argument's language word is not a file, even where a file of that name exists.
+  EXPECT_EQ(StartupFileArgument({"qm17", "ENGLISH"}), QString());
+  EXPECT_EQ(StartupFileArgument({"qm17", "DEUTSCH", "ENGLISH"}), plain);
+  QDir::setCurrent(before);
 }
 
 TEST(UseToolkitLanguage, StandardButtonsSpeakTheInterfaceLanguage) {
