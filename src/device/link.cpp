@@ -25,9 +25,8 @@ void DeviceLink::Tick() {
     m_tickCounter = 0;
     ++m_tryCounter;
     if (m_tryCounter >= timing::kFailingTryCount) {
-      const LinkOutcome failed{
-          m_operation, LinkResult::Failed,
-          m_answerDiffered ? FailureReason::BlockDiffers : FailureReason::NoAnswer};
+      const LinkOutcome failed =
+          Failure(m_answerDiffered ? FailureReason::BlockDiffers : FailureReason::NoAnswer);
       m_messageCountdown = timing::kMessageTicks;
       m_operation = Operation::Idle;
       m_view.ShowOutcome(failed);
@@ -58,14 +57,16 @@ void DeviceLink::Tick() {
 
 void DeviceLink::StartRead() {
   m_lastUnitBlock.reset();
-  m_operation = Operation::Read;
+  m_operation = m_startedOperation = Operation::Read;
+  m_parametersSent = false;
   SendNext(command::kReadBlock0);
   ShowStatus(LinkResult::Started);
 }
 
 void DeviceLink::StartVerify() {
   m_lastUnitBlock.reset();
-  m_operation = Operation::Verify;
+  m_operation = m_startedOperation = Operation::Verify;
+  m_parametersSent = false;
   SendNext(command::kReadBlock1);
   ShowStatus(LinkResult::Started);
 }
@@ -73,7 +74,8 @@ void DeviceLink::StartVerify() {
 void DeviceLink::StartProgram(std::uint8_t firstTryCount) {
   // Nothing is sent here: the tick sends block 0 at its next time-out.
   m_lastUnitBlock.reset();
-  m_operation = Operation::Program;
+  m_operation = m_startedOperation = Operation::Program;
+  m_parametersSent = false;
   m_currentCommand = command::kWriteBlock0;
   m_tryCounter = firstTryCount;
   m_answerDiffered = false;
@@ -194,8 +196,9 @@ void DeviceLink::ProgramStep(std::size_t block,
     m_identification = DecodeIdentification(m_image);
     m_view.NormaliseAndShowImage();
     if (m_image[image_byte::kCompatibilityCode] != kCompatibilityCode) {
+      const LinkOutcome mismatch = Failure(FailureReason::VersionMismatch);
       m_operation = Operation::Idle;  // the parameter block is not sent
-      m_view.ShowOutcome({Operation::Program, LinkResult::Failed, FailureReason::VersionMismatch});
+      m_view.ShowOutcome(mismatch);
       return;
     }
     AdvanceGauge();
@@ -228,10 +231,23 @@ void DeviceLink::KeepUnitBlock(std::span<const std::uint8_t, kPayloadLength> pay
 }
 
 void DeviceLink::EndWithVersionMismatch() {
+  const LinkOutcome mismatch = Failure(FailureReason::VersionMismatch);
   // Idle before the box opens: the ticks that run under it only poll.
   m_operation = Operation::Idle;
   m_view.NormaliseAndShowImage();
-  m_view.ShowOutcome({Operation::Read, LinkResult::Failed, FailureReason::VersionMismatch});
+  m_view.ShowOutcome(mismatch);
+}
+
+LinkOutcome DeviceLink::Failure(FailureReason reason) const {
+  LinkOutcome failed{m_operation, LinkResult::Failed, reason};
+  failed.started = m_startedOperation;
+  failed.parametersSent = m_parametersSent;
+  if (reason == FailureReason::VersionMismatch) {
+    failed.unitCode = m_image[image_byte::kCompatibilityCode];
+  } else {
+    failed.unansweredCommand = m_currentCommand;
+  }
+  return failed;
 }
 
 void DeviceLink::StartVerifyStep() {
@@ -251,6 +267,9 @@ void DeviceLink::SendBlockFrame() {
   m_tickCounter = 0;
   if (const auto frame = BuildBlockFrame(m_currentCommand, m_operation, m_image)) {
     m_port.Write(*frame);
+    // From here the unit may hold the new block, answered or not.
+    if (m_operation == Operation::Program && m_currentCommand == command::kWriteBlock1)
+      m_parametersSent = true;
   }
 }
 

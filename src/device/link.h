@@ -47,6 +47,11 @@ struct LinkOutcome {
   Operation operation = Operation::Idle;  // the operation in force when it happened
   LinkResult result = LinkResult::Started;
   FailureReason reason = FailureReason::None;
+  // Only a failure fills these: enough to tell the user what the unit may now hold.
+  Operation started = Operation::Idle;  // what was started: Read, Verify or Program
+  std::uint8_t unansweredCommand = 0;   // the block command sent last (not for VersionMismatch)
+  bool parametersSent = false;          // the window's parameter block went out as a write
+  std::uint8_t unitCode = 0;            // VersionMismatch: the unit's compatibility code
   bool operator==(const LinkOutcome&) const = default;
 };
 
@@ -114,6 +119,7 @@ class DeviceLink {
   void VerifyStep(std::span<const std::uint8_t, kPayloadLength> payload);
   void KeepUnitBlock(std::span<const std::uint8_t, kPayloadLength> payload);
   void EndWithVersionMismatch();
+  LinkOutcome Failure(FailureReason reason) const;
   void StartVerifyStep();
   void SendNext(std::uint8_t nextCommand);
   void SendBlockFrame();
@@ -136,6 +142,8 @@ class DeviceLink {
   int m_gaugeProgress = 0;
   bool m_autoProgramArmed = false;
   bool m_answerDiffered = false;  // since the frame now re-sent was first sent
+  Operation m_startedOperation = Operation::Idle;
+  bool m_parametersSent = false;  // since the operation started
   std::array<std::uint8_t, kBlockSize> m_programmedCopy{};
   std::optional<std::array<std::uint8_t, kBlockSize>> m_lastUnitBlock;
   std::vector<std::uint8_t> m_rxBuffer;

@@ -19,9 +19,13 @@ struct OutcomeDisplay {
   bool showStatus = false;                // make LabelHlaseni visible
   GaugeChange gauge = GaugeChange::Keep;  // CGauge
   std::optional<std::string> message;     // a message box (OK only) with this text
+  // Beneath a failure caption: what the unit may hold now and what to do. Empty for none.
+  std::string detail;
 };
 
 // The texts are those of `language`, the language in force when the outcome is shown.
 OutcomeDisplay DisplayForOutcome(const LinkOutcome& outcome, Language language);
+// The second line alone: for a unit that stopped answering or has another compatibility code.
+std::string FailureDetail(const LinkOutcome& outcome, Language language);
 
 }  // namespace qm17

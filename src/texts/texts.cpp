@@ -179,8 +179,8 @@ constexpr UiTextRow kUiRows[] = {
 };
 
 constexpr UiTextRow kAccessibleNames[] = {
-    {"EditRpmAdv#", "name", {"Bod # otáčky", "Point # speed", "Punkt # Drehzahl"}},
-    {"EditAdvance#", "name", {"Bod # předstih", "Point # advance", "Punkt # Vorzündung"}},
+    {"EditRpmAdv#", "name", {"Otáčky bodu #", "Point # speed", "Drehzahl Punkt #"}},
+    {"EditAdvance#", "name", {"Předstih bodu #", "Point # advance", "Vorzündung Punkt #"}},
     {"EditPocetBodu", "name", {"Počet bodů", "Number of items", "Anzahl der Punkte"}},
     {"EditBaseAdv", "name", {"Základní předstih", "Base advance", "Basis Vorzündung"}},
     {"EditOmez1", "name", {"Startovací omezovač", "Start limiter", "Start Begrenzer"}},
@@ -298,23 +298,67 @@ const char* PortText(Language language, PortTextId id) {
       {"Sériové adaptéry", "Serial adapters", "Serielle Adapter"},
       {"Číslo portu Com:", "Com number:", "COM-Nummer:"},
       {"Nalezené adaptéry:", "Adapters found:", "Gefundene Adapter:"},
-      {"Žádný sériový adaptér nenalezen. Je připojen?",
+      {"Nebyl nalezen žádný sériový adaptér. Je připojený?",
        "No serial adapter found. Is it plugged in?",
        "Kein serieller Adapter gefunden. Ist er angeschlossen?"},
       {"Obnovit", "Refresh", "Aktualisieren"},
       {"Přiřadit a otevřít", "Assign and open", "Zuordnen und öffnen"},
       {"Zrušit", "Cancel", "Abbrechen"},
       {"zařízení neexistuje: je adaptér připojen?", "no such device: is the adapter plugged in?",
-       "kein solches Gerät: ist der Adapter angeschlossen?"},
+       "Gerät nicht vorhanden: Ist der Adapter angeschlossen?"},
       {"chybí oprávnění: spusťte „sudo adduser $USER dialout“ a znovu se přihlaste",
        "no permission: run \"sudo adduser $USER dialout\", then log in again",
        "keine Berechtigung: „sudo adduser $USER dialout“ ausführen, dann neu anmelden"},
-      {"obsazeno: používá je jiný program", "busy: in use by another program",
-       "belegt: von einem anderen Programm verwendet"},
+      {"obsazeno: používá ho jiný program", "busy: in use by another program",
+       "belegt: wird von einem anderen Programm verwendet"},
       {"není sériové zařízení", "not a serial device", "kein serielles Gerät"},
       {"nelze otevřít", "cannot be opened", "kann nicht geöffnet werden"},
   };
   static_assert(std::size(kRows) == static_cast<std::size_t>(PortTextId::kCount));
+  const auto row = static_cast<std::size_t>(id);
+  if (!Known(language) || row >= std::size(kRows)) return "";
+  return kRows[row][Index(language)];
+}
+
+const char* LinkText(Language language, LinkTextId id) {
+  // Czech, English, German per row, in the order of LinkTextId.
+  static constexpr const char* kRows[][kLanguageCount] = {
+      {"Nové parametry nebyly odeslány: jednotka obsahuje totéž co předtím. Zkontrolujte kabel "
+       "a napájení jednotky a pak znovu programujte.",
+       "The new parameters were not sent: the unit holds what it held before. Check the cable "
+       "and the unit's power, then Program again.",
+       "Die neuen Kenndaten wurden nicht gesendet: Die Zündbox enthält dasselbe wie vorher. "
+       "Prüfen Sie das Kabel und die Stromversorgung der Zündbox und programmieren Sie dann "
+       "erneut."},
+      {"Jednotka přestala odpovídat po odeslání nových parametrů: není známo, co nyní obsahuje. "
+       "Zkontrolujte kabel a napájení jednotky a pak znovu programujte.",
+       "The unit stopped answering after the new parameters were sent: what it holds is "
+       "unknown. Check the cable and the unit's power, then Program again.",
+       "Die Zündbox antwortet nicht mehr, seit die neuen Kenndaten gesendet wurden: Was sie "
+       "jetzt enthält, ist unbekannt. Prüfen Sie das Kabel und die Stromversorgung der Zündbox "
+       "und programmieren Sie dann erneut."},
+      {"Do jednotky nebylo nic zapsáno. Zkontrolujte kabel a napájení jednotky a zkuste to "
+       "znovu.",
+       "Nothing was written to the unit. Check the cable and the unit's power, then try again.",
+       "In die Zündbox wurde nichts geschrieben. Prüfen Sie das Kabel und die Stromversorgung "
+       "der Zündbox und versuchen Sie es erneut."},
+      {"Jednotka neodpověděla na rámec %1 (%2).", "No answer to frame %1 (%2).",
+       "Keine Antwort auf das Telegramm %1 (%2)."},
+      {"zápis identifikačního bloku", "writing the identification block",
+       "Schreiben des Kennungsblocks"},
+      {"zápis parametrů", "writing the parameters", "Schreiben der Kenndaten"},
+      {"čtení identifikačního bloku", "reading the identification block",
+       "Lesen des Kennungsblocks"},
+      {"čtení parametrů", "reading the parameters", "Lesen der Kenndaten"},
+      {"Jednotka hlásí kód kompatibility %1; tento program pracuje s kódem %2.",
+       "The unit reports compatibility code %1; this program works with code %2.",
+       "Die Zündbox meldet den Kompatibilitätscode %1; dieses Programm arbeitet mit Code %2."},
+      {"Nové parametry nebyly odeslány.", "The new parameters were not sent.",
+       "Die neuen Kenndaten wurden nicht gesendet."},
+      {"Parametry nebyly načteny.", "The parameters were not read.",
+       "Die Kenndaten wurden nicht gelesen."},
+  };
+  static_assert(std::size(kRows) == static_cast<std::size_t>(LinkTextId::kCount));
   const auto row = static_cast<std::size_t>(id);
   if (!Known(language) || row >= std::size(kRows)) return "";
   return kRows[row][Index(language)];
@@ -348,7 +392,7 @@ const char* PrintHeaderText(Language language) {
 }
 
 const char* PrintFailedText(Language language) {
-  return Pick(language, "Tisk se nezdařil.", "Printing failed.", "Drucken fehlgeschlagen.");
+  return Pick(language, "Tisk se nezdařil.", "Printing failed.", "Der Druck ist fehlgeschlagen.");
 }
 
 const char* PrintProblemText(Language language, PrintProblemId id) {
@@ -452,9 +496,9 @@ namespace {
 // Czech, English, German for each CurveTextId, in its order.
 constexpr std::array<std::array<const char*, kLanguageCount>, kCurveTextCount> kCurveTexts = {{
     {"&Křivka předstihu", "Advance &curve", "Zünd&kurve"},
-    {"Křivka předstihu|Křivka předstihu jako graf, úpravy myší a klávesami",
+    {"Křivka předstihu|Křivka předstihu jako graf, upravitelná myší a klávesnicí",
      "Advance curve|The advance curve as a graph, edited with the mouse and the keys",
-     "Zündkurve|Die Zündkurve als Grafik, mit Maus und Tasten zu ändern"},
+     "Zündkurve|Die Zündkurve als Grafik, mit Maus und Tastatur zu ändern"},
     {"Křivka předstihu", "Advance curve", "Zündkurve"},
     {"Otáčky [rpm]", "Engine speed [rpm]", "Drehzahl [rpm]"},
     {"Předstih [°]", "Advance [°]", "Vorzündung [°]"},
@@ -473,8 +517,8 @@ constexpr std::array<std::array<const char*, kLanguageCount>, kCurveTextCount> k
     {"&Zavřít", "&Close", "&Schließen"},
     {"Bod táhněte myší; šipky posouvají vybraný bod, +/- mění předstih, PgUp/PgDn vybírá bod",
      "Drag a point; arrows move the selected point, +/- change its advance, PgUp/PgDn select",
-     "Punkt mit der Maus ziehen; Pfeile verschieben den Punkt, +/- Vorzündung, Bild auf/ab "
-     "wählt"},
+     "Punkt mit der Maus ziehen; Pfeiltasten verschieben den gewählten Punkt, +/- ändert die "
+     "Vorzündung, Bild auf/ab wählt einen Punkt"},
 }};
 }  // namespace
 
@@ -521,21 +565,22 @@ constexpr ExtraTextRow kExtraRows[kExtraTextCount] = {
     {{"Předstih bodu %u", "Point %u advance", "Vorzündung Punkt %u"}},
     {{"bajt %u", "byte %u", "Byte %u"}},
     {{"Sady parametrů jsou shodné.", "The parameter sets are the same.",
-      "Die Parametersätze sind gleich."}},
+      "Die Kenndatensätze stimmen überein."}},
     {{"Změněno při načtení (soubor → načteno):", "Changed on loading (file → loaded):",
       "Beim Laden geändert (Datei → geladen):"}},
     {{"Sadu nelze uložit do historie:", "The set could not be kept in the history:",
-      "Der Satz konnte nicht im Verlauf gespeichert werden:"}},
-    {{"Jednotka obsahuje jinak (okno → jednotka):", "The unit holds otherwise (window → unit):",
-      "Das Gerät enthält abweichend (Fenster → Gerät):"}},
-    {{"Porovnat s jednotkou", "Compare with unit", "Mit Gerät vergleichen"}},
+      "Der Kenndatensatz konnte nicht im Verlauf gespeichert werden:"}},
+    {{"V jednotce jsou jiné hodnoty (okno → jednotka):",
+      "The unit holds otherwise (window → unit):",
+      "Die Zündbox enthält andere Werte (Fenster → Zündbox):"}},
+    {{"Porovnat s jednotkou", "Compare with unit", "Mit der Zündbox gegenüberstellen"}},
     {{"Rozdíly…", "Differences…", "Unterschiede…"}},
     {{"Historie", "History", "Verlauf"}},
-    {{"Žádné uložené sady", "No kept sets", "Keine gespeicherten Sätze"}},
-    {{"Soubor obsahuje jinak (okno → soubor):", "The file holds otherwise (window → file):",
-      "Die Datei enthält abweichend (Fenster → Datei):"}},
+    {{"Žádné uložené sady", "No kept sets", "Keine gespeicherten Kenndatensätze"}},
+    {{"V souboru jsou jiné hodnoty (okno → soubor):", "The file holds otherwise (window → file):",
+      "Die Datei enthält andere Werte (Fenster → Datei):"}},
     {{"(celý seznam: Zapalování > Rozdíly…)", "(whole list: Device > Differences…)",
-      "(ganze Liste: Zündbox > Unterschiede…)"}},
+      "(vollständige Liste: Zündbox > Unterschiede…)"}},
 };
 
 std::string UiText(Language language, std::string_view element, std::string_view property) {

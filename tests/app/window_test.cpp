@@ -1003,7 +1003,7 @@ TEST_F(WindowTest, DesktopKeysAndAccessibleNames) {
   EXPECT_EQ(Edit("EditAdvance15")->accessibleName(), "Point 15 advance");
   EXPECT_EQ(Edit("EditBaseAdv")->accessibleName(), "Base advance");
   Find<QAction>("MenuCzech")->trigger();
-  EXPECT_EQ(Edit("EditRpmAdv3")->accessibleName(), "Bod 3 otáčky");
+  EXPECT_EQ(Edit("EditRpmAdv3")->accessibleName(), "Otáčky bodu 3");
   Find<QAction>("MenuGerman")->trigger();
   EXPECT_EQ(Edit("EditPocPalcu")->accessibleName(), "Zündungen pro Umdrehung");
 }

@@ -58,7 +58,9 @@ class RecordingView : public LinkView {
     if (shown.gauge != GaugeChange::Keep) SetGaugeVisible(shown.gauge == GaugeChange::Show);
     if (shown.message) {
       log.push_back("mismatch");
-      EXPECT_EQ(*shown.message, MessageTexts(language, MsgVersionMismatch));
+      // The specified text stands alone on the first line.
+      EXPECT_EQ(shown.message->substr(0, shown.message->find('\n')),
+                MessageTexts(language, MsgVersionMismatch));
       if (onMismatch) onMismatch();
     }
   }
@@ -260,6 +262,7 @@ TEST_F(LinkTest, SendsAndGivesUpWithoutAnswers) {
     EXPECT_TRUE(view.red);
     EXPECT_EQ(view.outcomes.back().result, LinkResult::Failed);
     EXPECT_EQ(view.outcomes.back().reason, FailureReason::NoAnswer);
+    EXPECT_EQ(view.outcomes.back().unansweredCommand, c.command);
     EXPECT_EQ(fresh.messageCountdown(), 199);  // the failure stays 200 ticks from its own tick
     EXPECT_TRUE(view.gaugeVisible);            // left for the countdown to hide
     EXPECT_TRUE(std::none_of(port.sent.begin(), port.sent.end(),
@@ -518,7 +521,8 @@ TEST_F(LinkTest, VersionMismatchEndsReadAndProgram) {
   EXPECT_FALSE(SendTicks(0x30).empty());
   EXPECT_EQ(view.status, "Read:");  // the status keeps the operation name
   EXPECT_EQ(view.outcomes.back(),
-            (LinkOutcome{Operation::Read, LinkResult::Failed, FailureReason::VersionMismatch}));
+            (LinkOutcome{Operation::Read, LinkResult::Failed, FailureReason::VersionMismatch,
+                         Operation::Read, 0, false, 25}));
 
   port.sent.clear();
   view.log.clear();
@@ -529,7 +533,8 @@ TEST_F(LinkTest, VersionMismatchEndsReadAndProgram) {
   EXPECT_EQ(unit.memory[52], 200);  // nothing was written
   EXPECT_EQ(view.status, "Program device:");
   EXPECT_EQ(view.outcomes.back(),
-            (LinkOutcome{Operation::Program, LinkResult::Failed, FailureReason::VersionMismatch}));
+            (LinkOutcome{Operation::Program, LinkResult::Failed, FailureReason::VersionMismatch,
+                         Operation::Program, 0, false, 25}));
 }
 
 TEST_F(LinkTest, AnswersThatAreNotUsed) {

@@ -115,9 +115,10 @@ TEST(SerialAdapters, EachReasonAPortFailsIsTold) {
   EXPECT_EQ(PortOpenErrorText(Language::English, "/dev/ttyUSB0", PortFailure::Permission),
             "Com opening error!\n/dev/ttyUSB0: no permission: run \"sudo adduser $USER dialout\", "
             "then log in again");
-  EXPECT_EQ(PortOpenErrorText(Language::German, "/dev/ttyUSB0", PortFailure::Busy),
-            "Fehler bei Eröffnung des COM-Anschlußes!\n/dev/ttyUSB0: belegt: von einem anderen "
-            "Programm verwendet");
+  EXPECT_EQ(
+      PortOpenErrorText(Language::German, "/dev/ttyUSB0", PortFailure::Busy),
+      "Fehler bei Eröffnung des COM-Anschlußes!\n/dev/ttyUSB0: belegt: wird von einem anderen "
+      "Programm verwendet");
   // A name from a hostile settings file: no escape sequence, and a line that fits a screen.
   const std::string hostile =
       PortOpenErrorText(Language::English, "/dev/\x1b]0;x\x07\xc2\x9b" + std::string(100000, 'x'),

@@ -370,7 +370,7 @@ TEST_F(CtlDevice, FailuresAndDiffSayWhatTheUnitHolds) {
         << program.err;
     const RunResult verify = Ctl({"verify", "--port", sim.device(), File("a.ign"), "--lang", "de"});
     EXPECT_EQ(verify.status, 1);
-    EXPECT_TRUE(Contains(verify.err, "Das Gerät enthält abweichend (Fenster → Gerät):\n  "))
+    EXPECT_TRUE(Contains(verify.err, "Die Zündbox enthält andere Werte (Fenster → Zündbox):\n  "))
         << verify.err;
     const RunResult diff = Ctl({"diff", "--port", sim.device(), File("a.ign")});
     EXPECT_EQ(diff.status, 1) << diff.err;
