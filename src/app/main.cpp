@@ -15,6 +15,7 @@
 #ifdef QM17_SHOWN_PROBE
 #include "app/shown_probe.h"
 #endif
+#include "session/settings_codec.h"
 #include "texts/texts.h"
 
 namespace {
@@ -30,10 +31,7 @@ struct CommandLine {
 
 // The language of --help: the one asked for on the command line, else the locale's.
 qm17::Language HelpLanguage(const char* word) {
-  const std::string_view chosen = word ? word : "";
-  if (chosen == "CESKY") return qm17::Language::Czech;
-  if (chosen == "DEUTSCH") return qm17::Language::German;
-  if (chosen == "ENGLISH") return qm17::Language::English;
+  if (const auto chosen = qm17::LanguageFromWord(word ? word : "")) return *chosen;
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(name);
     if (!value || !*value) continue;
@@ -46,10 +44,8 @@ qm17::Language HelpLanguage(const char* word) {
 }
 
 const char* LanguageWord(std::string_view code) {
-  if (code == "en") return "ENGLISH";
-  if (code == "cz" || code == "cs") return "CESKY";
-  if (code == "de") return "DEUTSCH";
-  return nullptr;
+  const std::optional<qm17::Language> language = qm17::LanguageFromCode(code);
+  return language ? qm17::LanguageWord(*language) : nullptr;
 }
 
 // Read before the application object exists, which needs a display: --help and --version

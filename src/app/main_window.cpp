@@ -384,13 +384,14 @@ void MainWindow::BuildMenus() {
   MenuExit = item(MenuFile, "MenuExit", QStringLiteral("E&xit"));
 
   MenuCom = menu("MenuCom", QStringLiteral("&Com"));
-  for (int k = 1; k <= 10; ++k) {
+  for (const ComPort port : ComPort::All()) {
+    const int k = port.Number();
     const QString caption = k < 10 ? QStringLiteral("Com &%1").arg(k) : QStringLiteral("Com 1&0");
     const QByteArray name = "MenuCom" + QByteArray::number(k);
     QAction* action = item(MenuCom, name.constData(), caption);
     action->setCheckable(true);
     action->setData(k);
-    m_menuComs[static_cast<std::size_t>(k - 1)] = action;
+    m_menuComs[port.Index()] = action;
   }
   MenuCom->addSeparator();
   MenuComAdapters = item(MenuCom, "MenuComAdapters", QString());
@@ -674,8 +675,8 @@ void MainWindow::FormCreate(const QStringList& arguments) {
 }
 
 void MainWindow::ComPortChanged() {
-  for (std::size_t k = 0; k < m_menuComs.size(); ++k)
-    m_menuComs[k]->setChecked(m_session.ComPortNumber() == k + 1);
+  for (const ComPort port : ComPort::All())
+    m_menuComs[port.Index()]->setChecked(m_session.ComPortNumber() == port.Number());
 }
 
 void MainWindow::ReadControls(IgnitionParameters& params) const {
@@ -699,7 +700,7 @@ void MainWindow::ShowImageInControls() {
   IgnitionParameters params = ParametersFromImage(m_session.Image());
   for (const ParameterControl& control : m_parameterControls)
     control.spin->SetPosition(ValueOf(params, control.field, control.point));
-  const IdentificationTexts& ident = m_session.Link().identification();
+  const IdentificationTexts& ident = m_session.LinkState().identification();
   LabelVerze1->setText(QString::fromStdString(ident.version));
   LabelVerze2->setText(QString::fromStdString(ident.date));
   LabelVerze3->setText(QString::fromStdString(ident.time));

@@ -65,12 +65,11 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   void FormCreate(const QStringList& arguments);
 
   Session& RunSession() { return m_session; }
-  DeviceImage& Image() { return m_session.MutableImage(); }
   const DeviceImage& Image() const { return m_session.Image(); }
   std::uint8_t LanguageIndex() const { return m_session.LanguageIndex(); }
   std::uint8_t ComPortNumber() const { return m_session.ComPortNumber(); }
   void SetPrintLayout(bool printLayout) { m_session.SetPrintLayout(printLayout); }
-  DeviceLink& Link() { return m_session.Link(); }
+  const DeviceLink& Link() const { return m_session.LinkState(); }
   // A message of the table in the current language.
   QString MessageText(MessageId entry) const;
 
@@ -287,7 +286,7 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   QAction* MenuPrint = nullptr;
   QAction* MenuExit = nullptr;
   QMenu* MenuCom = nullptr;
-  std::array<QAction*, 10> m_menuComs{};  // MenuCom1..10
+  std::array<QAction*, ComPort::kCount> m_menuComs{};  // MenuCom1..10
   QMenu* MenuDevice = nullptr;
   QAction* MenuRead = nullptr;
   QAction* MenuVerify = nullptr;
@@ -331,7 +330,6 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   // The hints of the ten Com items, each naming its device, and the adapters item's texts.
   void ApplyComTexts();
   QAction* MenuComAdapters = nullptr;
-  AdapterLister m_adapterLister;
 
   // Settings, files, printing, help (main_window_shell.cpp).
  public:

@@ -13,22 +13,20 @@
 namespace qm17 {
 
 void MainWindow::SetUpSerialAdapters() {
-  m_adapterLister = [] { return ListSerialAdapters(); };
   // Adapters come and go while the program runs: the hints say what is plugged in now.
   connect(MenuCom, &QMenu::aboutToShow, this, &MainWindow::ApplyComTexts);
 }
 
 void MainWindow::SetAdapterLister(AdapterLister lister) {
-  if (lister) m_adapterLister = std::move(lister);
+  m_session.SetAdapterLister(std::move(lister));
 }
 
 void MainWindow::ApplyComTexts() {
   const Language language = CurrentLanguage();
   const QString comHint = QString::fromUtf8(ComItemHint(language));
-  const std::vector<SerialAdapter> adapters =
-      m_adapterLister ? m_adapterLister() : std::vector<SerialAdapter>{};
-  for (std::size_t k = 0; k < m_menuComs.size(); ++k) {
-    const int number = static_cast<int>(k + 1);
+  const std::vector<SerialAdapter> adapters = m_session.SerialAdapters();
+  for (const ComPort port : ComPort::All()) {
+    const int number = port.Number();
     const std::string device = m_session.ComDevice(number);
     const QString caption = comHint + u' ' + QString::number(number);
     QString detail =
@@ -37,22 +35,22 @@ void MainWindow::ApplyComTexts() {
         adapter != nullptr && !adapter->Description().empty())
       detail += QStringLiteral(" (") +
                 QString::fromStdString(ShortenedMiddle(Printable(adapter->Description()))) + u')';
-    SetHint(m_menuComs[k], caption + u'|' + detail);
+    SetHint(m_menuComs[port.Index()], caption + u'|' + detail);
   }
   MenuComAdapters->setText(QString::fromUtf8(PortText(language, PortTextId::MenuItem)));
   SetHint(MenuComAdapters, QString::fromUtf8(PortText(language, PortTextId::MenuHint)));
 }
 
 void MainWindow::MenuComAdaptersClick() {
-  std::array<std::string, 10> devices;
-  for (int n = 1; n <= 10; ++n) devices[static_cast<std::size_t>(n - 1)] = ComDevice(n);
-  const int port = m_session.ComPortNumber();
-  const int current = port >= 1 && port <= 10 ? port : 1;
-  PortDialog dialog(this, CurrentLanguage(), m_adapterLister, devices, current);
+  std::array<std::string, ComPort::kCount> devices;
+  for (const ComPort port : ComPort::All()) devices[port.Index()] = ComDevice(port.Number());
+  const int current = ComPort::FromNumber(m_session.ComPortNumber()).value_or(ComPort()).Number();
+  PortDialog dialog(
+      this, CurrentLanguage(), [this] { return m_session.SerialAdapters(); }, devices, current);
   if (!Prompts().RunDialog(dialog)) return;
   const int number = dialog.ComNumber();
   const std::string name = dialog.AdapterName();
-  if (number < 1 || number > 10 || name.empty()) return;
+  if (!ComPort::FromNumber(number) || name.empty()) return;
   // Stored at once, so that the next start and qm17ctl find it; then as a click on that Com
   // item: checkmark, close, open.
   m_session.AssignComDevice(number, name);

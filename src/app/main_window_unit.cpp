@@ -14,7 +14,6 @@
 #include "app/curve_view.h"
 #include "app/main_window.h"
 #include "app/user_prompts.h"
-#include "files/atomic_file.h"
 #include "files/history.h"
 
 namespace qm17 {
@@ -52,12 +51,8 @@ void MainWindow::FillHistoryMenu() {
   // Read afresh each time: qm17ctl keeps sets in the same folder.
   constexpr std::size_t kShown = 20;
   MenuHistory->clear();
-  const std::vector<std::string> paths = ListHistory(m_session.Places().historyFolder);
-  for (std::size_t i = 0; i < paths.size() && i < kShown; ++i) {
-    const std::optional<std::string> content = ReadRegularFile(paths[i]);
-    const std::optional<HistoryEntry> entry =
-        content ? ReadHistoryFile(*content) : std::optional<HistoryEntry>();
-    QString caption = QString::fromStdString(std::filesystem::path(paths[i]).filename().string());
+  for (const auto& [file, entry] : ListHistoryEntries(m_session.Places().historyFolder, kShown)) {
+    QString caption = QString::fromStdString(std::filesystem::path(file).filename().string());
     if (entry) {
       // "2026-12-09 03:04:05  program  SIM03 14. 3.2025 10:30  /path/file.ign"
       QString when = QString::fromStdString(entry->savedAt.substr(0, 19));
@@ -71,7 +66,7 @@ void MainWindow::FillHistoryMenu() {
     }
     // A '&' in a file name is no shortcut.
     QAction* action = MenuHistory->addAction(caption.replace(u'&', QStringLiteral("&&")));
-    const QString path = QString::fromStdString(paths[i]);
+    const QString path = QString::fromStdString(file);
     connect(action, &QAction::triggered, this, [this, path] { OpenParameterFile(path); });
   }
   if (MenuHistory->isEmpty())

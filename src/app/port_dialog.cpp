@@ -79,9 +79,9 @@ void PortDialog::Refresh() {
   const int number = m_com->count() > 0 ? ComNumber() : 1;
   m_adapters = m_lister ? m_lister() : std::vector<SerialAdapter>{};
   m_com->clear();
-  for (int n = 1; n <= 10; ++n) {
-    const std::string& device = m_devices[static_cast<std::size_t>(n - 1)];
-    m_com->addItem(ComLine(n, device, FindAdapter(m_adapters, device)), n);
+  for (const ComPort port : ComPort::All()) {
+    const std::string& device = m_devices[port.Index()];
+    m_com->addItem(ComLine(port.Number(), device, FindAdapter(m_adapters, device)), port.Number());
   }
   SelectComNumber(number);
   m_list->clear();
@@ -120,8 +120,7 @@ bool PortDialog::SelectAdapter(const std::string& name) {
 }
 
 void PortDialog::SelectComNumber(int number) {
-  if (number < 1 || number > 10) number = 1;
-  m_com->setCurrentIndex(number - 1);
+  m_com->setCurrentIndex(static_cast<int>(ComPort::FromNumber(number).value_or(ComPort()).Index()));
 }
 
 void PortDialog::UpdateButtons() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/serial_adapters.h"
+#include "params/com_port.h"
 #include "params/device_image.h"
 
 class QComboBox;
@@ -26,7 +27,7 @@ class PortDialog : public QDialog {
  public:
   // `devices[k]` is what Com k+1 names now; `current` (1..10) is preselected.
   PortDialog(QWidget* parent, Language language, AdapterLister lister,
-             const std::array<std::string, 10>& devices, int current);
+             const std::array<std::string, ComPort::kCount>& devices, int current);
 
   // 1..10.
   int ComNumber() const;
@@ -44,7 +45,7 @@ class PortDialog : public QDialog {
 
   Language m_language;
   AdapterLister m_lister;
-  std::array<std::string, 10> m_devices;
+  std::array<std::string, ComPort::kCount> m_devices;
   std::vector<SerialAdapter> m_adapters;
   QComboBox* m_com = nullptr;
   QListWidget* m_list = nullptr;

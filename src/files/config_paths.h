@@ -1,8 +1,11 @@
 #pragma once
 // Where the program keeps its settings, and which device each "COM n" names.
 
+#include <array>
 #include <cstdint>
 #include <string>
+
+#include "params/com_port.h"
 
 namespace qm17 {
 
@@ -30,6 +33,8 @@ inline constexpr const char* kPortsSection = "PORTS";
 // The device that "COM n" opens: the [PORTS] entry when present, else DefaultComDevice(n).
 // Empty for n outside 1..10.
 std::string ComPortDevicePath(int portNumber, const IniFile& settings);
+// The same for Com 1..10, in one pass over the settings.
+std::array<std::string, ComPort::kCount> ComPortDevicePaths(const IniFile& settings);
 // /dev/ttyUSB<n-1> on Linux (the usual name of a USB-serial adapter), "COMn" on Windows.
 std::string DefaultComDevice(int portNumber);
 

@@ -205,8 +205,31 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
   return std::nullopt;
 }
 
+std::vector<std::optional<std::string>> IniFile::GetMany(
+    std::string_view section, std::span<const std::string_view> keys) const {
+  std::vector<std::optional<std::string>> values(keys.size());
+  bool inSection = false;
+  for (const auto& line : m_lines) {
+    if (const auto name = SectionName(line)) {
+      inSection = EqualsNoCase(*name, section);
+      continue;
+    }
+    if (!inSection) continue;
+    const auto keyLine = SplitKeyLine(line);
+    if (!keyLine) continue;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (!values[i] && EqualsNoCase(keyLine->key, keys[i]))
+        values[i] = std::string(keyLine->value);
+    }
+  }
+  return values;
+}
+
 long IniFile::ReadInteger(std::string_view section, std::string_view key, long defaultValue) const {
-  const std::optional<std::string> text = Get(section, key);
+  return IntegerOr(Get(section, key), defaultValue);
+}
+
+long IniFile::IntegerOr(const std::optional<std::string>& text, long defaultValue) {
   if (!text || text->empty()) return defaultValue;
   const char* first = text->data();
   const char* last = first + text->size();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,12 @@ class IniFile {
   bool Save(const std::string& path) const;  // atomic; false when nothing could be written
 
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+  // The first value of each of `keys` in `section`, as Get finds it, in one pass over the file
+  // (Get reads it all for each key, and a file may hold thousands of keys).
+  std::vector<std::optional<std::string>> GetMany(std::string_view section,
+                                                  std::span<const std::string_view> keys) const;
+  // A value as ReadInteger takes it.
+  static long IntegerOr(const std::optional<std::string>& text, long defaultValue);
   // A value that is not a decimal integer reads as the default.
   long ReadInteger(std::string_view section, std::string_view key, long defaultValue) const;
   std::string ReadString(std::string_view section, std::string_view key,

@@ -14,9 +14,7 @@ constexpr int kReopenTicks = 18;
 }  // namespace
 
 void LinePorts::TakeDevices(const IniFile& settings) const {
-  m_settingsDevices.emplace();
-  for (const ComPort port : ComPort::All())
-    (*m_settingsDevices)[port.Index()] = ComPortDevicePath(port.Number(), settings);
+  m_settingsDevices = ComPortDevicePaths(settings);
 }
 
 std::string LinePorts::Device(ComPort port) const {

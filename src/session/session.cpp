@@ -156,6 +156,12 @@ OpenResult Session::OpenText(const std::string& content, const std::string& path
   return OpenResult::Opened;
 }
 
+void Session::SetImage(const DeviceImage& image, const std::string& fileName) {
+  m_image = image;
+  ShowImage();
+  SetFileName(fileName);
+}
+
 bool Session::Save(const std::string& path) {
   if (path.empty()) return false;
   // The file always holds a normalised set; when it cannot be written, nothing changes.

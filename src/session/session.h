@@ -114,7 +114,6 @@ class Session : private LinkView {
 
   // State.
   const DeviceImage& Image() const { return m_image; }
-  DeviceImage& MutableImage() { return m_image; }  // tests and the command line set it up
   std::uint8_t LanguageIndex() const { return m_languageIndex; }
   Language CurrentLanguage() const { return static_cast<Language>(m_languageIndex); }
   std::uint8_t ComPortNumber() const { return m_comPortNumber; }
@@ -130,8 +129,8 @@ class Session : private LinkView {
   bool ProgramAfterChangeTicked() const { return m_programAfterChange; }
   bool PrintLayout() const override { return m_printLayout; }
   const StatusLine& Status() const { return m_status; }
-  DeviceLink& Link() { return m_link; }
-  const DeviceLink& Link() const { return m_link; }
+  // The link's counters and what it last heard, to look at: only the use cases change them.
+  const DeviceLink& LinkState() const { return m_link; }
   SessionPlaces Places() const;
   const CurveViewPlacement& CurveView() const { return m_curveView; }
   void SetCurveView(const CurveViewPlacement& placement) { m_curveView = placement; }
@@ -166,6 +165,9 @@ class Session : private LinkView {
   // hides the status and the gauge. Messages go to the observers.
   OpenResult Open(const std::string& path);
   OpenResult OpenText(const std::string& content, const std::string& path);
+  // Takes `image` as the window's set as it stands, not normalised (a set a tool built), with
+  // its file name.
+  void SetImage(const DeviceImage& image, const std::string& fileName);
   // Writes the normalised set; false (and the message) when the file cannot be written.
   bool Save(const std::string& path);
   void Read();

@@ -1,5 +1,7 @@
 #include "session/settings_codec.h"
 
+#include <vector>
+
 #include "files/file_names.h"
 #include "files/settings_store.h"
 
@@ -23,30 +25,37 @@ constexpr const char* kKeyCurveOpen = "Open";
 }  // namespace
 
 void DecodeSettings(const IniFile& ini, bool earlierNames, SessionSettings& settings) {
-  const char* section = kSettingsSection;
+  // One pass for each section: a file may hold thousands of keys the program never wrote.
+  enum { kLeft, kTop, kHeight, kWidth, kComPort, kLanguage, kFile, kIniDir, kInverse, kAllPoints };
+  constexpr std::string_view kKeys[] = {kKeyLeft,    kKeyTop,      kKeyHeight, kKeyWidth,
+                                        kKeyComPort, kKeyLanguage, kKeyFile,   kKeyIniDir,
+                                        kKeyInverse, kKeyAllPoints};
+  const std::vector<std::optional<std::string>> values = ini.GetMany(kSettingsSection, kKeys);
+  const auto integer = [&values](int key, long given) {
+    return IniFile::IntegerOr(values[static_cast<std::size_t>(key)], given);
+  };
   WindowPlacement& placement = settings.placement;
-  placement.left = ini.ReadInteger(section, kKeyLeft, placement.left);
-  placement.top = ini.ReadInteger(section, kKeyTop, placement.top);
-  placement.height = ini.ReadInteger(section, kKeyHeight, placement.height);
-  placement.width = ini.ReadInteger(section, kKeyWidth, placement.width);
-  settings.comPortNumber =
-      static_cast<std::uint8_t>(ini.ReadInteger(section, kKeyComPort, settings.comPortNumber));
-  settings.languageIndex =
-      static_cast<std::uint8_t>(ini.ReadInteger(section, kKeyLanguage, settings.languageIndex));
-  const auto name = [&](const char* key) {
-    const std::string stored = ini.ReadString(section, key, {});
+  placement.left = integer(kLeft, placement.left);
+  placement.top = integer(kTop, placement.top);
+  placement.height = integer(kHeight, placement.height);
+  placement.width = integer(kWidth, placement.width);
+  settings.comPortNumber = static_cast<std::uint8_t>(integer(kComPort, settings.comPortNumber));
+  settings.languageIndex = static_cast<std::uint8_t>(integer(kLanguage, settings.languageIndex));
+  const auto name = [&values, earlierNames](int key) {
+    const std::string stored = values[static_cast<std::size_t>(key)].value_or(std::string());
     return earlierNames ? Utf8FromEarlierName(stored) : stored;
   };
-  settings.fileName = name(kKeyFile);
-  settings.lastFilePath = name(kKeyIniDir);
-  settings.inverseDisplay =
-      ini.ReadInteger(section, kKeyInverse, settings.inverseDisplay ? 1 : 0) != 0;
-  settings.allPoints = ini.ReadInteger(section, kKeyAllPoints, settings.allPoints ? 1 : 0) != 0;
+  settings.fileName = name(kFile);
+  settings.lastFilePath = name(kIniDir);
+  settings.inverseDisplay = integer(kInverse, settings.inverseDisplay ? 1 : 0) != 0;
+  settings.allPoints = integer(kAllPoints, settings.allPoints ? 1 : 0) != 0;
 
-  settings.curveView.open = ini.ReadInteger(kCurveSection, kKeyCurveOpen, 0) != 0;
-  const WindowPlacement where{
-      ini.ReadInteger(kCurveSection, kKeyLeft, 0), ini.ReadInteger(kCurveSection, kKeyTop, 0),
-      ini.ReadInteger(kCurveSection, kKeyWidth, 0), ini.ReadInteger(kCurveSection, kKeyHeight, 0)};
+  constexpr std::string_view kCurveKeys[] = {kKeyCurveOpen, kKeyLeft, kKeyTop, kKeyWidth,
+                                             kKeyHeight};
+  const std::vector<std::optional<std::string>> curve = ini.GetMany(kCurveSection, kCurveKeys);
+  settings.curveView.open = IniFile::IntegerOr(curve[0], 0) != 0;
+  const WindowPlacement where{IniFile::IntegerOr(curve[1], 0), IniFile::IntegerOr(curve[2], 0),
+                              IniFile::IntegerOr(curve[3], 0), IniFile::IntegerOr(curve[4], 0)};
   if (where.width > 0 && where.height > 0) settings.curveView.where = where;
 }
 

@@ -45,9 +45,11 @@ TEST_F(WindowShell, RestartRestoresWhatWasLeft) {
   Find<QAction>("MenuGerman")->trigger();
   Find<QCheckBox>("CheckBoxBlackZobr")->click();
   Find<QCheckBox>("CheckBoxIgnAll")->click();
+  DeviceImage identified = first.Image();
+  identified[3] = 42;  // identification bytes come back too
+  first.RunSession().SetImage(identified, first.RunSession().FileName());
   // A value typed but never confirmed is still taken at closing.
   Find<QLineEdit>("EditPocetBodu")->setText("7");
-  first.Image()[3] = 42;  // identification bytes come back too
   const QString file = Temp("curve.ign");
   m_prompts->saveAnswers = {file};
   first.MenuSaveClick();

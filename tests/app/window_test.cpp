@@ -97,6 +97,12 @@ class WindowTest : public ::testing::Test {
   QLineEdit* Edit(const QString& name) const { return Find<QLineEdit>(name); }
   SpinButtons* Spin(const QString& name) const { return Find<SpinButtons>(name); }
   std::uint8_t Byte(std::size_t index) const { return std::as_const(*m_window).Image()[index]; }
+  // Bytes of the set changed as a tool changes them: shown, not normalised.
+  void SetBytes(std::initializer_list<std::pair<std::size_t, int>> bytes) {
+    DeviceImage image = m_window->Image();
+    for (const auto& [index, value] : bytes) image[index] = static_cast<std::uint8_t>(value);
+    m_window->RunSession().SetImage(image, m_window->RunSession().FileName());
+  }
   QString Text(const QString& edit) const { return Edit(edit)->text(); }
 
   // Types into a box as a user does (everything selected first), without leaving it.
@@ -158,8 +164,10 @@ TEST_F(WindowTest, StartsWithTheDefaultSetShownInEnglish) {
   EXPECT_EQ(Find<QLabel>("LabelPocetProgramovani")->text(),
             QStringLiteral("Number of Programing= ---"));
   // The firmware captions come only from a unit, never from an image restored or loaded.
-  for (std::size_t i = 0; i < 9; ++i) m_window->Image()[i] = static_cast<std::uint8_t>('A' + i);
-  m_window->Image()[16] = 'Q';
+  DeviceImage identified = m_window->Image();
+  std::copy_n("ABCDEFGHI", 9, identified.begin());
+  identified[16] = 'Q';
+  m_window->RunSession().SetImage(identified, {});
   m_window->ShowImageInControls();
   for (const char* label : {"LabelVerze1", "LabelVerze2", "LabelVerze3"})
     EXPECT_EQ(Find<QLabel>(label)->text(), QString()) << label;
@@ -395,7 +403,7 @@ TEST_F(WindowTest, FewerPointsHideRowsThatKeepTheirValues) {
 TEST_F(WindowTest, RowsFollowTheShownNumberOfPoints) {
   const std::pair<int, int> cases[] = {{0, 1}, {1, 1}, {15, 15}, {16, 15}, {255, 15}};
   for (const auto& [byte, rows] : cases) {
-    m_window->Image()[50] = static_cast<std::uint8_t>(byte);
+    SetBytes({{50, byte}});
     m_window->ShowImageInControls();
     EXPECT_EQ(Text("EditPocetBodu"), QString::number(rows)) << byte;
     for (int k = 1; k <= 15; ++k) {
@@ -604,19 +612,17 @@ TEST_F(WindowTest, NewAsksAndOnlyYesRestoresTheDefaults) {
 // normalised or shown again.
 TEST_F(WindowTest, PolarityIsStoredOnlyOnTheUsersChoice) {
   Find<QWidget>("CheckBoxBlackZobr")->setFocus(Qt::MouseFocusReason);  // no box to leave
-  m_window->Image()[60] = 50;  // out of order: normalising would lift point 2
-  m_window->Image()[61] = 40;
+  SetBytes({{60, 50}, {61, 40}});       // out of order: normalising would lift point 2
   Edit("EditAdvance1")->setText("33");  // typed but never applied
   Tick("RadioGroupPolaritaItem0");
   EXPECT_EQ(Byte(55), 0);
   EXPECT_EQ(Byte(60), 50);
   EXPECT_EQ(Byte(61), 40);
   EXPECT_EQ(Byte(80), 10);
-  EXPECT_EQ(Text("EditRpmAdv1"), QStringLiteral("1,000"));
+  EXPECT_EQ(Text("EditRpmAdv1"), QStringLiteral("5,000"));
   EXPECT_EQ(Text("EditAdvance1"), QStringLiteral("33"));
   // A byte out of range from the unit selects the last item without running the handler.
-  m_window->Image()[55] = 7;
-  m_window->ShowImageInControls();
+  SetBytes({{55, 7}});
   EXPECT_TRUE(Find<QRadioButton>("RadioGroupPolaritaItem2")->isChecked());
   EXPECT_EQ(Byte(55), 7);
   TypeAndLeave("EditRetard", "5");
@@ -624,10 +630,7 @@ TEST_F(WindowTest, PolarityIsStoredOnlyOnTheUsersChoice) {
 }
 
 TEST_F(WindowTest, OutOfRangeBytesShowTheNearestBoundUntilRead) {
-  m_window->Image()[80] = 61;
-  m_window->Image()[50] = 0;
-  m_window->Image()[58] = 9;
-  m_window->ShowImageInControls();
+  SetBytes({{80, 61}, {50, 0}, {58, 9}});
   EXPECT_EQ(Text("EditAdvance1"), QStringLiteral("60"));
   EXPECT_EQ(Text("EditPocetBodu"), QStringLiteral("1"));
   EXPECT_EQ(Text("EditPocPalcu"), QStringLiteral("3"));

@@ -67,8 +67,8 @@ struct Rig {
     for (int i = 0; i < count; ++i) session.Tick();
   }
   void UntilIdle() {
-    for (int i = 0; i < 200 && session.Link().operation() != Operation::Idle; ++i) session.Tick();
-    ASSERT_EQ(session.Link().operation(), Operation::Idle);
+    for (int i = 0; i < 200 && session.LinkState().operation() != Operation::Idle; ++i) session.Tick();
+    ASSERT_EQ(session.LinkState().operation(), Operation::Idle);
   }
 
   testing::TempFolder folder;

@@ -143,7 +143,9 @@ TEST(Session, FirstStartCarriesAnEarlierInstallationsFilesOver) {
 TEST(Session, OpenReadsIntoACopyAndHoldsWhatTheFileChanged) {
   Rig run;
   run.session.Start({"qm17", "ENGLISH"});
-  run.session.MutableImage()[image_byte::kLimiter] = 140;
+  DeviceImage limited = run.session.Image();
+  limited[image_byte::kLimiter] = 140;
+  run.session.SetImage(limited, {});
   const DeviceImage before = run.session.Image();
 
   const std::string other = DefaultFileWith("150", "6").replace(0, 17, "KORVALEX_KEY   25");
@@ -189,14 +191,14 @@ TEST(Session, AnEditOrAPolarityProgramsOnlyWithTheOptionTicked) {
   run.panel.edit = [](IgnitionParameters& p) { p.limiterRpm = 14000; };
   run.session.EditParameters();
   EXPECT_EQ(run.session.Image()[image_byte::kLimiter], 140);
-  EXPECT_EQ(run.session.Link().operation(), Operation::Idle);
+  EXPECT_EQ(run.session.LinkState().operation(), Operation::Idle);
   run.session.SetPolarity(0);
-  EXPECT_EQ(run.session.Link().operation(), Operation::Idle);
+  EXPECT_EQ(run.session.LinkState().operation(), Operation::Idle);
 
   run.session.SetProgramAfterChange(true);
   run.session.EditParameters();
-  EXPECT_EQ(run.session.Link().operation(), Operation::Program);
-  EXPECT_EQ(run.session.Link().tryCounter(), 1);  // one send fewer than the menu's Program
+  EXPECT_EQ(run.session.LinkState().operation(), Operation::Program);
+  EXPECT_EQ(run.session.LinkState().tryCounter(), 1);  // one send fewer than the menu's Program
   run.UntilIdle();
   EXPECT_EQ(run.line.unit.memory[image_byte::kLimiter], 140);
   // A Program that ended well is kept in the history, with the next monitor frame's count.
@@ -210,13 +212,13 @@ TEST(Session, AnEditOrAPolarityProgramsOnlyWithTheOptionTicked) {
   run.session.SetPolarity(1);
   EXPECT_EQ(run.session.Image()[image_byte::kPolarity], 1);
   EXPECT_EQ(run.session.Image()[image_byte::kLimiter], 140);
-  EXPECT_EQ(run.session.Link().operation(), Operation::Program);
-  EXPECT_EQ(run.session.Link().tryCounter(), 1);
+  EXPECT_EQ(run.session.LinkState().operation(), Operation::Program);
+  EXPECT_EQ(run.session.LinkState().tryCounter(), 1);
   run.UntilIdle();
   EXPECT_EQ(run.line.unit.memory[image_byte::kPolarity], 1);
   run.session.SetPolarity(3);  // no such item
   EXPECT_EQ(run.session.Image()[image_byte::kPolarity], 1);
-  EXPECT_EQ(run.session.Link().operation(), Operation::Idle);
+  EXPECT_EQ(run.session.LinkState().operation(), Operation::Idle);
 }
 
 TEST(Session, AVerifyThatFailsHoldsWhatTheUnitHoldsOtherwise) {
@@ -331,7 +333,9 @@ TEST(Session, AFailedVerifyOrReadForgetsNothingItDidNotChange) {
 TEST(Session, CompareReadsTheUnitIntoASideImage) {
   Rig run;
   run.session.Start({"qm17", "ENGLISH"});
-  run.session.MutableImage()[image_byte::kLimiter] = 140;
+  DeviceImage limited = run.session.Image();
+  limited[image_byte::kLimiter] = 140;
+  run.session.SetImage(limited, {});
   const DeviceImage window = run.session.Image();
   run.session.Compare();
   run.Ticks(60);

@@ -19,6 +19,7 @@
 #include "device/monitor.h"
 #include "files/atomic_file.h"
 #include "files/parameter_file.h"
+#include "params/com_port.h"
 #include "params/device_image.h"
 #include "params/differences.h"
 #include "session/outcome_display.h"
@@ -106,9 +107,10 @@ std::optional<Arguments> ParseArguments(const CommandContext& context, const Com
 std::optional<std::string> ResolvePort(const Session& session, const std::string& port) {
   if (port.find_first_not_of("0123456789") != std::string::npos) return PortDeviceName(port);
   const auto number = ParsePositive(port);
-  if (!number || *number > 10) return std::nullopt;
+  const std::optional<ComPort> com = number ? ComPort::FromNumber(*number) : std::nullopt;
+  if (!com) return std::nullopt;
   // As the window's Com menu names it; without a settings file the default devices apply.
-  return session.ComDevice(static_cast<int>(*number));
+  return session.ComDevice(com->Number());
 }
 
 // The unit's own text goes to a terminal: a control character in it could start an escape
@@ -154,7 +156,7 @@ int WithPort(const CommandContext& context, Session& session, const std::string&
 // Ticks the session on real 55 ms ticks until its operation has ended; false when the tick
 // limit or a stop signal came first (a stop is said).
 bool RunUntilIdle(const CommandContext& context, Session& session) {
-  const auto running = [&session] { return session.Link().operation() != Operation::Idle; };
+  const auto running = [&session] { return session.LinkState().operation() != Operation::Idle; };
   TickClock clock;
   // A set kept in the history waits for the unit's programming count, about a poll away.
   for (int ticks = 0;
@@ -187,7 +189,7 @@ int RunOperation(const CommandContext& context, std::string_view name, const Arg
     session.Program();
   }
   const bool ended = RunUntilIdle(context, session);
-  const IdentificationTexts& id = session.Link().identification();
+  const IdentificationTexts& id = session.LinkState().identification();
   if (!id.version.empty() || !id.date.empty()) {
     progress << Printable(id.version) << " " << id.date << " " << id.time << '\n';
   }
@@ -355,7 +357,7 @@ int ReadUnitImage(const CommandContext& context, const std::string& port, Device
     session.Read();
     // A stop has been said; it is no unit that failed to answer.
     if (!RunUntilIdle(context, session) && StopRequested()) return kExitFailure;
-    const auto& block = session.Link().LastUnitBlock();
+    const auto& block = session.LinkState().LastUnitBlock();
     if (!block) {
       // A version mismatch has shown its own message.
       const std::optional<LinkOutcome>& outcome = session.LastOutcome();

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "commands.h"
-#include "files/atomic_file.h"
 #include "files/history.h"
+#include "session/history_recorder.h"
 
 namespace qm17::ctl {
 
@@ -40,12 +40,8 @@ int RunHistory(const CommandContext& context, const std::vector<std::string>& ar
     }
     limit = static_cast<std::size_t>(std::atoi(value.c_str()));
   }
-  const std::vector<std::string> paths = ListHistory(HistoryFolder());
-  for (std::size_t i = 0; i < paths.size() && (limit == 0 || i < limit); ++i) {
-    const std::optional<std::string> content = ReadRegularFile(paths[i]);
-    const std::optional<HistoryEntry> entry =
-        content ? ReadHistoryFile(*content) : std::optional<HistoryEntry>();
-    context.out << paths[i];
+  for (const auto& [path, entry] : ListHistoryEntries(HistoryFolder(), limit)) {
+    context.out << path;
     if (entry) {
       context.out << "  " << Printable(entry->operation) << "  "
                   << Printable(entry->unitVersion + " " + entry->unitDate + " " + entry->unitTime);

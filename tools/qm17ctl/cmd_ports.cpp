@@ -10,6 +10,7 @@
 #include "device/serial_adapters.h"
 #include "files/config_paths.h"
 #include "files/settings_store.h"
+#include "params/com_port.h"
 #include "texts/printable.h"
 #include "texts/texts.h"
 
@@ -47,10 +48,12 @@ int RunPorts(const CommandContext& context, const std::vector<std::string>& args
   std::ostream& out = context.out;
   if (json) {
     out << "{\"ports\": [";
-    for (int n = 1; n <= 10; ++n) {
+    for (const ComPort port : ComPort::All()) {
+      const int n = port.Number();
       const std::string device = ComPortDevicePath(n, settings);
       const SerialAdapter* adapter = FindAdapter(adapters, device);
-      out << (n > 1 ? ", " : "") << "{\"com\": " << n << ", \"device\": " << JsonString(device)
+      out << (n > ComPort::kFirst ? ", " : "") << "{\"com\": " << n
+          << ", \"device\": " << JsonString(device)
           << ", \"present\": " << (DevicePresent(device, adapters) ? "true" : "false")
           << ", \"adapter\": " << (adapter != nullptr ? JsonString(adapter->device) : "null")
           << "}";
@@ -62,10 +65,10 @@ int RunPorts(const CommandContext& context, const std::vector<std::string>& args
     }
     out << "]}\n";
   } else {
-    for (int n = 1; n <= 10; ++n) {
-      const std::string device = ComPortDevicePath(n, settings);
+    for (const ComPort port : ComPort::All()) {
+      const std::string device = ComPortDevicePath(port.Number(), settings);
       const SerialAdapter* adapter = FindAdapter(adapters, device);
-      std::string head = "Com " + std::to_string(n);
+      std::string head = "Com " + std::to_string(port.Number());
       head.resize(8, ' ');
       out << head << Printable(device);
       if (adapter != nullptr) out << "  " << Printable(adapter->Description());

@@ -15,7 +15,7 @@ namespace qm17::ctl {
 CommandLineSession::CommandLineSession(const CommandContext& context, std::ostream& progress)
     : m_context(context), m_progress(progress) {
   m_session.SetLanguage(static_cast<std::uint8_t>(context.language));
-  SetDefaultImage(m_session.MutableImage());
+  m_session.New();
   m_session.AddObserver(*this);
 }
 

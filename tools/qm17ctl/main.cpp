@@ -10,6 +10,7 @@
 
 #include "commands.h"
 #include "console.h"
+#include "session/settings_codec.h"
 #include "texts/texts.h"
 
 namespace qm17::ctl {
@@ -48,13 +49,6 @@ void PrintUsage(std::ostream& out) {
          "             3 the port cannot be opened\n";
 }
 
-std::optional<Language> ParseLanguage(std::string_view word) {
-  if (word == "cz" || word == "cs") return Language::Czech;
-  if (word == "en") return Language::English;
-  if (word == "de") return Language::German;
-  return std::nullopt;
-}
-
 int Main(const std::vector<std::string>& args) {
   Language language = Language::English;
   bool help = false;
@@ -88,7 +82,7 @@ int Main(const std::vector<std::string>& args) {
       rest.emplace_back(arg);
       continue;
     }
-    const std::optional<Language> parsed = ParseLanguage(*langValue);
+    const std::optional<Language> parsed = LanguageFromCode(*langValue);
     if (!parsed) {
       std::cerr << "qm17ctl: unknown language '" << *langValue << "' (cz, cs, en or de)\n";
       PrintUsage(std::cerr);
