@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/curve_view.h"
+#include "app/local_path.h"
 #include "app/main_window.h"
 #include "app/user_prompts.h"
 #include "files/history.h"
@@ -52,7 +53,8 @@ void MainWindow::FillHistoryMenu() {
   constexpr std::size_t kShown = 20;
   MenuHistory->clear();
   for (const auto& [file, entry] : ListHistoryEntries(m_session.Places().historyFolder, kShown)) {
-    QString caption = QString::fromStdString(std::filesystem::path(file).filename().string());
+    // Names are the file system's bytes, which need not be UTF-8.
+    QString caption = FromLocalPath(std::filesystem::path(file).filename().string());
     if (entry) {
       // "2026-12-09 03:04:05  program  SIM03 14. 3.2025 10:30  /path/file.ign"
       QString when = QString::fromStdString(entry->savedAt.substr(0, 19));
@@ -62,11 +64,11 @@ void MainWindow::FillHistoryMenu() {
           QString::fromStdString(entry->unitVersion + " " + entry->unitDate + " " + entry->unitTime)
               .simplified();
       if (!entry->file.empty())
-        caption += QStringLiteral("  ") + QString::fromStdString(entry->file);
+        caption += QStringLiteral("  ") + FromLocalPath(entry->file);
     }
     // A '&' in a file name is no shortcut.
     QAction* action = MenuHistory->addAction(caption.replace(u'&', QStringLiteral("&&")));
-    const QString path = QString::fromStdString(file);
+    const QString path = FromLocalPath(file);
     connect(action, &QAction::triggered, this, [this, path] { OpenParameterFile(path); });
   }
   if (MenuHistory->isEmpty())

@@ -5,6 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QMenu>
+#include <filesystem>
+
 #include "window_shell_fixture.h"
 
 namespace qm17 {
@@ -21,6 +24,22 @@ TEST_F(WindowShell, SettingsKeepFileNameBytes) {
   EXPECT_EQ(Find<QLineEdit>("EditPocetBodu")->text(), "7");
   Stop();
   EXPECT_TRUE(ReadAll(SettingsPath()).contains("File=" + name + "\r\nIniDir=" + name + "\r\n"));
+
+  Start();
+  // A history folder named so opens its entries from File > History.
+  const QByteArray data = QFile::encodeName(Temp("Gr")) + "\xFC\xDF-data";
+  const std::string history = (data + "/qm17/history").toStdString();
+  ASSERT_TRUE(std::filesystem::create_directories(history));
+  ASSERT_TRUE(WriteFileAtomically(history + "/20261209T030405.000000Z-read.ign",
+                                  "KORVALEX_KEY 26\r\nPOCET_BODU 5\r\n"));
+  const QByteArray dataBefore = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", data);
+  QMenu* menu = Find<QMenu>("MenuHistory");
+  emit menu->aboutToShow();
+  ASSERT_FALSE(menu->actions().isEmpty());
+  menu->actions().first()->trigger();
+  qputenv("XDG_DATA_HOME", dataBefore);
+  EXPECT_EQ(Find<QLineEdit>("EditPocetBodu")->text(), "5");
 }
 
 // Permissions that keep the program from writing; Windows has none of this kind for a folder.
