@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,8 +71,11 @@ class CtlDevice : public ::testing::Test {
     ::setenv("XDG_DATA_HOME", File("data").c_str(), 1);
   }
   // Keeps the user's own settings out of the way of port numbers.
+  std::vector<std::string> Environment() const {
+    return {"XDG_CONFIG_HOME=" + m_dir.path(), "HOME=" + m_dir.path()};
+  }
   RunResult Ctl(const std::vector<std::string>& args) {
-    return e2e::Run(kCtl, args, {"XDG_CONFIG_HOME=" + m_dir.path(), "HOME=" + m_dir.path()});
+    return e2e::Run(kCtl, args, Environment());
   }
   std::string File(const std::string& name) const { return m_dir.File(name); }
 
@@ -269,45 +273,57 @@ TEST_F(CtlDevice, OutputThatCannotBeWrittenFailsTheCommand) {
   }
 }
 
+// A unit and the command run against it; cases that spend their time waiting for a line's
+// time-outs run side by side, each with a unit of its own.
+struct UnitAndCommand {
+  TempDir dir;
+  std::optional<Simulator> unit;
+  std::optional<Background> command;
+};
+
+// Each line of a frame log ends in a received frame's command byte.
+std::vector<std::string> ReceivedCommands(const std::string& log) {
+  std::ifstream frames(log);
+  std::vector<std::string> commands;
+  for (std::string line; std::getline(frames, line);)
+    commands.push_back(line.substr(line.size() - 2));
+  return commands;
+}
+
 TEST_F(CtlDevice, ASilentUnitFailsEveryOperationAfterItsRetries) {
-  const std::string log = File("frames.log");
-  Simulator sim(kSim, m_dir, {"--silent", "--frame-log", log});
-  ASSERT_TRUE(sim.started());
   struct Case {
-    std::vector<std::string> args;
+    const char* command;
+    std::vector<std::string> more;
     const char* err;
-    const char* command;  // the first frame's, which goes out five times
+    const char* frame;  // the first frame's command byte; it goes out five times
   };
   const Case cases[] = {
-      {{"program", "--port", sim.device(), File("a.ign")}, "Program error!", "00"},
-      {{"verify", "--port", sim.device(), File("a.ign")}, "Verify error!", "41"},
-      {{"read", "--port", sim.device()}, "Read error!", "40"},
-      {{"verify", "--port", sim.device(), File("a.ign"), "--lang", "de"}, "Vergleichsfehler", "41"},
-      {{"program", "--port", sim.device(), File("a.ign"), "--lang", "cz"},
-       "Chyba programování",
-       "00"},
+      {"program", {File("a.ign")}, "Program error!", "00"},
+      {"verify", {File("a.ign")}, "Verify error!", "41"},
+      {"read", {}, "Read error!", "40"},
+      {"verify", {File("a.ign"), "--lang", "de"}, "Vergleichsfehler", "41"},
+      {"program", {File("a.ign"), "--lang", "cz"}, "Chyba programování", "00"},
   };
-  // Each line of the log ends in a received frame's command byte.
-  const auto received = [&log] {
-    std::ifstream frames(log);
-    std::vector<std::string> commands;
-    for (std::string line; std::getline(frames, line);)
-      commands.push_back(line.substr(line.size() - 2));
-    return commands;
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.err);
-    const std::size_t before = received().size();
-    const RunResult result = Ctl(c.args);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
-    EXPECT_FALSE(Contains(result.out, " OK")) << result.out;
-    const std::vector<std::string> all = received();
-    EXPECT_EQ(
-        std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(before), all.end()),
-        std::vector<std::string>(5, c.command));
+  std::vector<UnitAndCommand> runs(std::size(cases));
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    runs[i].unit.emplace(
+        kSim, runs[i].dir,
+        std::vector<std::string>{"--silent", "--frame-log", runs[i].dir.File("log")});
+    ASSERT_TRUE(runs[i].unit->started());
+    std::vector<std::string> args = {cases[i].command, "--port", runs[i].unit->device()};
+    args.insert(args.end(), cases[i].more.begin(), cases[i].more.end());
+    runs[i].command.emplace(kCtl, args, Environment());
   }
-  EXPECT_EQ(sim.ParameterBlock(), kDefaultBlock);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(cases[i].err);
+    const RunResult result = runs[i].command->Finish(20000);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, cases[i].err)) << result.err;
+    EXPECT_FALSE(Contains(result.out, " OK")) << result.out;
+    EXPECT_EQ(ReceivedCommands(runs[i].dir.File("log")),
+              std::vector<std::string>(5, cases[i].frame));
+    EXPECT_EQ(runs[i].unit->ParameterBlock(), kDefaultBlock);
+  }
 }
 
 TEST_F(CtlDevice, AnInterruptedOperationStopsAndFails) {
@@ -445,25 +461,30 @@ TEST_F(CtlDevice, AUnitVanishingMidOperationEndsInFailureNotAHang) {
       {"read", "1", "Read error!"},
       {"read", "2", "Verify error!"},  // gone after both blocks, before the verify
   };
-  for (const Case& c : cases) {
+  m_dir.Write("default.ign", kDefaultFile);
+  std::vector<UnitAndCommand> runs(std::size(cases));
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const std::string command = cases[i].command;
+    runs[i].unit.emplace(kSim, runs[i].dir,
+                         std::vector<std::string>{"--die-after", cases[i].dieAfter});
+    ASSERT_TRUE(runs[i].unit->started());
+    std::vector<std::string> args = {command, "--port", runs[i].unit->device()};
+    // Verify of the default set in the unit against the file fails on the first answer.
+    if (command == "verify") args.push_back(File("default.ign"));
+    if (command == "program") args.push_back(File("b.ign"));
+    runs[i].command.emplace(kCtl, args, Environment());
+  }
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const Case& c = cases[i];
     SCOPED_TRACE(std::string(c.command) + " after " + c.dieAfter);
-    Simulator sim(kSim, m_dir, {"--die-after", c.dieAfter});
-    ASSERT_TRUE(sim.started());
-    std::vector<std::string> args = {c.command, "--port", sim.device()};
-    if (std::string(c.command) != "read") args.push_back(File("b.ign"));
-    if (std::string(c.command) == "verify") {
-      // Verify of the default set in the unit against the file fails on the first answer.
-      args.back() = File("default.ign");
-      m_dir.Write("default.ign", kDefaultFile);
-    }
-    const RunResult result = Ctl(args);
+    const RunResult result = runs[i].command->Finish(20000);
     if (std::string(c.command) == "verify") {
       EXPECT_EQ(result.status, 0) << result.err;
     } else {
       EXPECT_EQ(result.status, 1);
       EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
     }
-    EXPECT_TRUE(sim.WaitForExit(1000));
+    EXPECT_TRUE(runs[i].unit->WaitForExit(1000));
   }
 }
 
@@ -478,22 +499,32 @@ TEST_F(CtlDevice, AUnitKilledBeforeItAnswersEndsInFailureNotAHang) {
       {"verify", "Verify:\n", "Verify error!"},
       {"program", "Program device:\n", "Program error!"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.command);
+  std::vector<UnitAndCommand> runs(std::size(cases));
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const std::string command = cases[i].command;
     // A slow unit: whether its first request has gone out or not, no answer ever comes.
-    Simulator sim(kSim, m_dir, {"--delay", "5000"});
-    ASSERT_TRUE(sim.started());
-    std::vector<std::string> args = {c.command, "--port", sim.device()};
-    args.push_back(std::string(c.command) == "read" ? "-o" : File("b.ign"));
-    if (std::string(c.command) == "read") args.push_back(File("read.ign"));
-    Background program(kCtl, args);
-    ASSERT_TRUE(program.WaitForOutput(c.status, 5000));
-    sim.Stop(SIGKILL);
-    const RunResult result = program.Finish(20000);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
-    EXPECT_FALSE(std::filesystem::exists(File("read.ign")));
+    runs[i].unit.emplace(kSim, runs[i].dir, std::vector<std::string>{"--delay", "5000"});
+    ASSERT_TRUE(runs[i].unit->started());
+    std::vector<std::string> args = {command, "--port", runs[i].unit->device()};
+    if (command == "read") {
+      args.insert(args.end(), {"-o", File("read.ign")});
+    } else {
+      args.push_back(File("b.ign"));
+    }
+    runs[i].command.emplace(kCtl, args);
   }
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(cases[i].command);
+    ASSERT_TRUE(runs[i].command->WaitForOutput(cases[i].status, 5000));
+    runs[i].unit->Stop(SIGKILL);
+  }
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(cases[i].command);
+    const RunResult result = runs[i].command->Finish(20000);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, cases[i].err)) << result.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(File("read.ign")));
 }
 
 TEST_F(CtlDevice, AMonitorWhoseUnitNeverComesBackGivesUpCalmly) {
