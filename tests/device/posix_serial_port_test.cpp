@@ -232,16 +232,17 @@ TEST(PosixSerialPortQueue, InputQueuedBeforeOpeningIsDropped) {
   EXPECT_EQ(buffer[0], 0x40);
 }
 
-TEST(PosixSerialPortQueue, AFloodingDeviceIsHeldToTheInputQueue) {
-  // A USB device sends at USB speed whatever the baud rate: 1 MB/s in 64-byte packets for 5 s,
-  // read as the link reads. Queue, memory and CPU stay bounded; a later frame is read alone.
+// A USB device sends at USB speed whatever the baud rate: 1 MB/s in 64-byte packets for `ms`,
+// read as the link reads. Queue and memory stay bounded; a later frame is read alone.
+// Returns the CPU seconds the flood cost, the device's thread included.
+double FloodAndRecover(int ms) {
   Line line;
   PosixSerialPort port;
-  ASSERT_TRUE(port.Open(line.path()));
+  EXPECT_TRUE(port.Open(line.path()));
   ::fcntl(line.master(), F_SETFL, O_NONBLOCK);  // a full line drops packets, as a device does
   std::thread device([&] {
     const std::array<std::uint8_t, 64> packet{};
-    for (int i = 0; i < 5000 / 4; ++i, ::usleep(4000))
+    for (int i = 0; i < ms / 4; ++i, ::usleep(4000))
       for (int k = 0; k < 4000 / 64; ++k) (void)::write(line.master(), packet.data(), 64);
   });
   const long idleKb = ResidentKb();
@@ -254,11 +255,11 @@ TEST(PosixSerialPortQueue, AFloodingDeviceIsHeldToTheInputQueue) {
     mostQueued = std::max(mostQueued, queued);
     return queued < from ? 0 : port.Read(buffer);
   };
-  for (int i = 0; i < 5000 / 55; ++i) tick(kFrameLength);
+  for (int i = 0; i < ms / 55; ++i) tick(kFrameLength);
   device.join();
+  const double cpu = test::CpuSeconds() - cpuBefore;
   EXPECT_LE(mostQueued, 10000u);
   EXPECT_LT(ResidentKb() - idleKb, 4096);
-  EXPECT_LT(test::CpuSeconds() - cpuBefore, 2.5);  // the device's thread included
   // What the kernel still holds leaves within a second; the tail of a last packet, shorter
   // than a frame, would wait in the queue as the link leaves it, so it is read here.
   int ticks = 0;
@@ -270,6 +271,16 @@ TEST(PosixSerialPortQueue, AFloodingDeviceIsHeldToTheInputQueue) {
   EXPECT_EQ(tick(kFrameLength), kFrameLength);
   EXPECT_EQ(buffer[0], 0xB0);
   EXPECT_TRUE(port.IsOpen());
+  return cpu;
+}
+
+TEST(PosixSerialPortQueue, AFloodingDeviceIsHeldToTheInputQueue) {
+  FloodAndRecover(1000);
+}
+
+// Costs in CPU time: run apart from the rest (label timing), on a quiet machine.
+TEST(PosixSerialPortQueueTiming, AFloodCostsLittleCpu) {
+  EXPECT_LT(FloodAndRecover(5000), 2.5);
 }
 
 TEST(PosixSerialPortLine, FramesLeaveWholeAndUnchanged) {
