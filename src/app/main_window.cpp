@@ -151,6 +151,7 @@ MainWindow::~MainWindow() {
   for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->removeEventFilter(this);
   // The curve window observes the session, which goes before the window's children do.
   delete m_curveWindow;
+  delete m_noteSheet;
   m_session.RemoveObserver(*this);
   m_session.SetControlPanel(nullptr);
 }

@@ -397,6 +397,7 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   QAction* MenuCompare = nullptr;
   QAction* MenuDifferences = nullptr;
   QMenu* MenuHistory = nullptr;
+  QObject* m_noteSheet = nullptr;  // File > Note… and Setup sheet… (note_sheet_items.h)
 };
 
 }  // namespace qm17

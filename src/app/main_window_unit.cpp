@@ -14,6 +14,7 @@
 #include "app/curve_view.h"
 #include "app/local_path.h"
 #include "app/main_window.h"
+#include "app/note_sheet_items.h"
 #include "app/user_prompts.h"
 #include "files/history.h"
 
@@ -38,6 +39,8 @@ void MainWindow::BuildUnitItems() {
   const qsizetype exit = items.indexOf(MenuExit);
   QAction* before = exit > 0 && items[exit - 1]->isSeparator() ? items[exit - 1] : MenuExit;
   MenuFile->insertMenu(before, MenuHistory);
+  m_noteSheet = new NoteSheetItems(*this, m_session, *MenuFile, MenuHistory->menuAction(),
+                                   [this]() -> UserPrompts& { return Prompts(); });
   connect(MenuHistory, &QMenu::aboutToShow, this, &MainWindow::FillHistoryMenu);
 }
 
@@ -65,6 +68,7 @@ void MainWindow::FillHistoryMenu() {
               .simplified();
       if (!entry->file.empty())
         caption += QStringLiteral("  ") + FromLocalPath(entry->file);
+      if (!entry->note.empty()) caption += QStringLiteral("  — ") + NoteSummary(entry->note);
     }
     // A '&' in a file name is no shortcut.
     QAction* action = MenuHistory->addAction(caption.replace(u'&', QStringLiteral("&&")));
