@@ -331,6 +331,28 @@ TEST(Session, AFailedVerifyOrReadForgetsNothingItDidNotChange) {
 }
 
 TEST(Session, CompareReadsTheUnitIntoASideImage) {
+// Read once at start-up however often the Com devices are looked up; what is assigned is
+// written through.
+TEST(Session, TheSettingsAreReadOnceAndWrittenThrough) {
+  Rig run;
+  MemorySettingsStore store("[FORM_HLAV]\r\nLanguage=2\r\n[PORTS]\r\nCOM4=/dev/four\r\n");
+  run.session.SetSettingsStore(store);
+  run.session.Start({"qm17"});
+  for (int n = 0; n <= 11; ++n) run.session.ComDevice(n);
+  run.session.SelectComPort(4);
+  EXPECT_EQ(store.loads, 1);
+  EXPECT_EQ(run.line.events.back(), "open /dev/four");
+  EXPECT_EQ(run.session.LanguageIndex(), 2);
+  run.session.AssignComDevice(5, "/dev/five");
+  EXPECT_EQ(run.line.events.back(), "open /dev/five");
+  run.session.Shutdown();
+  EXPECT_EQ(store.loads, 1);
+  EXPECT_NE(store.text.find("COM5=/dev/five"), std::string::npos);
+  EXPECT_NE(store.text.find("Language=2"), std::string::npos);
+  EXPECT_TRUE(store.side);
+  EXPECT_FALSE(fs::exists(run.places.settingsFile));
+}
+
   Rig run;
   run.session.Start({"qm17", "ENGLISH"});
   DeviceImage limited = run.session.Image();
