@@ -33,10 +33,17 @@
 #include "app/window_pictures.h"
 #include "params/differences.h"
 #include "params/ignition_parameters.h"
+#include "session/value_check.h"
 
 namespace qm17 {
 
 namespace {
+
+// A language number out of range reads as English, as normalising would make it.
+std::size_t TableColumn(Language language) {
+  const auto column = static_cast<std::size_t>(language);
+  return column < kLanguageCount ? column : static_cast<std::size_t>(Language::English);
+}
 
 // Where a parameter control's value lives in a parameter set (the polarity has no box).
 int& ValueOf(IgnitionParameters& params, ParameterField field, std::size_t point) {
@@ -443,8 +450,7 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::ApplyAccessibleNames() {
-  const std::uint8_t index = m_session.LanguageIndex();
-  const std::size_t language = index < kLanguageCount ? index : 1;
+  const std::size_t language = TableColumn(CurrentLanguage());
   for (const UiTextRow& row : AccessibleNameTable()) {
     const QString element = QString::fromLatin1(row.element);
     const QString text = QString::fromUtf8(row.text[language]);
@@ -533,9 +539,7 @@ void MainWindow::SetHint(QObject* target, const QString& hint) {
 }
 
 void MainWindow::ApplyTextRow(const UiTextRow& row) {
-  // A stored number out of range reads as English, as normalising would make it.
-  const std::uint8_t index = m_session.LanguageIndex();
-  const std::size_t language = index < kLanguageCount ? index : 1;
+  const std::size_t language = TableColumn(CurrentLanguage());
   const QString text = QString::fromUtf8(row.text[language]);
   const QString property = QString::fromLatin1(row.property);
   // An element may name several controls that share the text.
@@ -572,9 +576,9 @@ void MainWindow::ApplyTextRow(const UiTextRow& row) {
 }
 
 void MainWindow::ApplyLanguage() {
-  MenuEnglish->setChecked(m_session.LanguageIndex() == 1);
-  MenuCzech->setChecked(m_session.LanguageIndex() == 0);
-  MenuGerman->setChecked(m_session.LanguageIndex() == 2);
+  MenuEnglish->setChecked(CurrentLanguage() == Language::English);
+  MenuCzech->setChecked(CurrentLanguage() == Language::Czech);
+  MenuGerman->setChecked(CurrentLanguage() == Language::German);
   for (const UiTextRow& row : UiTextTable()) ApplyTextRow(row);
   ApplyComTexts();
   ApplyAccessibleNames();
@@ -653,7 +657,7 @@ void MainWindow::LoadMessageTexts() {
   // Qt's buttons and dialogs speak the language of the messages, from the first message on.
   UseToolkitLanguage(CurrentLanguage());
   // The table itself is constant and always complete; only the idle captions depend on it here.
-  if (LabelSpojeni->isHidden()) return;
+  if (!m_session.Shown().NoConnectionVisible()) return;
   LabelAdvance->setText(MessageText(MsgAdvancePrefix) + QStringLiteral("--- [°]"));
   LabelPocetProgramovani->setText(MessageText(MsgProgramCountPrefix) + QStringLiteral("---"));
   LabelMonOmez1->setText(MessageText(MsgStartLimiterPrefix) + QStringLiteral("---"));
@@ -713,6 +717,7 @@ void MainWindow::ShowImageInControls() {
 
 void MainWindow::DisplayStyleChanged() {
   ApplyDisplayStyle();
+  LabelSpojeni->setVisible(m_session.Shown().NoConnectionVisible());
   // The live labels' normal background follows the scheme too, not only at the next frame.
   PaintLiveBackgrounds();
 }
@@ -727,11 +732,11 @@ void MainWindow::ApplyDisplayStyle() {
     CheckBoxIgnAll->setChecked(m_session.AllPoints());
     CheckBoxProgHned->setChecked(m_session.ProgramAfterChangeTicked());
   }
-  const bool printLayout = m_session.PrintLayout();
-  const bool inverse = m_session.InverseDisplay() && !printLayout;
-  SetRole(m_client, QPalette::Window, inverse ? QColor(Qt::black) : ButtonFace());
-  ImageLogo->setAutoFillBackground(inverse);
-  const QColor caption = inverse ? QColor(Qt::white) : WindowText();
+  const DisplayStyle& style = m_session.Shown().Style();
+  const bool printLayout = style.printLayout;
+  SetRole(m_client, QPalette::Window, style.dark ? QColor(Qt::black) : ButtonFace());
+  ImageLogo->setAutoFillBackground(style.dark);
+  const QColor caption = style.dark ? QColor(Qt::white) : WindowText();
   for (QWidget* widget : std::initializer_list<QWidget*>{LabelHlaseni,
                                                          LabelRpm,
                                                          LabelAdvance,
@@ -816,25 +821,18 @@ bool MainWindow::FormKeyPress(QKeyEvent* event) {
 
 void MainWindow::ReportRejectedValue(const QLineEdit* edit) {
   if (!edit) return;
-  const ChangeWording wording = ChangeWordingFor(CurrentLanguage());
-  for (const ParameterControl& control : m_parameterControls) {
-    const auto [box, spin, field, point] = control;
-    if (box != edit) continue;
-    const std::optional<int> typed = SpinButtons::ParseText(edit->text(), QLocale());
-    const SpinRange& range = spin->Range();
-    if (!typed || (*typed >= range.min && *typed <= range.max)) return;
-    QString name = QString::fromStdString(wording.names[static_cast<std::size_t>(field)]);
-    name.replace(QStringLiteral("%u"), QString::number(point + 1));
-    QString text = name + QStringLiteral(": ") +
-                   SpinButtons::FormatPosition(range.min, range.digitGrouping, QLocale()) +
-                   QStringLiteral(" … ") +
-                   SpinButtons::FormatPosition(range.max, range.digitGrouping, QLocale());
-    const ValueUnit unit = UnitOf(field);
-    if (unit == ValueUnit::Rpm) text += QStringLiteral(" [rpm]");
-    if (unit == ValueUnit::Degrees) text += QStringLiteral(" [°]");
-    StatusBar1->showMessage(text, 5000);
-    return;
-  }
+  // The box, what it holds and, for a curve point's box, the point.
+  const auto check = [&](const SpinButtons* spin, ParameterField field, std::size_t point) {
+    if (!spin || spin->Associate() != edit) return false;
+    const QString separator = QLocale().groupSeparator();
+    const std::optional<std::string> text = RejectedValueText(
+        CurrentLanguage(), field, point, SpinButtons::ParseText(edit->text(), QLocale()),
+        spin->Range(), separator.toStdString());
+    if (text) StatusBar1->showMessage(QString::fromStdString(*text), kRejectedValueMilliseconds);
+    return true;
+  };
+  for (const ParameterControl& control : m_parameterControls)
+    if (check(control.spin, control.field, control.point)) return;
 }
 
 void MainWindow::EditExit() {
@@ -872,15 +870,15 @@ void MainWindow::CheckBoxBlackZobrClick() {
 }
 
 void MainWindow::MenuEnglishClick() {
-  m_session.SetLanguage(1);
+  m_session.SetLanguage(Language::English);
 }
 
 void MainWindow::MenuCzechClick() {
-  m_session.SetLanguage(0);
+  m_session.SetLanguage(Language::Czech);
 }
 
 void MainWindow::MenuGermanClick() {
-  m_session.SetLanguage(2);
+  m_session.SetLanguage(Language::German);
 }
 
 void MainWindow::ShowHintInStatusBar(const QString& hint) {

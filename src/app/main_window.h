@@ -141,6 +141,8 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   bool PrintLayout() const { return m_session.PrintLayout(); }
   // Caption and background of the status label (LabelHlaseni).
   void SetStatus(const std::string& text, bool failure) { m_session.SetStatus(text, failure); }
+  // What the link reports, passed to the session as the link passes it; the window shows what
+  // the session then holds.
   void SetStatusVisible(bool visible);
   void SetGaugeVisible(bool visible);
   void SetGaugeProgress(int progress);
@@ -180,12 +182,12 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   void ComPortChanged() override;
   void PlacementLoaded(const WindowPlacement& placement) override;
   void StatusTextChanged() override;
-  void StatusVisibleChanged(bool visible) override { SetStatusVisible(visible); }
-  void GaugeVisibleChanged(bool visible) override { SetGaugeVisible(visible); }
-  void GaugeProgressChanged(int progress) override { SetGaugeProgress(progress); }
-  void NoConnectionChanged(bool visible) override { SetNoConnectionVisible(visible); }
-  void LiveValuesChanged(const LiveValues& values) override { ShowLiveValues(values); }
-  void CurrentPointChanged(const CurrentPoint& point) override { ShowCurrentPoint(point); }
+  void StatusVisibleChanged(bool visible) override;
+  void GaugeVisibleChanged(bool visible) override;
+  void GaugeProgressChanged(int progress) override;
+  void NoConnectionChanged(bool visible) override;
+  void LiveValuesChanged(const LiveValues& values) override;
+  void CurrentPointChanged(const CurrentPoint& point) override;
   void UnitBlockChanged() override;
   void DifferencesChanged() override;
   void ShowMessage(const std::string& text) override;
@@ -306,9 +308,8 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   // Repaints the live labels from the states last reported, in the colours of the display
   // style in force: a printed page shows them in the normal scheme, not in black.
   void PaintLiveBackgrounds();
-  std::array<LiveColour, 5> m_liveColours{};  // speed, voltage, limiter, retard, polarity
-  bool m_liveShown = false;                   // a monitor frame has coloured them
-  bool m_liveStale = false;  // the link was lost since the last frame: the values are old
+  // The live labels in the session's order (LiveLabel).
+  std::array<QLabel*, kLiveLabelCount> LiveLabels() const;
   // The text colour of the live labels: greyed while their values are old, except on paper.
   void PaintLiveTexts();
   // The current point the rows show, and the base colour they were shown with; the tick

@@ -17,6 +17,7 @@
 #include "app/main_window.h"
 #include "app/user_prompts.h"
 #include "device/monitor.h"
+#include "session/presentation.h"
 
 namespace qm17 {
 
@@ -107,8 +108,8 @@ void MainWindow::CloseComPort() {
 
 void MainWindow::StatusTextChanged() {
   const StatusLine& status = m_session.Status();
-  SetLabelBackground(LabelHlaseni,
-                     status.failure ? QColor(Qt::red) : NormalColour(m_session.InverseDisplay()));
+  SetLabelBackground(LabelHlaseni, status.failure ? QColor(Qt::red)
+                                                  : NormalColour(m_session.Shown().Style().dark));
   LabelHlaseni->setText(QString::fromStdString(status.text));
   FitStatusLabel();
 }
@@ -118,81 +119,100 @@ void MainWindow::ShowMessage(const std::string& text) {
 }
 
 void MainWindow::ShowNote(const std::string& text, int ticks) {
-  StatusBar1->showMessage(QString::fromStdString(text), ticks * timing::kTickMs);
+  StatusBar1->showMessage(QString::fromStdString(text), TicksToMilliseconds(ticks));
 }
 
 void MainWindow::SetStatusVisible(bool visible) {
-  LabelHlaseni->setVisible(visible);
+  m_session.LinkReports().SetStatusVisible(visible);
 }
 
 void MainWindow::SetGaugeVisible(bool visible) {
-  CGauge->setVisible(visible);
+  m_session.LinkReports().SetGaugeVisible(visible);
 }
 
 void MainWindow::SetGaugeProgress(int progress) {
-  SetGaugeValue(CGauge, progress);
+  m_session.LinkReports().SetGaugeProgress(progress);
 }
 
 void MainWindow::SetNoConnectionVisible(bool visible) {
-  LabelSpojeni->setVisible(visible);
-  // Only the next frame makes the values live again, whatever else the unit answers.
-  if (visible && !m_liveStale) {
-    m_liveStale = true;
-    PaintLiveTexts();
-  }
+  m_session.LinkReports().SetNoConnectionVisible(visible);
 }
 
 void MainWindow::ShowLiveValues(const LiveValues& values) {
-  const MonitorDisplay shown =
-      FormatMonitor(values, CurrentLanguage(), m_session.Image()[image_byte::kLimiter]);
-  LabelRpm->setText(QString::fromStdString(shown.rpmText));
-  LabelNapeti->setText(QString::fromStdString(shown.voltageText));
-  LabelMonOmez1->setText(QString::fromStdString(shown.startLimiterText));
-  LabelMonRetard->setText(QString::fromStdString(shown.retardText));
-  LabelAdvance->setText(QString::fromStdString(shown.advanceText));
-  LabelPocetProgramovani->setText(QString::fromStdString(shown.programCountText));
-  LabelPolaritaMer->setText(QString::fromStdString(shown.polarityText));
-  for (std::size_t i = 0; i < m_labelTests.size(); ++i)
-    m_labelTests[i]->setText(QString::fromStdString(shown.testTexts[i]));
-  m_liveColours = {shown.rpmColour, shown.voltageColour, shown.startLimiterColour,
-                   shown.retardColour, shown.polarityColour};
-  m_liveShown = true;
-  PaintLiveBackgrounds();
-  if (std::exchange(m_liveStale, false)) PaintLiveTexts();
+  m_session.LinkReports().ShowLiveValues(values);
+}
+
+void MainWindow::ShowCurrentPoint(const CurrentPoint& point) {
+  m_session.LinkReports().ShowCurrentPoint(point);
+}
+
+void MainWindow::StatusVisibleChanged(bool visible) {
+  LabelHlaseni->setVisible(visible);
+}
+
+void MainWindow::GaugeVisibleChanged(bool visible) {
+  CGauge->setVisible(visible);
+}
+
+void MainWindow::GaugeProgressChanged(int progress) {
+  SetGaugeValue(CGauge, progress);
+}
+
+void MainWindow::NoConnectionChanged(bool visible) {
+  LabelSpojeni->setVisible(visible);
+  PaintLiveTexts();
+}
+
+std::array<QLabel*, kLiveLabelCount> MainWindow::LiveLabels() const {
+  return {LabelRpm,         LabelNapeti,     LabelMonOmez1,          LabelMonRetard,
+          LabelPolaritaMer, LabelAdvance,    LabelPocetProgramovani, m_labelTests[0],
+          m_labelTests[1],  m_labelTests[2], m_labelTests[3],        m_labelTests[4],
+          m_labelTests[5],  m_labelTests[6], m_labelTests[7]};
+}
+
+void MainWindow::LiveValuesChanged(const LiveValues&) {
+  // Only what the frame changed: a caption set again repaints its label and what lies under it.
+  const Presentation& shown = m_session.Shown();
+  const LiveChanges& changes = shown.Changes();
+  const std::array<QLabel*, kLiveLabelCount> labels = LiveLabels();
+  for (std::size_t i = 0; i < labels.size(); ++i)
+    if (changes.texts[i])
+      labels[i]->setText(QString::fromStdString(shown.LiveText(static_cast<LiveLabel>(i))));
+  if (changes.colours) PaintLiveBackgrounds();
+  if (changes.tone) PaintLiveTexts();
   // Last: a visible change of the gauge repaints the window at once, and that one pass then
   // takes every label above with it instead of leaving them to a second pass.
-  SetGaugeValue(CGaugeRpm, shown.rpmBar);
+  if (changes.bar) SetGaugeValue(CGaugeRpm, shown.Live().rpmBar);
 }
 
 void MainWindow::PaintLiveBackgrounds() {
-  if (!m_liveShown) return;  // labels no frame has coloured keep the window's background
-  const bool inverse = m_session.InverseDisplay() && !m_session.PrintLayout();
-  const std::array<QLabel*, 5> labels = {LabelRpm, LabelNapeti, LabelMonOmez1, LabelMonRetard,
-                                         LabelPolaritaMer};
-  for (std::size_t i = 0; i < labels.size(); ++i)
-    SetLabelBackground(labels[i], LiveBackground(m_liveColours[i], inverse));
+  const Presentation& shown = m_session.Shown();
+  if (!shown.LiveShown()) return;  // labels no frame has coloured keep the window's background
+  const bool dark = shown.Style().dark;
+  const std::array<QLabel*, kLiveLabelCount> labels = LiveLabels();
+  for (std::size_t i = 0; i < kColouredLiveLabelCount; ++i)
+    SetLabelBackground(labels[i], LiveBackground(shown.Colour(static_cast<LiveLabel>(i)), dark));
 }
 
 void MainWindow::PaintLiveTexts() {
-  // The last report stays on screen, greyed, so that it does not pass for a live one; a page
-  // prints in the normal colours.
-  const bool inverse = m_session.InverseDisplay() && !m_session.PrintLayout();
+  const Presentation& shown = m_session.Shown();
+  const bool dark = shown.Style().dark;
   const QColor caption =
-      inverse ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText);
-  const bool greyed = m_liveStale && m_liveShown && !m_session.PrintLayout();
+      dark ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText);
   QColor text = caption;
-  if (greyed) {
-    const QColor back = NormalColour(inverse);
+  if (shown.LiveGreyed()) {
+    // Halfway to the ground: still readable, plainly not live.
+    const QColor back = NormalColour(dark);
     text = QColor((caption.red() + back.red()) / 2, (caption.green() + back.green()) / 2,
                   (caption.blue() + back.blue()) / 2);
   }
   for (QLabel* label : {LabelRpm, LabelAdvance, LabelNapeti, LabelMonOmez1, LabelMonRetard,
                         LabelPolaritaMer, LabelPocetProgramovani})
     SetBackground(label, QPalette::WindowText, text);
-  CGaugeRpm->setEnabled(!greyed);
+  CGaugeRpm->setEnabled(!shown.LiveGreyed());
 }
 
-void MainWindow::ShowCurrentPoint(const CurrentPoint& point) {
+void MainWindow::CurrentPointChanged(const CurrentPoint& point) {
   // Called on every tick: nothing to do unless the point or the base colour changed, and then
   // SetBackground still leaves every box alone whose colour stays.
   const QColor window = QApplication::palette().color(QPalette::Base);

@@ -1,21 +1,12 @@
 #include "device/monitor.h"
 
 #include <algorithm>
-#include <cstdio>
-
-#include "texts/texts.h"
 
 namespace qm17 {
 namespace {
 
 std::uint16_t Word(std::span<const std::uint8_t, kFrameLength> frame, std::size_t offset) {
   return static_cast<std::uint16_t>(frame[offset] | (frame[offset + 1] << 8));
-}
-
-std::string Printf(const char* format, auto value) {
-  char buffer[64];
-  const int length = std::snprintf(buffer, sizeof buffer, format, value);
-  return std::string(buffer, static_cast<std::size_t>(std::clamp(length, 0, 63)));
 }
 
 // The unit writes its texts in the Windows-1250 code page; the window works in UTF-8.
@@ -112,50 +103,6 @@ LiveValues DecodeMonitorFrame(std::span<const std::uint8_t, kFrameLength> frame)
   values.polarityFlag = frame[32] != 0;
   values.speedWarning = frame[33] != 0;
   return values;
-}
-
-MonitorDisplay FormatMonitor(const LiveValues& values, Language language,
-                             std::uint8_t limiterByte) {
-  const auto text = [language](int entry) -> const std::string& {
-    return MessageTexts(language, entry);
-  };
-  MonitorDisplay display;
-  display.rpmText = Printf("RPM = %d ", static_cast<int>(values.rpm));
-  display.rpmColour = values.speedAlarm     ? LiveColour::Red
-                      : values.speedWarning ? LiveColour::Yellow
-                                            : LiveColour::Normal;
-  // The limiter byte is 0 only in an image received from a unit. Rather than divide by zero,
-  // a running engine then shows a full bar (it is above any limit) and a stopped one none.
-  if (limiterByte == 0) {
-    display.rpmBar = values.rpm > 0 ? 100 : 0;
-  } else {
-    display.rpmBar = std::min(values.rpm / limiterByte, 100);
-  }
-
-  const std::uint32_t mv = values.millivolts;
-  display.voltageColour = (mv >= 17999 || mv <= 7000)    ? LiveColour::Red
-                          : (mv >= 14999 || mv <= 11000) ? LiveColour::Yellow
-                                                         : LiveColour::Normal;
-  // Formatted from the single-precision value on purpose: 12350 mV shows 12.4.
-  display.voltageText = Printf("U = %4.1f [V]", static_cast<double>(values.volts));
-
-  display.startLimiterText =
-      text(MsgStartLimiterPrefix) + text(values.startLimiterActive ? MsgYes : MsgNo);
-  display.startLimiterColour = values.startLimiterActive ? LiveColour::Red : LiveColour::Normal;
-  display.retardText = text(MsgRetardPrefix) + text(values.retardActive ? MsgYes : MsgNo);
-  display.retardColour = values.retardActive ? LiveColour::Aqua : LiveColour::Normal;
-  display.advanceText =
-      text(MsgAdvancePrefix) + Printf(" %d [\u00B0]", static_cast<int>(values.advance));
-  display.programCountText =
-      text(MsgProgramCountPrefix) + std::to_string(static_cast<unsigned>(values.programCount));
-  display.polarityText =
-      text(MsgPolarityPrefix) + text(values.polarityNegative ? MsgNegative : MsgPositive);
-  display.polarityColour = values.polarityFlag ? LiveColour::Normal : LiveColour::Red;
-  for (std::size_t i = 0; i < display.testTexts.size(); ++i) {
-    display.testTexts[i] = "Test" + std::to_string(i + 1) + " = " +
-                           std::to_string(static_cast<unsigned>(values.tests[i])) + " ";
-  }
-  return display;
 }
 
 IdentificationTexts DecodeIdentification(const DeviceImage& image) {

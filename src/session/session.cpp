@@ -260,6 +260,7 @@ void Session::EditCurvePoint(int index, int speedByte, int advance) {
 
 void Session::SetInverseDisplay(bool inverse) {
   m_inverseDisplay = inverse;
+  m_presentation.SetStyle(m_inverseDisplay, m_printLayout);
   Notify([](SessionObserver& o) { o.DisplayStyleChanged(); });
 }
 
@@ -277,6 +278,7 @@ void Session::SetLanguage(std::uint8_t languageIndex) {
 
 void Session::SetPrintLayout(bool printLayout) {
   m_printLayout = printLayout;
+  m_presentation.SetStyle(m_inverseDisplay, m_printLayout);
   Notify([](SessionObserver& o) { o.DisplayStyleChanged(); });
 }
 

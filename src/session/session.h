@@ -24,6 +24,7 @@
 #include "session/history_recorder.h"
 #include "session/line_ports.h"
 #include "session/outcome_display.h"
+#include "session/presentation.h"
 #include "session/settings_codec.h"
 #include "session/settings_stores.h"
 #include "session/unit_tracker.h"
@@ -81,12 +82,6 @@ class SessionObserver {
   virtual void HistoryNotKept(const std::string& text) { (void)text; }
 };
 
-// The status label as the session holds it.
-struct StatusLine {
-  std::string text;
-  bool failure = false;  // red behind the caption
-};
-
 // How File > Open ended.
 enum class OpenResult : std::uint8_t { NotAsked, Opened, CannotRead, WrongVersion };
 
@@ -128,7 +123,11 @@ class Session : private LinkView {
   bool AllPoints() const { return m_allPoints; }
   bool ProgramAfterChangeTicked() const { return m_programAfterChange; }
   bool PrintLayout() const override { return m_printLayout; }
-  const StatusLine& Status() const { return m_status; }
+  const StatusLine& Status() const { return m_presentation.Status(); }
+  // What the views show beside the set: live display, status, gauge, no-connection label, style.
+  const Presentation& Shown() const { return m_presentation; }
+  // The side the link reports to, for a view or a test that plays the link's part.
+  LinkView& LinkReports() { return *this; }
   // The link's counters and what it last heard, to look at: only the use cases change them.
   const DeviceLink& LinkState() const { return m_link; }
   SessionPlaces Places() const;
@@ -189,6 +188,7 @@ class Session : private LinkView {
   // The box was clicked: read the controls, show the style, and program after change.
   void ProgramAfterChangeClicked(bool ticked);
   void SetLanguage(std::uint8_t languageIndex);
+  void SetLanguage(Language language) { SetLanguage(static_cast<std::uint8_t>(language)); }
   void SetPrintLayout(bool printLayout);
   void RestartMessageCountdown() { m_link.RestartMessageCountdown(); }
   void HideStatus();
@@ -270,7 +270,7 @@ class Session : private LinkView {
   bool m_printLayout = false;
   WindowPlacement m_placement;
   CurveViewPlacement m_curveView;
-  StatusLine m_status;
+  Presentation m_presentation;
   DeviceLink m_link{m_image, m_line, *this};
   std::optional<LinkOutcome> m_lastOutcome;
 

@@ -18,24 +18,30 @@ void Session::ShowOutcome(const LinkOutcome& outcome) {
 }
 
 void Session::SetStatus(const std::string& text, bool failure) {
-  m_status = {text, failure};
+  m_presentation.SetStatus({text, failure});
   Notify([](SessionObserver& o) { o.StatusTextChanged(); });
 }
 
 void Session::SetStatusVisible(bool visible) {
+  // Told even when unchanged: the print layout shows and hides the label on its own.
+  m_presentation.SetStatusVisible(visible);
   Notify([visible](SessionObserver& o) { o.StatusVisibleChanged(visible); });
 }
 
 void Session::SetGaugeVisible(bool visible) {
+  m_presentation.SetGaugeVisible(visible);
   Notify([visible](SessionObserver& o) { o.GaugeVisibleChanged(visible); });
 }
 
 void Session::SetGaugeProgress(int progress) {
+  m_presentation.SetGaugeProgress(progress);
   Notify([progress](SessionObserver& o) { o.GaugeProgressChanged(progress); });
 }
 
 void Session::SetNoConnectionVisible(bool visible) {
-  Notify([visible](SessionObserver& o) { o.NoConnectionChanged(visible); });
+  // The link says it every tick; views hear of a change only.
+  if (m_presentation.SetNoConnectionVisible(visible))
+    Notify([visible](SessionObserver& o) { o.NoConnectionChanged(visible); });
 }
 
 void Session::ShowLiveValues(const LiveValues& values) {
@@ -43,6 +49,7 @@ void Session::ShowLiveValues(const LiveValues& values) {
     m_history.SetProgramCount(values.programCount);
     WritePendingHistory();
   }
+  m_presentation.ShowFrame(values, CurrentLanguage(), m_image[image_byte::kLimiter]);
   Notify([&values](SessionObserver& o) { o.LiveValuesChanged(values); });
 }
 

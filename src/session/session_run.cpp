@@ -27,6 +27,7 @@ void Session::Start(const std::vector<std::string>& arguments) {
   Notify([](SessionObserver& o) { o.ComPortChanged(); });
   Notify([](SessionObserver& o) { o.LanguageChanged(); });
   HideStatus();
+  m_presentation.SetStyle(m_inverseDisplay, m_printLayout);
   Notify([](SessionObserver& o) { o.DisplayStyleChanged(); });
 }
 

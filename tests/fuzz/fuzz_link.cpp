@@ -18,6 +18,7 @@
 #include "common/link_fakes.h"
 #include "device/link.h"
 #include "fuzz_support.h"
+#include "session/live_display.h"
 
 namespace {
 

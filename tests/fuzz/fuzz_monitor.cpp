@@ -9,6 +9,7 @@
 
 #include "device/monitor.h"
 #include "fuzz_support.h"
+#include "session/live_display.h"
 
 namespace {
 

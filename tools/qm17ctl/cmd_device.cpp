@@ -22,6 +22,7 @@
 #include "params/com_port.h"
 #include "params/device_image.h"
 #include "params/differences.h"
+#include "session/live_display.h"
 #include "session/outcome_display.h"
 #include "texts/texts.h"
 
