@@ -581,6 +581,9 @@ constexpr ExtraTextRow kExtraRows[kExtraTextCount] = {
       "Die Datei enthält andere Werte (Fenster → Datei):"}},
     {{"(celý seznam: Zapalování > Rozdíly…)", "(whole list: Device > Differences…)",
       "(vollständige Liste: Zündbox > Unterschiede…)"}},
+    {{"V jednotce jsou jiné hodnoty (soubor → jednotka):",
+      "The unit holds otherwise (file → unit):",
+      "Die Zündbox enthält andere Werte (Datei → Zündbox):"}},
 };
 
 std::string UiText(Language language, std::string_view element, std::string_view property) {

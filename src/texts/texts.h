@@ -159,6 +159,7 @@ enum ExtraTextId : int {
   TextHistoryEmpty,        // the History menu when nothing has been kept
   TextFileHoldsOtherwise,  // heading of what an opened file holds unlike the window's set
   TextDifferencesHint,     // after the status line's short list: where the whole list is
+  TextUnitHoldsOtherwiseThanFile,  // the same heading where there is no window: FILE's set
   kExtraTextCount
 };
 // Empty for an entry or language out of range.

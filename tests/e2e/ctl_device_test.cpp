@@ -89,18 +89,23 @@ TEST_F(CtlDevice, ProgramThenVerifyLeaveTheFilesBlockInTheUnit) {
 
   const RunResult program = Ctl({"program", "--port", sim.device(), File("a.ign")});
   EXPECT_EQ(program.status, 0) << program.err;
-  EXPECT_EQ(program.out, "Program device:\nVerify:\nVerify: OK\nSIM03 14. 3.2025 10:30\n");
+  // Standard output is for results: the steps go with the messages.
+  EXPECT_EQ(program.out, "");
+  EXPECT_TRUE(
+      Contains(program.err, "\nProgram device:\nVerify:\nVerify: OK\nSIM03 14. 3.2025 10:30\n"))
+      << program.err;
   EXPECT_EQ(sim.ParameterBlock(), kBlockA);
 
   const RunResult verify = Ctl({"verify", "--port", sim.device(), File("a.ign")});
   EXPECT_EQ(verify.status, 0) << verify.err;
-  EXPECT_EQ(verify.out, "Verify:\nVerify: OK\n");
+  EXPECT_EQ(verify.out, "");
+  EXPECT_TRUE(Contains(verify.err, "\nVerify:\nVerify: OK\n")) << verify.err;
   // Success is the link's outcome, not a caption: the same status in every language.
   for (const auto& [lang, ok] :
        {std::pair{"cz", "Verifikace: OK\n"}, {"de", "Verifikation: OK\n"}}) {
     const RunResult shown = Ctl({"verify", "--port", sim.device(), File("a.ign"), "--lang", lang});
     EXPECT_EQ(shown.status, 0) << lang << shown.err;
-    EXPECT_TRUE(Contains(shown.out, ok)) << shown.out;
+    EXPECT_TRUE(Contains(shown.err, ok)) << shown.err;
   }
 
   // Another set in the file: the unit does not hold it.
@@ -116,7 +121,8 @@ TEST_F(CtlDevice, ReadWritesTheUnitsParameterBlock) {
   ASSERT_TRUE(sim.started());
   const RunResult fresh = Ctl({"read", "--port", sim.device(), "-o", File("fresh.ign")});
   EXPECT_EQ(fresh.status, 0) << fresh.err;
-  EXPECT_EQ(fresh.out, "Read:\nVerify:\nVerify: OK\nSIM03 14. 3.2025 10:30\n");
+  EXPECT_EQ(fresh.out, "");
+  EXPECT_EQ(fresh.err, "Read:\nVerify:\nVerify: OK\nSIM03 14. 3.2025 10:30\n");
   std::ifstream in(File("fresh.ign"), std::ios::binary);
   const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   EXPECT_EQ(written, kDefaultFile);
@@ -143,21 +149,23 @@ TEST_F(CtlDevice, ReadAndProgramKeepTheSetInTheHistory) {
   ASSERT_EQ(Ctl({"verify", "--port", sim.device(), File("a.ign")}).status, 0);
   ASSERT_EQ(Ctl({"program", "--no-history", "--port", sim.device(), File("b.ign")}).status, 0);
   // Newest first: the read, then the program; each opens as the set it kept.
+  // Columns split on tabs, one line per set.
   const RunResult list = Ctl({"history"});
-  const std::string read = list.out.substr(0, list.out.find("  read  SIM03 14. 3.2025 10:30  "));
+  const std::string read = list.out.substr(0, list.out.find("\tread\tSIM03\t14. 3.2025\t10:30\t"));
   const std::size_t second = list.out.find('\n') + 1;
-  const std::string program = list.out.substr(second, list.out.find("  program", second) - second);
+  const std::string program = list.out.substr(second, list.out.find("\tprogram", second) - second);
   EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2) << list.out;
   EXPECT_EQ(Ctl({"diff", read, File("r.ign")}).status, 0) << list.out;
   EXPECT_EQ(Ctl({"diff", program, File("a.ign")}).status, 0) << list.out;
-  EXPECT_TRUE(Contains(list.out, "  program  SIM03 14. 3.2025 10:30  " + File("a.ign")))
+  EXPECT_TRUE(Contains(list.out, "\tprogram\tSIM03\t14. 3.2025\t10:30\t" + File("a.ign") + "\t\n"))
       << list.out;
   // A history that cannot be written is said once and never fails what the unit did.
   const RunResult unkept = e2e::Run(kCtl, {"read", "--port", sim.device(), "-o", File("u.ign")},
                                     {"HOME=" + m_dir.path(), "XDG_DATA_HOME=" + File("a.ign")});
   EXPECT_EQ(unkept.status, 0) << unkept.err;
-  EXPECT_EQ(unkept.err,
-            "The set could not be kept in the history: " + File("a.ign") + "/qm17/history\n");
+  EXPECT_TRUE(Contains(unkept.err, "\nThe set could not be kept in the history: " + File("a.ign") +
+                                       "/qm17/history\n"))
+      << unkept.err;
 }
 
 TEST_F(CtlDevice, PortNumbersAndUsage) {
@@ -332,7 +340,7 @@ TEST_F(CtlDevice, AnInterruptedOperationStopsAndFails) {
   for (const int signal : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(signal);
     Background program(kCtl, {"verify", "--port", sim.device(), File("a.ign")});
-    ASSERT_TRUE(program.WaitForOutput("Verify:\n", 5000));
+    ASSERT_TRUE(program.WaitForError("Verify:\n", 5000));
     program.Signal(signal);
     const RunResult result = program.Finish(10000);
     EXPECT_EQ(result.status, 1);
@@ -384,11 +392,11 @@ TEST_F(CtlDevice, FailuresAndDiffSayWhatTheUnitHolds) {
     ASSERT_TRUE(sim.started());
     const RunResult program = Ctl({"program", "--port", sim.device(), File("a.ign")});
     EXPECT_EQ(program.status, 1);
-    EXPECT_TRUE(Contains(program.err, "The unit holds otherwise (window → unit):\n  " + limiter))
+    EXPECT_TRUE(Contains(program.err, "The unit holds otherwise (file → unit):\n  " + limiter))
         << program.err;
     const RunResult verify = Ctl({"verify", "--port", sim.device(), File("a.ign"), "--lang", "de"});
     EXPECT_EQ(verify.status, 1);
-    EXPECT_TRUE(Contains(verify.err, "Die Zündbox enthält andere Werte (Fenster → Zündbox):\n  "))
+    EXPECT_TRUE(Contains(verify.err, "Die Zündbox enthält andere Werte (Datei → Zündbox):\n  "))
         << verify.err;
     const RunResult diff = Ctl({"diff", "--port", sim.device(), File("a.ign")});
     EXPECT_EQ(diff.status, 1) << diff.err;
@@ -517,7 +525,7 @@ TEST_F(CtlDevice, AUnitKilledBeforeItAnswersEndsInFailureNotAHang) {
   }
   for (std::size_t i = 0; i < runs.size(); ++i) {
     SCOPED_TRACE(cases[i].command);
-    ASSERT_TRUE(runs[i].command->WaitForOutput(cases[i].status, 5000));
+    ASSERT_TRUE(runs[i].command->WaitForError(cases[i].status, 5000));
     runs[i].unit->Stop(SIGKILL);
   }
   for (std::size_t i = 0; i < runs.size(); ++i) {
@@ -560,7 +568,7 @@ TEST_F(CtlDeviceTiming, ALineThatGoesDeadIsWaitedForNeverPolledInALoop) {
     Simulator sim(kSim, m_dir, {"--delay", "5000"});
     ASSERT_TRUE(sim.started());
     Background program(kCtl, {"verify", "--port", sim.device(), File("b.ign")});
-    ASSERT_TRUE(program.WaitForOutput("Verify:\n", 5000));
+    ASSERT_TRUE(program.WaitForError("Verify:\n", 5000));
     sim.Stop(SIGKILL);
     const RunResult result = program.Finish(20000);
     EXPECT_EQ(result.status, 1);
@@ -693,7 +701,7 @@ TEST_F(CtlDevice, ControlCharactersFromTheUnitNeverReachTheTerminal) {
   ASSERT_TRUE(sim.started());
   const RunResult read = Ctl({"read", "--port", sim.device(), "-o", File("r.ign")});
   EXPECT_EQ(read.status, 0) << read.err;
-  EXPECT_EQ(read.out, "Read:\nVerify:\nVerify: OK\n?]2;owned??[2J?QM 14. 3.2025 10:30\n");
+  EXPECT_EQ(read.err, "Read:\nVerify:\nVerify: OK\n?]2;owned??[2J?QM 14. 3.2025 10:30\n");
 }
 
 TEST(SimCommandLine, HelpNamesEveryOptionAndBadValuesAreRefused) {

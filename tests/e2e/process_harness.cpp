@@ -174,24 +174,33 @@ void Background::Signal(int signal) const {
 }
 
 bool Background::WaitForOutput(const std::string& text, int ms) {
+  return WaitFor(m_out, m_outSoFar, text, ms);
+}
+
+bool Background::WaitForError(const std::string& text, int ms) {
+  return WaitFor(m_err, m_errSoFar, text, ms);
+}
+
+bool Background::WaitFor(int fd, std::string& soFar, const std::string& text, int ms) {
   const auto start = Clock::now();
-  while (m_out >= 0 && m_outSoFar.find(text) == std::string::npos) {
+  while (fd >= 0 && soFar.find(text) == std::string::npos) {
     const long long left = ms - MsSince(start);
     if (left <= 0) return false;
-    pollfd in{m_out, POLLIN, 0};
+    pollfd in{fd, POLLIN, 0};
     if (poll(&in, 1, static_cast<int>(left)) <= 0) continue;
     char buffer[4096];
-    const ssize_t n = read(m_out, buffer, sizeof buffer);
+    const ssize_t n = read(fd, buffer, sizeof buffer);
     if (n <= 0) return false;
-    m_outSoFar.append(buffer, static_cast<std::size_t>(n));
+    soFar.append(buffer, static_cast<std::size_t>(n));
   }
-  return m_out >= 0;
+  return fd >= 0;
 }
 
 RunResult Background::Finish(int timeoutMs) {
   RunResult result;
   if (m_pid <= 0) return result;
   result.out = std::move(m_outSoFar);
+  result.err = std::move(m_errSoFar);
   pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   int open = 2;

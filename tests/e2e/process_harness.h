@@ -76,12 +76,17 @@ class Background {
   void Signal(int signal) const;
   // Waits up to `ms` until standard output holds `text`; what was read is kept for Finish.
   bool WaitForOutput(const std::string& text, int ms);
+  // The same for the error stream, where a program tells its steps.
+  bool WaitForError(const std::string& text, int ms);
 
  private:
+  static bool WaitFor(int fd, std::string& soFar, const std::string& text, int ms);
+
   pid_t m_pid = -1;
   int m_out = -1;
   int m_err = -1;
   std::string m_outSoFar;
+  std::string m_errSoFar;
   std::chrono::steady_clock::time_point m_start;
 };
 

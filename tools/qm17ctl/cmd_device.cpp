@@ -1,6 +1,7 @@
 // Commands that talk to a unit: read, verify, program and monitor. They run the window's
 // session and its use cases, on real 55 ms ticks.
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -22,8 +23,10 @@
 #include "params/com_port.h"
 #include "params/device_image.h"
 #include "params/differences.h"
+#include "results.h"
 #include "session/live_display.h"
 #include "session/outcome_display.h"
+#include "texts/printable.h"
 #include "texts/texts.h"
 
 namespace qm17::ctl {
@@ -43,6 +46,7 @@ struct Arguments {
   std::string output;  // read -o
   long count = 0;      // monitor: 0 runs until interrupted
   bool csv = false;
+  bool json = false;                // the result (monitor: each frame) as one JSON object per line
   bool history = true;              // read, program: keep the set in the parameter history
   std::optional<std::string> note;  // program: the note kept with the set instead of FILE's
 };
@@ -85,6 +89,8 @@ std::optional<Arguments> ParseArguments(const CommandContext& context, const Com
       }
     } else if (arg == "--csv" && name == "monitor") {
       parsed.csv = true;
+    } else if (arg == "--json") {
+      parsed.json = true;
     } else if (arg == "--note" && name == "program") {
       if (!hasValue) return fail(arg + " needs a value");
       parsed.note = args[++i];
@@ -112,15 +118,6 @@ std::optional<std::string> ResolvePort(const Session& session, const std::string
   if (!com) return std::nullopt;
   // As the window's Com menu names it; without a settings file the default devices apply.
   return session.ComDevice(com->Number());
-}
-
-// The unit's own text goes to a terminal: a control character in it could start an escape
-// sequence (retitle or clear the terminal, hide what is printed), so each shows as '?'.
-std::string Printable(std::string text) {
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
-  return text;
 }
 
 // Real 55 ms ticks on the steady clock, without drift. A tick that ran late is not followed by
@@ -171,17 +168,35 @@ bool RunUntilIdle(const CommandContext& context, Session& session) {
   return false;
 }
 
-// What the unit holds unlike the set sent, as the session keeps it after a failure.
-void PrintUnitDifferences(const CommandContext& context, const Session& session) {
+// What the unit holds unlike FILE's set, as the session keeps it after a failure.
+std::vector<Difference> UnitDifferences(const Session& session) {
   const std::optional<HeldDifferences>& held = session.Held();
-  if (!held || held->source != HeldSource::Unit ||
-      CompareParameterBlocks(held->window, held->other).empty())
-    return;
-  context.err << IndentedList(session.DifferencesText(*held)) << '\n';
+  if (!held || held->source != HeldSource::Unit) return {};
+  return CompareParameterBlocks(held->window, held->other);
+}
+
+void PrintUnitDifferences(const CommandContext& context, const std::vector<Difference>& list) {
+  if (list.empty()) return;
+  context.err << ExtraText(context.language, TextUnitHoldsOtherwiseThanFile);
+  const ChangeWording wording = ChangeWordingFor(context.language);
+  for (const Difference& difference : list) {
+    context.err << "\n  " << FormatDifference(wording, difference);
+  }
+  context.err << '\n';
+}
+
+// The stable word for how an operation ended, for scripts.
+const char* ReasonWord(bool ended, const std::optional<LinkOutcome>& outcome) {
+  if (!ended) return StopRequested() ? "\"interrupted\"" : "\"no-answer\"";
+  if (!outcome || outcome->result == LinkResult::Succeeded) return "null";
+  if (outcome->reason == FailureReason::BlockDiffers) return "\"differs\"";
+  if (outcome->reason == FailureReason::VersionMismatch) return "\"version\"";
+  return "\"no-answer\"";
 }
 
 int RunOperation(const CommandContext& context, std::string_view name, const Arguments& args,
-                 Session& session, std::ostream& progress) {
+                 CommandLineSession& run, std::ostream& progress) {
+  Session& session = run.session();
   if (name == "read") {
     session.Read();
   } else if (name == "verify") {
@@ -191,28 +206,42 @@ int RunOperation(const CommandContext& context, std::string_view name, const Arg
   }
   const bool ended = RunUntilIdle(context, session);
   const IdentificationTexts& id = session.LinkState().identification();
-  if (!id.version.empty() || !id.date.empty()) {
+  const bool identified = !id.version.empty() || !id.date.empty();
+  if (identified) {
     progress << Printable(id.version) << " " << id.date << " " << id.time << '\n';
   }
   // Only a verified end counts; anything else (a failure, a mismatch, a stop) is a failure.
   const std::optional<LinkOutcome>& outcome = session.LastOutcome();
-  if (!ended || !outcome || outcome->result != LinkResult::Succeeded) {
-    if (outcome && outcome->reason == FailureReason::BlockDiffers) {
-      PrintUnitDifferences(context, session);
-    }
-    return kExitFailure;
-  }
-  if (name == "read") {
+  const bool ok = ended && outcome && outcome->result == LinkResult::Succeeded;
+  const std::vector<Difference> differences =
+      !ok && outcome && outcome->reason == FailureReason::BlockDiffers ? UnitDifferences(session)
+                                                                       : std::vector<Difference>{};
+  PrintUnitDifferences(context, differences);
+  const bool toStdout = args.output.empty() || args.output == "-";
+  if (ok && name == "read" && (!toStdout || !args.json)) {
     const std::string content = WriteParameterFile(session.Image());
-    if (args.output.empty() || args.output == "-") {
+    errno = 0;
+    if (toStdout) {
       context.out << content << '\n';
       if (!OutputWritten(context)) return kExitFailure;
     } else if (!WriteFileAtomically(args.output, content)) {
-      context.err << Message(context, MsgOpenFileError) << " " << args.output << '\n';
+      TellFileError(context, args.output);
       return kExitFailure;
     }
   }
-  return kExitOk;
+  if (args.json) {
+    std::optional<std::uint16_t> count;
+    if (run.LiveCount() > 0) count = run.Live().programCount;
+    context.out << "{\"command\": \"" << name << "\", \"ok\": " << (ok ? "true" : "false")
+                << ", \"reason\": " << ReasonWord(ended, outcome)
+                << ", \"unit\": " << (identified ? JsonUnit(id, count) : "null") << ", \"output\": "
+                << (ok && name == "read" && !toStdout ? JsonString(args.output) : "null")
+                << ", \"parameters\": "
+                << (ok && name == "read" ? JsonParameters(session.Image()) : "null")
+                << ", \"differences\": " << JsonDifferences(differences) << "}\n";
+    if (!OutputWritten(context)) return kExitFailure;
+  }
+  return ok ? kExitOk : kExitFailure;
 }
 
 void PrintCsvLine(std::ostream& out, double seconds, const LiveValues& v) {
@@ -237,7 +266,7 @@ void PrintLiveLine(std::ostream& out, const LiveValues& v, Language language,
 
 int RunMonitor(const CommandContext& context, const Arguments& args, CommandLineSession& run) {
   Session& session = run.session();
-  if (args.csv) {
+  if (args.csv && !args.json) {
     context.out << "time_s,rpm,advance_deg,voltage_v,speed_alarm,speed_warning,start_limiter,"
                    "retard,polarity_negative,polarity_ok,program_count,test1,test2,test3,test4,"
                    "test5,test6,test7,test8"
@@ -259,7 +288,9 @@ int RunMonitor(const CommandContext& context, const Arguments& args, CommandLine
     silentTicks = 0;
     shown = run.LiveCount();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    if (args.csv) {
+    if (args.json) {
+      context.out << JsonLive(elapsed.count(), run.Live()) << std::endl;
+    } else if (args.csv) {
       PrintCsvLine(context.out, elapsed.count(), run.Live());
     } else {
       PrintLiveLine(context.out, run.Live(), context.language,
@@ -280,9 +311,9 @@ int RunUnitOperation(const CommandContext& context, const Command& command,
   const auto args = ParseArguments(context, command, argv);
   if (!args) return kExitUsage;
   const std::string_view name = command.name;
-  // When the parameters themselves go to standard output, the progress must not mix in.
-  const bool toStdout = args->output.empty() || args->output == "-";
-  std::ostream& progress = name == "read" && toStdout ? context.err : context.out;
+  // Standard output carries only the result asked for (the parameters of a read, the JSON);
+  // the steps and the unit's identification go with the messages.
+  std::ostream& progress = context.err;
   CommandLineSession run(context, progress);
   Session& session = run.session();
   session.SetKeepHistory(args->history);
@@ -291,7 +322,7 @@ int RunUnitOperation(const CommandContext& context, const Command& command,
   if (!args->file.empty() && !run.OpenFile(args->file)) return kExitFailure;
   if (args->note) session.SetNote(*args->note);
   return WithPort(context, session, args->port,
-                  [&] { return RunOperation(context, name, *args, session, progress); });
+                  [&] { return RunOperation(context, name, *args, run, progress); });
 }
 
 int RunRead(const CommandContext& context, const std::vector<std::string>& args) {
@@ -317,6 +348,8 @@ constexpr char kOperationDetails[] =
     "else /dev/ttyUSB0 for 1, /dev/ttyUSB1 for 2 ... on Linux, COM1, COM2 ... on Windows),\n"
     "a device path (Linux) or COMn, \\\\.\\COMn (Windows). A FILE of '-' is\n"
     "standard input; read writes to standard output without -o or with -o -.\n"
+    "Standard output carries only that, or with --json one object (see qm17ctl --help); the\n"
+    "steps (\"Read:\", \"Verify: OK\") and the unit's identification go to standard error.\n"
     "Exit status: 0 after \"Verify: OK\", 1 when the operation fails or the unit does not\n"
     "match, 2 on bad usage, 3 when the port cannot be opened.\n"
     "A successful read or program keeps the set in the parameter history (see history);\n"
@@ -328,16 +361,16 @@ constexpr char kMonitorDetails[] =
     "flags, number of programmings and the eight test values.\n"
     "Without --count it runs until interrupted and reopens a vanished device about once a\n"
     "second. With --count N it stops after N frames (exit 0) or after about 5.5 s without\n"
-    "one (exit 1).\n";
+    "one (exit 1). --json writes one JSON object per frame instead (see qm17ctl --help).\n";
 
-const Command kRead{"read", "--port P [-o FILE] [--no-history]",
+const Command kRead{"read", "--port P [-o FILE] [--no-history] [--json]",
                     "read the unit's parameters (to FILE, else to standard output)",
                     kOperationDetails, RunRead};
-const Command kVerify{"verify", "--port P FILE", "check that the unit holds FILE's parameters",
-                      kOperationDetails, RunVerify};
-const Command kProgram{"program", "--port P FILE [--note TEXT] [--no-history]",
+const Command kVerify{"verify", "--port P FILE [--json]",
+                      "check that the unit holds FILE's parameters", kOperationDetails, RunVerify};
+const Command kProgram{"program", "--port P FILE [--note TEXT] [--no-history] [--json]",
                        "write FILE's parameters into the unit", kOperationDetails, RunProgram};
-const Command kMonitor{"monitor", "--port P [--count N] [--csv]",
+const Command kMonitor{"monitor", "--port P [--count N] [--csv | --json]",
                        "show the unit's live values (N frames, or until interrupted)",
                        kMonitorDetails, RunMonitorCommand};
 

@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "params/device_image.h"
 #include "params/differences.h"
+#include "results.h"
 #include "texts/texts.h"
 
 namespace qm17::ctl {
@@ -22,7 +23,8 @@ constexpr int kExitTrouble = 2;
 
 extern const Command kDiff;
 
-int PrintList(const CommandContext& context, const DeviceImage& before, const DeviceImage& after);
+int PrintList(const CommandContext& context, const DeviceImage& before, const DeviceImage& after,
+              bool json);
 
 // One side of the comparison: the set as the window would hold it after File > Open.
 std::optional<DeviceImage> LoadSide(const CommandContext& context, const std::string& file) {
@@ -37,8 +39,13 @@ std::optional<DeviceImage> LoadSide(const CommandContext& context, const std::st
 int RunDiff(const CommandContext& context, const std::vector<std::string>& args) {
   std::vector<std::string> files;
   std::optional<std::string> port;
+  bool json = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (arg == "--json") {
+      json = true;
+      continue;
+    }
     if (arg == "--port") {
       if (i + 1 >= args.size()) return UsageError(context, kDiff, "--port needs a value");
       port = args[++i];
@@ -55,7 +62,7 @@ int RunDiff(const CommandContext& context, const std::vector<std::string>& args)
     if (const int status = ReadUnitImage(context, *port, unit); status != kExitOk) {
       return status == kExitFailure ? kExitTrouble : status;  // 1 means "they differ"
     }
-    return PrintList(context, *window, unit);
+    return PrintList(context, *window, unit, json);
   }
   if (files.size() != 2) return UsageError(context, kDiff, "expected two FILEs");
   if (files[0] == "-" && files[1] == "-") {
@@ -64,12 +71,16 @@ int RunDiff(const CommandContext& context, const std::vector<std::string>& args)
   const std::optional<DeviceImage> before = LoadSide(context, files[0]);
   const std::optional<DeviceImage> after = before ? LoadSide(context, files[1]) : std::nullopt;
   if (!after) return kExitTrouble;
-  return PrintList(context, *before, *after);
+  return PrintList(context, *before, *after, json);
 }
 
-int PrintList(const CommandContext& context, const DeviceImage& before, const DeviceImage& after) {
+int PrintList(const CommandContext& context, const DeviceImage& before, const DeviceImage& after,
+              bool json) {
   const std::vector<Difference> differences = CompareParameterBlocks(before, after);
-  if (differences.empty()) {
+  if (json) {
+    context.out << "{\"command\": \"diff\", \"same\": " << (differences.empty() ? "true" : "false")
+                << ", \"differences\": " << JsonDifferences(differences) << "}\n";
+  } else if (differences.empty()) {
     context.out << ExtraText(context.language, TextSameSets) << '\n';
   } else {
     const ChangeWording wording = ChangeWordingFor(context.language);
@@ -82,12 +93,13 @@ int PrintList(const CommandContext& context, const DeviceImage& before, const De
 }
 
 const Command kDiff{
-    "diff", "A B | --port P FILE",
+    "diff", "A B | --port P FILE [--json]",
     "list the values that parameter files A and B (or FILE and the unit) hold differently",
     "Each line names a value as the window does, with A's value, then B's ('-': standard\n"
     "input for one of them). Both are compared as the window holds them after Open:\n"
     "normalised, each value in its control's range. With --port the unit's block on port P\n"
     "is read (nothing is written to it) and compared as the unit holds it, FILE's value first.\n"
+    "--json prints one object instead (see qm17ctl --help).\n"
     "Exit status: 0 the same, 1 they differ, 2 bad usage, a file that cannot be read or a\n"
     "unit that gave no block, 3 when the port cannot be opened.\n",
     RunDiff};

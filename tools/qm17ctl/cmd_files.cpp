@@ -1,6 +1,7 @@
 // Commands on parameter files: new, show, normalise.
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <optional>
 #include <ostream>
@@ -14,6 +15,7 @@
 #include "files/parameter_file.h"
 #include "params/device_image.h"
 #include "params/ignition_parameters.h"
+#include "results.h"
 #include "texts/printable.h"
 #include "texts/texts.h"
 
@@ -28,8 +30,9 @@ int WriteOutput(const CommandContext& context, const std::string& path,
     context.out << content;
     return OutputWritten(context) ? kExitOk : kExitFailure;
   }
+  errno = 0;
   if (!WriteFileAtomically(path, content)) {
-    context.err << Message(context, MsgOpenFileError) << '\n';
+    TellFileError(context, path);
     return kExitFailure;
   }
   return kExitOk;

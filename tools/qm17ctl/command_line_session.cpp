@@ -1,5 +1,6 @@
 #include "command_line_session.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include "files/atomic_file.h"
 #include "files/file_names.h"
+#include "results.h"
 #include "texts/texts.h"
 
 namespace qm17::ctl {
@@ -27,10 +29,11 @@ bool CommandLineSession::OpenFile(const std::string& path) {
   // Both reads are bounded, so an endless input (a device, a stream) is refused rather than
   // exhausting memory. Unlike the window's File > Open, a pipe or process substitution is
   // what a command line is given, so not only regular files are read.
+  errno = 0;
   const std::optional<std::string> content =
       path == "-" ? ReadWholeStream(std::cin) : ReadWholeFile(path);
   if (!content) {
-    m_context.err << Message(m_context, MsgOpenFileError) << '\n';
+    TellFileError(m_context, path);
     return false;
   }
   m_session.New();
@@ -58,7 +61,8 @@ void CommandLineSession::ShowMessage(const std::string& text) {
     m_openMessages.push_back(text);
     return;
   }
-  m_context.err << IndentedList(text) << '\n';
+  // Named by the program, as every line it writes to the error stream.
+  m_context.err << "qm17ctl: " << IndentedList(text) << '\n';
 }
 
 void CommandLineSession::NoConnectionChanged(bool visible) {

@@ -10,6 +10,7 @@
 
 #include "commands.h"
 #include "console.h"
+#include "results.h"
 #include "session/settings_codec.h"
 #include "texts/texts.h"
 
@@ -45,7 +46,10 @@ void PrintUsage(std::ostream& out) {
   }
   out << "\nAn option's value may follow it or an equals sign: --port 1, --port=1.\n"
          "--lang cs is the same as cz.\n"
-         "\nexit status: 0 done, 1 failed (the message says why), 2 bad usage,\n"
+         "Standard output carries only the result a command was asked for; its steps and\n"
+         "messages go to standard error.\n\n"
+      << kJsonSchema
+      << "\nexit status: 0 done, 1 failed (the message says why), 2 bad usage,\n"
          "             3 the port cannot be opened\n";
 }
 

@@ -148,6 +148,14 @@ TEST_F(Qm17ctl, DiffListsWhatDiffers) {
   EXPECT_EQ(differ.out,
             "Limiter: 15000 → 14000 [rpm]\nPolarity of CKPS: Selfsearch → Positive\n"
             "Point 3 advance: 10 → 15 [°]\n");
+  const Result json = Run({"diff", "--json", Path("a.ign").string(), Path("b.ign").string()});
+  EXPECT_EQ(json.status, 1) << json.err;
+  EXPECT_EQ(
+      json.out,
+      "{\"command\": \"diff\", \"same\": false, \"differences\": ["
+      "{\"field\": \"limiterRpm\", \"point\": null, \"byte\": 52, \"from\": 15000, \"to\": 14000}, "
+      "{\"field\": \"polarity\", \"point\": null, \"byte\": 55, \"from\": 2, \"to\": 0}, "
+      "{\"field\": \"pointAdvance\", \"point\": 3, \"byte\": 82, \"from\": 10, \"to\": 15}]}\n");
 }
 
 // Failures: the status, the message on standard error, and no output file.
@@ -177,13 +185,20 @@ TEST_F(Qm17ctl, Failures) {
        {"show", wrong, "--lang=de"},
        1,
        "Uneinig Version der Datendatei *.ign!\n"},
-      {"missing file", {"show", missing}, 1, "Open file error!\n"},
+      // Named by the program, with the file and (where the system gives one) the reason.
+      {"missing file", {"show", missing}, 1, "qm17ctl: Open file error!\n  " + missing},
       {"missing file in Czech",
        {"normalise", missing, "--lang", "cz"},
        1,
-       "Chyba při otevírání souboru!\n"},
-      {"a folder is no file", {"show", m_folder.string()}, 1, "Open file error!\n"},
-      {"cannot write", {"new", Path("no/such/x.ign").string()}, 1, "Open file error!\n"},
+       "qm17ctl: Chyba při otevírání souboru!\n  " + missing},
+      {"a folder is no file",
+       {"show", m_folder.string()},
+       1,
+       "qm17ctl: Open file error!\n  " + m_folder.string()},
+      {"cannot write",
+       {"new", Path("no/such/x.ign").string()},
+       1,
+       "qm17ctl: Open file error!\n  " + Path("no/such/x.ign").string()},
       {"no command", {}, 2, "usage: qm17ctl"},
       {"unknown command", {"frobnicate"}, 2, "qm17ctl: unknown command"},
       {"new without file", {"new"}, 2, "qm17ctl new: expected one FILE"},
@@ -194,7 +209,7 @@ TEST_F(Qm17ctl, Failures) {
       {"language missing", {"show", wrong, "--lang"}, 2, "qm17ctl: --lang needs"},
       {"history count", {"history", "-n", "0"}, 2, "qm17ctl history: -n takes a positive number"},
       {"diff of one file", {"diff", wrong}, 2, "qm17ctl diff: expected two FILEs"},
-      {"diff, a file missing", {"diff", missing, wrong}, 2, "Open file error!\n"},
+      {"diff, a file missing", {"diff", missing, wrong}, 2, "qm17ctl: Open file error!\n"},
   };
   for (const auto& c : cases) {
     const Result r = Run(c.args);
