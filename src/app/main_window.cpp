@@ -138,6 +138,7 @@ MainWindow::MainWindow(QWidget* parent)
   BuildLayout();
   BuildMenus();
   BuildTabOrder();
+  BuildUndoItems();  // after the layout: it watches the number boxes
   ConnectHandlers();
 
   Timer1 = new QTimer(this);
@@ -615,6 +616,7 @@ void MainWindow::CentreOnScreen() {
   KeepOnScreen();
 }
 
+  ApplyUndoTexts();
 QSize MainWindow::BoundedWindowSize(QSize size) const {
   // A window larger than the whole desktop shows nothing more, but its picture alone can take
   // gigabytes; one smaller than the layout was never the program's.

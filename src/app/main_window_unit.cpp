@@ -73,7 +73,8 @@ void MainWindow::FillHistoryMenu() {
     // A '&' in a file name is no shortcut.
     QAction* action = MenuHistory->addAction(caption.replace(u'&', QStringLiteral("&&")));
     const QString path = FromLocalPath(file);
-    connect(action, &QAction::triggered, this, [this, path] { OpenParameterFile(path); });
+    connect(action, &QAction::triggered, this,
+            [this, path] { m_session.OpenHistoryEntry(LocalPath(path)); });
   }
   if (MenuHistory->isEmpty())
     MenuHistory->addAction(QString::fromUtf8(ExtraText(CurrentLanguage(), TextHistoryEmpty)))

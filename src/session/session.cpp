@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "files/atomic_file.h"
@@ -73,12 +74,22 @@ void Session::ShowImage() {
 }
 
 void Session::NormaliseAndShowImage() {
+  // A Read's set arriving is a step of its own; what the link shows otherwise is none.
+  const bool readArrives = m_unit.Running() == Operation::Read && m_setChangeDepth == 0;
+  std::optional<SetChangeScope> step;
+  if (readArrives) step.emplace(*this, SetChange::Read);
   NormaliseImage();
   ShowImage();
   // A Read's parameters have arrived: they come from the unit, no longer from the file. A Read
   // that fails before leaves the table and its file name as they were.
   if (m_unit.Running() == Operation::Read && !m_fileName.empty()) SetFileName({});
   if (m_unit.Running() == Operation::Read) SetNote({});  // the unit keeps no note
+  if (readArrives) {
+    RecordSetChange(SetChange::Read, std::exchange(m_readTyped, std::nullopt));
+    step->Cancel();  // recorded above, with the boxes as the Read found them
+  } else if (m_setChangeDepth == 0) {
+    SyncSetState();
+  }
 }
 
 void Session::SetFileName(const std::string& path) {
@@ -87,6 +98,7 @@ void Session::SetFileName(const std::string& path) {
 }
 
 void Session::New() {
+  SetChangeScope step(*this, SetChange::New, true);
   SetDefaultImage(m_image);
   ShowImage();
   HideStatus();
@@ -97,6 +109,7 @@ void Session::New() {
 void Session::SetNote(const std::string& note) {
   const std::string clean = CleanNote(note);
   if (clean == m_note) return;
+  SetChangeScope step(*this, SetChange::Note);
   m_note = clean;
   Notify([](SessionObserver& o) { o.NoteChanged(); });
 }
@@ -118,10 +131,12 @@ OpenResult Session::Open(const std::string& path) {
 }
 
 OpenResult Session::OpenText(const std::string& content, const std::string& path) {
+  SetChangeScope step(*this, m_openChange, true);
   // Read into a copy, so that a file of the wrong version changes nothing at all.
   DeviceImage loaded = m_image;
   std::vector<FileAdjustment> adjustments;
   if (!ReadParameterFile(content, loaded, adjustments)) {
+    step.Cancel();
     const std::string text = FileVersionMismatchText(CurrentLanguage());
     Notify([&text](SessionObserver& o) { o.ShowMessage(text); });
     HideStatus();
@@ -157,6 +172,7 @@ OpenResult Session::OpenText(const std::string& content, const std::string& path
 }
 
 void Session::SetImage(const DeviceImage& image, const std::string& fileName) {
+  SetChangeScope step(*this, SetChange::Open, true);
   m_image = image;
   ShowImage();
   SetFileName(fileName);
@@ -166,27 +182,35 @@ bool Session::Save(const std::string& path) {
   if (path.empty()) return false;
   // The file always holds a normalised set; when it cannot be written, nothing changes.
   const DeviceImage before = m_image;
-  ReadControlsToImage();
-  NormaliseImage();
+  {
+    SetChangeScope typing(*this, SetChange::Edit);
+    ReadControlsToImage();
+    NormaliseImage();
+  }
   // Only a file, as for opening: a FIFO or a device would keep the window waiting.
   if (!WriteRegularFileAtomically(path, WriteParameterFile(m_image, m_note))) {
     m_image = before;
+    SyncSetState();
     const std::string text = MessageText(MsgOpenFileError);
     Notify([&text](SessionObserver& o) { o.ShowMessage(text); });
     return false;
   }
   ShowImage();
   SetFileName(path);
+  SyncSetState();  // saving names the set; it is no step to undo
   m_lastFilePath = path;
   return true;
 }
 
 void Session::Read() {
+  if (!m_shownState) SyncSetState();
+  m_readTyped = TypedSetState();
   m_unit.Began(Operation::Read);
   m_link.StartRead();
 }
 
 void Session::Verify() {
+  SetChangeScope step(*this, SetChange::Edit);
   ReadControlsToImage();
   NormaliseAndShowImage();
   m_unit.Began(Operation::Verify);
@@ -194,6 +218,7 @@ void Session::Verify() {
 }
 
 void Session::Program() {
+  SetChangeScope step(*this, SetChange::Edit);
   ReadControlsToImage();
   NormaliseAndShowImage();
   m_unit.Began(Operation::Program);
@@ -206,6 +231,7 @@ void Session::Compare() {
 }
 
 void Session::ShiftAdvances(bool up) {
+  SetChangeScope step(*this, SetChange::Shift);
   ReadControlsToImage();
   NormaliseImage();
   const auto shift = [this, up](std::size_t point) {
@@ -223,6 +249,7 @@ void Session::ShiftAdvances(bool up) {
 }
 
 void Session::EditParameters() {
+  SetChangeScope step(*this, SetChange::Edit);
   ReadControlsToImage();
   ApplyParameterChange();
 }
@@ -240,6 +267,7 @@ void Session::ProgramAfterChange() {
 
 void Session::SetPolarity(int item) {
   if (item < 0 || item >= kPolarityItemCount) return;
+  SetChangeScope step(*this, SetChange::Polarity);
   m_image[image_byte::kPolarity] = static_cast<std::uint8_t>(item);
   Notify([](SessionObserver& o) { o.UnitBlockChanged(); });
   ProgramAfterChange();
@@ -247,6 +275,7 @@ void Session::SetPolarity(int item) {
 
 void Session::EditCurvePoint(int index, int speedByte, int advance) {
   if (index < 0 || index >= static_cast<int>(kPointCount)) return;
+  SetChangeScope step(*this, SetChange::CurvePoint);
   // As the shift buttons do: any typing pending in the table is taken first, then the edit is
   // held to the rules again on what the table holds now.
   ReadControlsToImage();
@@ -265,6 +294,7 @@ void Session::SetInverseDisplay(bool inverse) {
 }
 
 void Session::ProgramAfterChangeClicked(bool ticked) {
+  SetChangeScope step(*this, SetChange::Edit);
   m_programAfterChange = ticked;
   ReadControlsToImage();
   Notify([](SessionObserver& o) { o.DisplayStyleChanged(); });

@@ -27,6 +27,7 @@
 #include "session/presentation.h"
 #include "session/settings_codec.h"
 #include "session/settings_stores.h"
+#include "session/undo_steps.h"
 #include "session/unit_tracker.h"
 
 namespace qm17 {
@@ -54,6 +55,8 @@ class SessionObserver {
   virtual void FileNameChanged() {}
   // The set's note changed.
   virtual void NoteChanged() {}
+  // A step was added to or taken from undo or redo.
+  virtual void UndoChanged() {}
   virtual void ComPortChanged() {}
   // The settings were read: the window's saved place applies now.
   virtual void PlacementLoaded(const WindowPlacement& placement) { (void)placement; }
@@ -172,6 +175,14 @@ class Session : private LinkView {
   void Read();
   void Verify();
   void Program();
+  // Opens a kept set of the history, as Open does; its undo step says so.
+  OpenResult OpenHistoryEntry(const std::string& path);
+  // Back and forth through the changes to the set. The unit is never programmed by a step:
+  // the status line says what came back and that nothing was sent.
+  void Undo();
+  void Redo();
+  bool CanUndo() const { return m_undo.CanUndo(); }
+  bool CanRedo() const { return m_undo.CanRedo(); }
   // Reads the unit's block into a side image and lists it against the window's set.
   void Compare();
   void ShiftAdvances(bool up);
@@ -251,6 +262,30 @@ class Session : private LinkView {
   void Hold(HeldDifferences held, int ticks);
   void SayHistoryNotKept(const std::string& folder);
 
+  // A use case that changes the set is one undo step; nested use cases belong to the outermost.
+  // One that replaces the whole set (New, Open, Read) first keeps typing not yet taken from the
+  // boxes as a step of its own, so that it can come back.
+  class SetChangeScope {
+   public:
+    SetChangeScope(Session& session, SetChange change, bool replacesSet = false);
+    ~SetChangeScope();
+    SetChangeScope(const SetChangeScope&) = delete;
+    SetChangeScope& operator=(const SetChangeScope&) = delete;
+    void Cancel() { m_cancelled = true; }  // nothing changed after all
+
+   private:
+    Session& m_session;
+    SetChange m_change;
+    bool m_outermost;
+    bool m_cancelled = false;
+    std::optional<SetState> m_typed;
+  };
+  SetState CurrentSetState() const;
+  SetState TypedSetState() const;  // with what the boxes hold
+  void SyncSetState();             // takes the set as it stands, as no step
+  void RecordSetChange(SetChange change, const std::optional<SetState>& typed);
+  void StepThrough(bool back);
+
   SerialLine& m_line;
   std::optional<SessionPlaces> m_places;
   FileSettingsStore m_fileStore{[this] { return Places(); }};
@@ -281,6 +316,13 @@ class Session : private LinkView {
   std::string m_readFileName;
   HistoryRecorder m_history;
   LinePorts m_ports{m_line};
+
+  // Undo and redo.
+  UndoSteps m_undo;
+  std::optional<SetState> m_shownState;  // the set as the last step left it
+  int m_setChangeDepth = 0;
+  std::optional<SetState> m_readTyped;  // the boxes when a Read began
+  SetChange m_openChange = SetChange::Open;
 };
 
 }  // namespace qm17

@@ -31,6 +31,8 @@ void Session::Start(const std::vector<std::string>& arguments) {
   Notify([](SessionObserver& o) { o.DisplayStyleChanged(); });
 }
 
+  SyncSetState();  // the saved set is where undo stops
+  m_undo = UndoSteps{};
 SessionSettings Session::CurrentSettings() const {
   return {m_placement,    m_comPortNumber,  m_languageIndex, m_fileName,
           m_lastFilePath, m_inverseDisplay, m_allPoints,     m_curveView};
