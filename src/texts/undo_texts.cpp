@@ -9,8 +9,8 @@ struct UndoTextRow {
 constexpr UndoTextRow kUndoRows[kUndoTextCount] = {
     {{"&Zpět", "&Undo", "&Rückgängig"}},
     {{"Z&novu", "&Redo", "&Wiederherstellen"}},
-    {{"Zpět: %1", "Undo: %1", "Rückgängig: %1"}},
-    {{"Znovu: %1", "Redo: %1", "Wiederhergestellt: %1"}},
+    {{"Zpět: %1.", "Undo: %1.", "Rückgängig: %1."}},
+    {{"Znovu: %1.", "Redo: %1.", "Wiederhergestellt: %1."}},
     {{"Není co vrátit zpět.", "Nothing to undo.", "Nichts rückgängig zu machen."}},
     {{"Není co provést znovu.", "Nothing to redo.", "Nichts wiederherzustellen."}},
     {{"Do jednotky nebylo nic odesláno: sadu zapíšete tlačítkem Programovat.",
