@@ -77,14 +77,31 @@ bool WriteAll(HANDLE handle, std::string_view content) {
   return true;
 }
 
-// For a file the user may write in a folder where no temporary file can be made or renamed:
-// new content goes over the old before the rest is cut off.
+// Only a folder that refuses new files is a reason to write in place; a full disk or quota
+// is not, as writing over the old file there would cut it off where the space ran out.
+bool FolderRefusesNewFiles(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
+}
+
+// For a file the user may write in a folder where no temporary file can be made or renamed.
+// The room for a longer content is taken first (the file grown to its new length), so that a
+// disk without it leaves the old file as it was; new content then goes over the old before
+// the rest is cut off.
 bool WriteInPlace(const std::wstring& path, std::string_view content) {
   Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid() || ::GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
-  const bool written =
-      WriteAll(file.Get(), content) && ::SetEndOfFile(file.Get()) && ::FlushFileBuffers(file.Get());
+  LARGE_INTEGER size{};
+  LARGE_INTEGER length{};
+  length.QuadPart = static_cast<LONGLONG>(content.size());
+  const LARGE_INTEGER start{};
+  const bool roomMade =
+      ::GetFileSizeEx(file.Get(), &size) &&
+      (length.QuadPart <= size.QuadPart ||
+       (::SetFilePointerEx(file.Get(), length, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get()) &&
+        ::SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN)));
+  const bool written = roomMade && WriteAll(file.Get(), content) && ::SetEndOfFile(file.Get()) &&
+                       ::FlushFileBuffers(file.Get());
   return file.Close() && written;
 }
 
@@ -145,7 +162,9 @@ bool Write(const std::string& requested, std::string_view content, bool intoDevi
   }
   Handle file(made);
   // A folder the user may not write takes no temporary file.
-  if (!file.Valid()) return exists && WriteInPlace(path, content);
+  if (!file.Valid()) {
+    return exists && FolderRefusesNewFiles(::GetLastError()) && WriteInPlace(path, content);
+  }
   const bool written = WriteAll(file.Get(), content) && ::FlushFileBuffers(file.Get());
   if (!file.Close() || !written) {
     ::DeleteFileW(temp.c_str());
@@ -159,8 +178,10 @@ bool Write(const std::string& requested, std::string_view content, bool intoDevi
   if (!::MoveFileExW(temp.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     // Another program holding the file open without sharing its deletion stops the rename.
+    const DWORD error = ::GetLastError();
     ::DeleteFileW(temp.c_str());
-    return exists && WriteInPlace(path, content);
+    return exists && (FolderRefusesNewFiles(error) || error == ERROR_SHARING_VIOLATION) &&
+           WriteInPlace(path, content);
   }
   return true;
 }
