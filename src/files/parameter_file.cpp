@@ -216,6 +216,25 @@ std::string WriteParameterFile(const DeviceImage& image, std::string_view note) 
   return NoteLines(note) + WriteParameterFile(image);
 }
 
+std::string NoteAsWord(std::string_view note) {
+  std::string word;
+  for (const char c : CleanNote(note)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (NeedsEscape(byte)) {
+      word += '%';
+      word += kHex[byte >> 4];
+      word += kHex[byte & 0x0F];
+    } else {
+      word += c;
+    }
+  }
+  return word;
+}
+
+std::string NoteFromWord(std::string_view word) {
+  return CleanNote(PercentDecode(word));
+}
+
 std::string WithParameterNote(std::string_view content, std::string_view note) {
   // The note's own lines go wherever they stand before the key; every other line stays.
   constexpr std::string_view kSpace = " \t\r\n\v\f";

@@ -24,6 +24,11 @@ std::string WriteParameterFile(const DeviceImage& image);
 // be the key or a keyword. An empty note writes exactly the ten lines.
 inline constexpr std::size_t kNoteChunk = 64;
 std::string WriteParameterFile(const DeviceImage& image, std::string_view note);
+// The note as one word of printable ASCII, encoded as in a file's note lines (for a settings
+// value), and back.
+std::string NoteAsWord(std::string_view note);
+std::string NoteFromWord(std::string_view word);
+
 // A file's content with its note replaced by `note` (none when empty), everything else
 // exactly as it stands, so that every reader reads the same set from it.
 std::string WithParameterNote(std::string_view content, std::string_view note);

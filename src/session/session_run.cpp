@@ -5,12 +5,20 @@
 #include <utility>
 
 #include "files/config_paths.h"
+#include "files/parameter_file.h"
 #include "files/side_file.h"
 #include "session/port_failure_text.h"
 #include "session/session.h"
 #include "texts/texts.h"
 
 namespace qm17 {
+namespace {
+
+// The set's note beside the saved image, in a section of its own that the window's keys ignore.
+constexpr const char* kNoteSection = "SET_NOTE";
+constexpr const char* kNoteKey = "Text";
+
+}  // namespace
 
 void Session::Start(const std::vector<std::string>& arguments) {
   m_comPortNumber = 1;
@@ -23,6 +31,8 @@ void Session::Start(const std::vector<std::string>& arguments) {
   NormaliseImage();
   Notify([](SessionObserver& o) { o.MessageTextsLoaded(); });
   ShowImage();
+  SyncSetState();  // the saved set is where undo stops
+  m_undo = UndoSteps{};
   OpenComPort();
   Notify([](SessionObserver& o) { o.ComPortChanged(); });
   Notify([](SessionObserver& o) { o.LanguageChanged(); });
@@ -31,8 +41,6 @@ void Session::Start(const std::vector<std::string>& arguments) {
   Notify([](SessionObserver& o) { o.DisplayStyleChanged(); });
 }
 
-  SyncSetState();  // the saved set is where undo stops
-  m_undo = UndoSteps{};
 SessionSettings Session::CurrentSettings() const {
   return {m_placement,    m_comPortNumber,  m_languageIndex, m_fileName,
           m_lastFilePath, m_inverseDisplay, m_allPoints,     m_curveView};
@@ -51,14 +59,23 @@ void Session::LoadSettings() {
   m_inverseDisplay = settings.inverseDisplay;
   m_allPoints = settings.allPoints;
   if (stored.side) ReadImageSideFile(*stored.side, m_image);
+  // The note goes with the saved image: a Save after the next start must not lose it.
+  SetNote(NoteFromWord(stored.settings.ReadString(kNoteSection, kNoteKey, {})));
   m_curveView = settings.curveView;
   m_ports.TakeDevices(stored.settings);
 }
 
 void Session::SaveSettings() {
   const SessionSettings settings = CurrentSettings();
-  m_store->Write([&settings](IniFile& ini) { EncodeSettings(settings, ini); },
-                 WriteImageSideFile(m_image));
+  const std::string note = NoteAsWord(m_note);
+  m_store->Write(
+      [&settings, &note](IniFile& ini) {
+        EncodeSettings(settings, ini);
+        // Without a note the settings stay as they always were.
+        if (!note.empty() || !ini.ReadString(kNoteSection, kNoteKey, {}).empty())
+          ini.WriteString(kNoteSection, kNoteKey, note);
+      },
+      WriteImageSideFile(m_image));
 }
 
 void Session::Shutdown() {
@@ -146,7 +163,9 @@ bool Session::TickComparison() {
       ShowOutcome(outcome);
       return true;
     }
-    ShowOutcome({Operation::Read, LinkResult::Failed, FailureReason::NoAnswer});
+    ShowOutcome(outcome.result == LinkResult::Failed
+                    ? outcome
+                    : LinkOutcome{Operation::Read, LinkResult::Failed, FailureReason::NoAnswer});
     // The Compare never showed the status line: without this the failure went unseen.
     SetStatusVisible(true);
     m_link.RestartMessageCountdown();

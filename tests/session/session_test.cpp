@@ -5,6 +5,7 @@
 #include "common/known_answers.h"
 #include "files/config_paths.h"
 #include "files/history.h"
+#include "files/parameter_file.h"
 #include "files/settings_store.h"
 #include "files/side_file.h"
 #include "session_rig.h"
@@ -330,7 +331,6 @@ TEST(Session, AFailedVerifyOrReadForgetsNothingItDidNotChange) {
   EXPECT_EQ(run.session.FileName(), "");
 }
 
-TEST(Session, CompareReadsTheUnitIntoASideImage) {
 // Read once at start-up however often the Com devices are looked up; what is assigned is
 // written through.
 TEST(Session, TheSettingsAreReadOnceAndWrittenThrough) {
@@ -353,6 +353,7 @@ TEST(Session, TheSettingsAreReadOnceAndWrittenThrough) {
   EXPECT_FALSE(fs::exists(run.places.settingsFile));
 }
 
+TEST(Session, CompareReadsTheUnitIntoASideImage) {
   Rig run;
   run.session.Start({"qm17", "ENGLISH"});
   DeviceImage limited = run.session.Image();
@@ -387,6 +388,58 @@ TEST(Session, TheSettingsAreReadOnceAndWrittenThrough) {
   EXPECT_TRUE(run.seen.statusVisible);
   run.Ticks(200);
   EXPECT_FALSE(run.seen.statusVisible);
+}
+
+}  // namespace
+}  // namespace qm17
+
+namespace qm17 {
+namespace {
+
+using namespace test_session;
+
+// The note goes with its set: Save writes it, Open loads it, New clears it, Program keeps it
+// in the history, a Read that fails leaves it and a Read that brings the unit's set clears it.
+TEST(Session, ANoteTravelsWithItsSet) {
+  Rig run;
+  run.session.Start({"qm17", "ENGLISH"});
+  const std::string kept = "Jiří, ČZ 125\nbase +2 KORVALEX_KEY 26";
+  run.session.SetNote("Jiří, ČZ 125\r\nbase +2 KORVALEX_KEY 26\x1b \n");
+  EXPECT_EQ(run.session.Note(), kept);
+  const std::string file = run.folder.File("bike.ign");
+  ASSERT_TRUE(run.session.Save(file));
+  EXPECT_EQ(ReadParameterNote(FileText(file)), kept);
+  run.session.New();
+  EXPECT_EQ(run.session.Note(), "");
+  ASSERT_EQ(run.session.Open(file), OpenResult::Opened);
+  EXPECT_EQ(run.session.Note(), kept);
+  WriteFile(run.folder.File("old.ign"), "KORVALEX_KEY 25");
+  EXPECT_EQ(run.session.Open(run.folder.File("old.ign")), OpenResult::WrongVersion);
+  EXPECT_EQ(run.session.Note(), kept);
+
+  run.session.Program();
+  run.UntilIdle();
+  run.Ticks(20);
+  EXPECT_EQ(run.session.Note(), kept);
+  const std::vector<std::string> history = ListHistory(run.places.historyFolder);
+  ASSERT_EQ(history.size(), 1u);
+  EXPECT_EQ(ReadHistoryFile(FileText(history[0]))->note, kept);
+
+  run.line.unitConnected = false;
+  run.session.Read();
+  run.UntilIdle();
+  EXPECT_EQ(run.session.Note(), kept);
+  run.line.unitConnected = true;
+  run.session.Read();
+  run.UntilIdle();
+  EXPECT_EQ(run.session.Note(), "");
+
+  // The note is kept with the saved image, so that a Save after the next start keeps it.
+  run.session.SetNote(kept);
+  run.session.Shutdown();
+  Session next{run.line, run.places};
+  next.Start({"qm17"});
+  EXPECT_EQ(next.Note(), kept);
 }
 
 }  // namespace
