@@ -263,3 +263,41 @@ TEST_F(Qm17ctl, VersionEqualsSignsAndHelpCommand) {
 }
 
 }  // namespace
+
+namespace {
+
+// note sets and shows a file's note and leaves its set as it is; show prints it; sheet writes
+// a PDF; a file of another version gets no note.
+TEST_F(Qm17ctl, NoteAndSheet) {
+  const std::string file = Path("bike.ign").string();
+  WriteFile(file, "hand-written line\r\n" + std::string(kDefaultFile));
+  Result r = Run({"note", file, "Jan Dvořák\nČZ 125 KORVALEX_KEY 26"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string noted = ReadFile(file);
+  EXPECT_TRUE(noted.ends_with("hand-written line\r\n" + std::string(kDefaultFile))) << noted;
+  EXPECT_EQ(Run({"note", file}).out, "Jan Dvořák\nČZ 125 KORVALEX_KEY 26\n");
+  EXPECT_EQ(Run({"show", file}).out, Run({"show", "-"}, Path("bike.ign")).out);
+  EXPECT_NE(Run({"show", file}).out.find("\nNote:\n  Jan Dvořák\n  ČZ 125 KORVALEX_KEY 26\n"),
+            std::string::npos);
+  EXPECT_NE(Run({"show", "--json", file}).out.find("\"note\": \"Jan Dvořák\\u000aČZ 125"),
+            std::string::npos);
+  // A second note replaces the first; none leaves the file as it was.
+  ASSERT_EQ(Run({"note", file, "second"}).status, 0);
+  EXPECT_EQ(ReadFile(file),
+            "qm17-note=second\r\nhand-written line\r\n" + std::string(kDefaultFile));
+  ASSERT_EQ(Run({"note", file, ""}).status, 0);
+  EXPECT_EQ(ReadFile(file), "hand-written line\r\n" + std::string(kDefaultFile));
+
+  r = Run({"--lang", "de", "sheet", file, "-o", Path("bike.pdf").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(ReadFile(Path("bike.pdf")).starts_with("%PDF-1.4\n"));
+  r = Run({"sheet", file, "-o", Path("no/such/folder.pdf").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Open file error!"), std::string::npos) << r.err;
+
+  WriteFile(Path("old.ign"), "KORVALEX_KEY 25");
+  EXPECT_EQ(Run({"note", Path("old.ign").string(), "x"}).status, 1);
+  EXPECT_EQ(ReadFile(Path("old.ign")), "KORVALEX_KEY 25");
+}
+
+}  // namespace
