@@ -1,6 +1,9 @@
 // The window's start-up and shutdown, settings, parameter files, printing, About and help,
 // driven through the real window with the dialogs answered by the test.
 
+#include <QDialog>
+#include <QPlainTextEdit>
+
 #include "common/fifo.h"
 #include "window_shell_fixture.h"
 
@@ -570,6 +573,44 @@ TEST_F(WindowShell, FileMenuPrintGoesThroughThePrintDialog) {
   m_prompts->previewPdf.clear();
   window.MenuPrintClick();
   EXPECT_FALSE(Find<QLabel>("LabelHlaseni")->isVisible());
+}
+
+}  // namespace
+}  // namespace qm17
+
+namespace qm17 {
+namespace {
+
+// File > Note… edits the note that Save writes (Cancel keeps it); File > Setup sheet… writes
+// the PDF beside the file, or says why it could not.
+TEST_F(WindowShell, NoteEditorAndSetupSheet) {
+  MainWindow& window = Start();
+  window.MenuEnglishClick();
+  const auto typeNote = [this](const QString& text, bool accept) {
+    m_prompts->dialogAnswer = [text, accept](QDialog& dialog) {
+      dialog.findChild<QPlainTextEdit*>("NoteEdit")->setPlainText(text);
+      return accept;
+    };
+  };
+  typeNote("Jan, ČZ 125", true);
+  window.findChild<QAction*>("MenuNote")->trigger();
+  typeNote("lost", false);
+  window.findChild<QAction*>("MenuNote")->trigger();
+  EXPECT_EQ(window.RunSession().Note(), "Jan, ČZ 125");
+  const QString file = Temp("bike.ign");
+  m_prompts->saveAnswers = {file};
+  window.MenuSaveClick();
+  EXPECT_TRUE(ReadAll(file).startsWith("qm17-note=Jan,%20%c4%8cZ%20125\r\nKORVALEX_KEY   26"));
+
+  m_prompts->saveAnswers = {Temp("bike.pdf")};
+  window.findChild<QAction*>("MenuSetupSheet")->trigger();
+  EXPECT_EQ(m_prompts->saveCalls.last(), "PDF page (*.pdf)|pdf|" + Temp("bike.pdf"));
+  EXPECT_TRUE(ReadAll(Temp("bike.pdf")).startsWith("%PDF-1.4\n"));
+  m_prompts->saveAnswers = {Temp("none/bike.pdf")};
+  window.findChild<QAction*>("MenuSetupSheet")->trigger();
+  ASSERT_FALSE(m_prompts->FileMessages().isEmpty());
+  EXPECT_TRUE(m_prompts->FileMessages().last().startsWith("Open file error!\n"));
+  EXPECT_TRUE(m_prompts->FileMessages().last().endsWith("\nthe folder does not exist"));
 }
 
 }  // namespace
