@@ -111,6 +111,8 @@ void MainWindow::StatusTextChanged() {
   SetLabelBackground(LabelHlaseni, status.failure ? QColor(Qt::red)
                                                   : NormalColour(m_session.Shown().Style().dark));
   LabelHlaseni->setText(QString::fromStdString(status.text));
+  // The second line is also the status bar's; here it outlasts a hint that replaced it there.
+  LabelHlaseni->setToolTip(QString::fromStdString(status.detail));
   FitStatusLabel();
 }
 

@@ -204,7 +204,7 @@ class Session : private LinkView {
   void RestartMessageCountdown() { m_link.RestartMessageCountdown(); }
   void HideStatus();
   // The status label's caption and colour.
-  void SetStatus(const std::string& text, bool failure);
+  void SetStatus(const std::string& text, bool failure, const std::string& detail = {});
 
   // The serial line.
   void SelectComPort(std::uint8_t number);  // also for the port already selected: reopens it

@@ -8,8 +8,13 @@ void Session::ShowOutcome(const LinkOutcome& outcome) {
   m_lastOutcome = outcome;
   NoteUnitAnswer(outcome);
   const OutcomeDisplay shown = DisplayForOutcome(outcome, CurrentLanguage());
-  if (shown.status) SetStatus(*shown.status, shown.failure);
+  if (shown.status) SetStatus(*shown.status, shown.failure, shown.detail);
   if (shown.showStatus) SetStatusVisible(true);
+  if (shown.status && !shown.detail.empty()) {
+    // The second line stays as long as the caption above it.
+    const std::string& detail = shown.detail;
+    Notify([&detail](SessionObserver& o) { o.ShowNote(detail, timing::kMessageTicks); });
+  }
   if (shown.gauge != GaugeChange::Keep) SetGaugeVisible(shown.gauge == GaugeChange::Show);
   if (shown.message) {
     const std::string text = *shown.message;
@@ -17,8 +22,8 @@ void Session::ShowOutcome(const LinkOutcome& outcome) {
   }
 }
 
-void Session::SetStatus(const std::string& text, bool failure) {
-  m_presentation.SetStatus({text, failure});
+void Session::SetStatus(const std::string& text, bool failure, const std::string& detail) {
+  m_presentation.SetStatus({text, failure, detail});
   Notify([](SessionObserver& o) { o.StatusTextChanged(); });
 }
 

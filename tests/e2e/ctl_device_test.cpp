@@ -363,6 +363,8 @@ TEST_F(CtlDevice, AWrongCompatibilityCodeStopsBeforeAnythingIsWritten) {
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err, "Unmatched version of PC and Ignition programs!"))
         << result.err;
+    EXPECT_TRUE(Contains(result.err, "compatibility code 25; this program works with code 26"))
+        << result.err;
     EXPECT_FALSE(Contains(result.out, "Verify:")) << result.out;
     EXPECT_EQ(ReceivedCommands(log).size(), before + 1);  // the unit's first answer ends it
   }
@@ -465,11 +467,13 @@ TEST_F(CtlDevice, AUnitVanishingMidOperationEndsInFailureNotAHang) {
     const char* err;
   };
   const Case cases[] = {
-      {"program", "1", "Program error!"},  // gone after answering the identification block
-      {"program", "2", "Verify error!"},   // gone after storing the block, before the verify
-      {"verify", "1", ""},                 // answered, then gone: the verify itself succeeds
-      {"read", "1", "Read error!"},
-      {"read", "2", "Verify error!"},  // gone after both blocks, before the verify
+      // Gone after answering the identification block: the block went out, unanswered.
+      {"program", "1", "Program error!\n  The unit stopped answering after the new parameters"},
+      // Gone after storing the block, before the verify.
+      {"program", "2", "Verify error!\n  The unit stopped answering after the new parameters"},
+      {"verify", "1", ""},  // answered, then gone: the verify itself succeeds
+      {"read", "1", "Read error!\n  Nothing was written to the unit."},
+      {"read", "2", "Verify error!\n  Nothing was written to the unit."},  // before the verify
   };
   m_dir.Write("default.ign", kDefaultFile);
   std::vector<UnitAndCommand> runs(std::size(cases));

@@ -396,11 +396,13 @@ int ReadUnitImage(const CommandContext& context, const std::string& port, Device
       // A version mismatch has shown its own message.
       const std::optional<LinkOutcome>& outcome = session.LastOutcome();
       if (!outcome || outcome->reason != FailureReason::VersionMismatch) {
-        context.err << DisplayForOutcome(
-                           {Operation::Read, LinkResult::Failed, FailureReason::NoAnswer},
-                           context.language)
-                           .status.value_or("")
-                    << '\n';
+        const OutcomeDisplay shown = DisplayForOutcome(
+            outcome && outcome->result == LinkResult::Failed
+                ? *outcome
+                : LinkOutcome{Operation::Read, LinkResult::Failed, FailureReason::NoAnswer},
+            context.language);
+        context.err << shown.status.value_or("") << '\n';
+        if (!shown.detail.empty()) context.err << "  " << shown.detail << '\n';
       }
       return kExitFailure;
     }

@@ -54,6 +54,7 @@ void CommandLineSession::StatusTextChanged() {
   const StatusLine& status = m_session.Status();
   // Flushed: whoever waits on the progress sees each step as it comes.
   (status.failure ? m_context.err : m_progress) << status.text << std::endl;
+  if (status.failure && !status.detail.empty()) m_context.err << "  " << status.detail << std::endl;
 }
 
 void CommandLineSession::ShowMessage(const std::string& text) {
