@@ -172,7 +172,8 @@ int RunNormalise(const CommandContext& context, const std::vector<std::string>& 
   Session& session = run.session();
   session.ReadControlsToImage();
   session.NormaliseImage();
-  return WriteOutput(context, output, WriteParameterFile(session.Image()));
+  // The file's note stays with its set.
+  return WriteOutput(context, output, WriteParameterFile(session.Image(), session.Note()));
 }
 
 const Command kNew{"new", "FILE", "write the default parameter set to FILE ('-': standard output)",

@@ -282,6 +282,8 @@ TEST_F(Qm17ctl, NoteAndSheet) {
   EXPECT_NE(Run({"show", "--json", file}).out.find("\"note\": \"Jan Dvořák\\u000aČZ 125"),
             std::string::npos);
   // A second note replaces the first; none leaves the file as it was.
+  ASSERT_EQ(Run({"normalise", file, "-o", Path("same.ign").string()}).status, 0);
+  EXPECT_EQ(Run({"note", Path("same.ign").string()}).out, "Jan Dvořák\nČZ 125 KORVALEX_KEY 26\n");
   ASSERT_EQ(Run({"note", file, "second"}).status, 0);
   EXPECT_EQ(ReadFile(file),
             "qm17-note=second\r\nhand-written line\r\n" + std::string(kDefaultFile));
