@@ -14,6 +14,7 @@
 #include "session/pdf_page.h"
 #include "session/session.h"
 #include "texts/note_texts.h"
+#include "texts/printable.h"
 #include "texts/texts.h"
 
 namespace qm17 {
@@ -203,8 +204,9 @@ std::string SetupSheetPdf(const SetupSheet& sheet) {
     page.Text(kLeft + 60, y, 10, value);
     y -= 14;
   };
+  // A long name keeps its start and its end within the page.
   infoLine(Caption(language, "LabelFile1", "caption"),
-           sheet.file.empty() ? text(SheetNoFile) : sheet.file);
+           sheet.file.empty() ? text(SheetNoFile) : ShortenedMiddle(Printable(sheet.file), 75));
   std::string unit = sheet.unitVersion + "  " + sheet.unitDate + "  " + sheet.unitTime;
   if (sheet.unitVersion.empty() && sheet.unitDate.empty()) unit = text(SheetUnitNotKnown);
   if (sheet.programCount)
