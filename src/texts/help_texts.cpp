@@ -7,10 +7,11 @@ struct HelpTextRow {
   const char* text[kLanguageCount];  // by language number: Czech, English, German
 };
 constexpr HelpTextRow kHelpRows[kHelpTextCount] = {
-    {{"Příručku se nepodařilo zobrazit v prohlížeči. Otevřete si ji sami, je v souboru:\n%1",
+    {{"Příručku se nepodařilo zobrazit v prohlížeči. Otevřete ji prosím ručně, najdete ji v "
+      "souboru:\n%1",
       "The manual could not be shown in a web browser. Open it yourself, it is the file:\n%1",
-      "Das Handbuch ließ sich in keinem Webbrowser anzeigen. Öffnen Sie es selbst, es ist die "
-      "Datei:\n%1"}},
+      "Das Handbuch ließ sich in keinem Webbrowser anzeigen. Öffnen Sie es bitte "
+      "selbst, es liegt in der Datei:\n%1"}},
     {{"Příručka není nainstalována. Patří do složky:\n%1",
       "The manual is not installed. It belongs in the folder:\n%1",
       "Das Handbuch ist nicht installiert. Es gehört in den Ordner:\n%1"}},

@@ -37,9 +37,10 @@ constexpr std::array<std::array<const char*, kLanguageCount>, kNoteTextCount> kN
     {"(bez poznámky)", "(no note)", "(keine Notiz)"},
     {"(neuloženo)", "(not saved)", "(nicht gespeichert)"},
     {"Bod", "Point", "Punkt"},
-    {"Seřizovací list uložen:", "Setup sheet written:", "Einstellblatt geschrieben:"},
+    {"Seřizovací list uložen:", "Setup sheet written:", "Einstellblatt gespeichert:"},
     {"složka neexistuje", "the folder does not exist", "der Ordner existiert nicht"},
-    {"pod tímto jménem je složka", "a folder has that name", "ein Ordner hat diesen Namen"},
+    {"pod tímto názvem už existuje složka", "a folder has that name",
+     "unter diesem Namen gibt es bereits einen Ordner"},
     {"soubor nelze zapsat (jen pro čtení, bez oprávnění nebo plný disk?)",
      "the file cannot be written (read-only, no permission or a full disk?)",
      "die Datei kann nicht geschrieben werden (schreibgeschützt, keine Berechtigung oder "

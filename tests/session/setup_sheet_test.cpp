@@ -90,7 +90,8 @@ TEST(SetupSheet, IsAPdfWhoseTextHoldsTheSetInEachLanguage) {
   }
   // A folder of that name, or none to write into: the reason, in the sheet's language.
   EXPECT_EQ(WriteSetupSheet(folder.File("none/sheet.pdf"), sheet), "der Ordner existiert nicht");
-  EXPECT_EQ(WriteSetupSheet(folder.File(""), sheet), "ein Ordner hat diesen Namen");
+  EXPECT_EQ(WriteSetupSheet(folder.File(""), sheet),
+            "unter diesem Namen gibt es bereits einen Ordner");
 }
 
 }  // namespace
