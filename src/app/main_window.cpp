@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -355,11 +356,34 @@ void MainWindow::BuildLayout() {
   LabelFile2 = MakeLabel(m_client, "LabelFile2", {});
 
   ApplyWindowLayout(m_client, CurrentLayoutScale());
+  FitSpeedBoxes();
   ImageLogo->setPixmap(LogoPicture(ImageLogo->size()));
   KeepWindowLayout(this, m_client, [this] {
+    FitSpeedBoxes();
     ImageLogo->setPixmap(LogoPicture(ImageLogo->size()));
     ShowFileName();
   });
+}
+
+void MainWindow::FitSpeedBoxes() {
+  const QLocale locale;
+  for (const ParameterControl& control : m_parameterControls) {
+    const SpinRange& range = control.spin->Range();
+    if (!range.digitGrouping) continue;
+    // The highest value, or the same number of the widest digit where digits differ in width.
+    QString widest = SpinButtons::FormatPosition(range.max, true, locale);
+    const QString eights = SpinButtons::FormatPosition(
+        QString(QString::number(range.max).size(), u'8').toInt(), true, locale);
+    if (control.edit->fontMetrics().horizontalAdvance(eights) >
+        control.edit->fontMetrics().horizontalAdvance(widest))
+      widest = eights;
+    QWidget* caption = control.edit->parentWidget()->findChild<QWidget*>(
+        control.edit->objectName().replace(QLatin1String("Edit"), QLatin1String("Label")),
+        Qt::FindDirectChildrenOnly);
+    std::vector<QWidget*> alongside{control.spin};
+    if (caption) alongside.push_back(caption);
+    FitBoxToText(*control.edit, widest, alongside);
+  }
 }
 
 void MainWindow::BuildMenus() {
@@ -592,7 +616,6 @@ void MainWindow::ApplyLanguage() {
   LoadMessageTexts();
   ApplyCurveViewLanguage();
   ApplyUnitTexts();
-  ApplyUndoTexts();
 }
 
 void MainWindow::ShowFileName() {
@@ -617,6 +640,7 @@ void MainWindow::CentreOnScreen() {
   KeepOnScreen();
 }
 
+  ApplyUndoTexts();
 QSize MainWindow::BoundedWindowSize(QSize size) const {
   // A window larger than the whole desktop shows nothing more, but its picture alone can take
   // gigabytes; one smaller than the layout was never the program's.

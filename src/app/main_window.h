@@ -159,6 +159,9 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
 
  private:
   void BuildLayout();
+  // The boxes of speeds as wide as their widest value needs in the font, style and digit
+  // grouping in force; the spin (and a caption) beside each moves along.
+  void FitSpeedBoxes();
   void BuildMenus();
   void BuildTabOrder();
   void ConnectHandlers();
@@ -399,12 +402,12 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   QAction* MenuDifferences = nullptr;
   QMenu* MenuHistory = nullptr;
   QObject* m_noteSheet = nullptr;  // File > Note… and Setup sheet… (note_sheet_items.h)
+};
+
   // Tools > Undo and Redo (main_window_undo.cpp).
   void BuildUndoItems();
   void ApplyUndoTexts();
   void UndoChanged() override;
   QAction* MenuUndo = nullptr;
   QAction* MenuRedo = nullptr;
-};
-
 }  // namespace qm17

@@ -5,8 +5,11 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -273,6 +276,9 @@ class LayoutKeeper : public QObject {
     if (watched != m_window) return false;
     if (event->type() == QEvent::FontChange) {
       Relay();
+    } else if (event->type() == QEvent::StyleChange) {
+      // Another style frames the boxes otherwise: what they hold is fitted again.
+      Relay();
     } else if (event->type() == QEvent::ApplicationFontChange && !m_queued) {
       // A window with a font of its own gets no FontChange: lay out once every control has
       // taken the new application font.
@@ -309,6 +315,33 @@ class LayoutKeeper : public QObject {
 
 void KeepWindowLayout(QWidget* window, QWidget* client, std::function<void()> relaid) {
   new LayoutKeeper(window, client, std::move(relaid));
+}
+
+int TextRoom(const QLineEdit& edit) {
+  // As the box lays its text out: the style's contents rectangle of its frame, less the text
+  // margins and the two pixels it keeps on either side.
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.rect = edit.contentsRect();
+  option.lineWidth =
+      edit.hasFrame() ? edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit) : 0;
+  option.midLineWidth = 0;
+  option.state |= QStyle::State_Sunken;
+  option.features = QStyleOptionFrame::None;
+  const QRect contents = edit.style()->subElementRect(QStyle::SE_LineEditContents, &option, &edit);
+  constexpr int kSideMargin = 2;
+  return contents.width() - edit.textMargins().left() - edit.textMargins().right() -
+         2 * kSideMargin;
+}
+
+int FitBoxToText(QLineEdit& edit, const QString& widest, std::span<QWidget* const> alongside) {
+  // One pixel for the caret behind the last digit, one for rounding the text's width.
+  const int needed = edit.fontMetrics().horizontalAdvance(widest) + 2;
+  const int missing = needed - TextRoom(edit);
+  if (missing <= 0) return 0;
+  edit.resize(edit.width() + missing, edit.height());
+  for (QWidget* widget : alongside) widget->move(widget->x() + missing, widget->y());
+  return missing;
 }
 
 }  // namespace qm17

@@ -8,6 +8,8 @@
 #include <functional>
 #include <span>
 
+class QLineEdit;
+class QString;
 class QWidget;
 
 namespace qm17 {
@@ -53,7 +55,14 @@ constexpr QSize kDesignClientSize(834, 511);
 int ApplyWindowLayout(QWidget* client, const LayoutScale& scale);
 
 // Lays the window out again whenever its font or the application's changes, then runs
-// `relaid` (for what is drawn from a control's size).
+// `relaid` (for what is drawn from a control's size). The style changing runs `relaid` too.
 void KeepWindowLayout(QWidget* window, QWidget* client, std::function<void()> relaid);
+
+// How many pixels of text `edit` shows without scrolling, in its style and size now.
+int TextRoom(const QLineEdit& edit);
+// Widens `edit` as far as `widest` needs to show whole in its font and style, and moves the
+// controls `alongside` (those right of it on its row) by as much; a box wide enough is left
+// as laid out. Returns the pixels added.
+int FitBoxToText(QLineEdit& edit, const QString& widest, std::span<QWidget* const> alongside);
 
 }  // namespace qm17

@@ -18,8 +18,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -1095,6 +1097,38 @@ TEST_F(WindowTest, NoCaptionIsCutOff) {
   }
 }
 
+// Speeds from 10,000 up show whole in their boxes, in either style and each digit grouping:
+// with the caret behind the last digit, the text has not scrolled.
+TEST_F(WindowTest, SpeedBoxesShowFiveDigitsWhole) {
+  if (!FontsToMeasure()) GTEST_SKIP() << "no fonts installed for this platform plugin";
+  const QString styleBefore = QApplication::style()->name();
+  const auto restore = qScopeGuard([&] {
+    QApplication::setStyle(styleBefore);
+    QLocale::setDefault(QLocale::system());
+  });
+  for (const char* locale : {"cs_CZ", "en_US", "de_DE"}) {
+    QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+    Start({QStringLiteral("qm17"), QStringLiteral("ENGLISH")});
+    for (const char* style : {"Windows", "Fusion"}) {
+      if (!QApplication::setStyle(QString::fromLatin1(style))) continue;
+      QApplication::processEvents();
+      for (const char* box : {"RpmAdv1", "RpmAdv15", "Omez1", "Omez2", "LedRazeni"}) {
+        const QString name = QString::fromLatin1(box);
+        Spin("UpDown" + name)->SetPosition(15000);
+        QLineEdit* edit = Edit("Edit" + name);
+        edit->setCursorPosition(0);
+        edit->grab();  // lays the text out as a paint does
+        const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+        edit->setCursorPosition(edit->text().size());
+        edit->grab();
+        EXPECT_GE(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() - start,
+                  edit->fontMetrics().horizontalAdvance(edit->text()) - 1)
+            << box << " '" << edit->text().toStdString() << "' " << locale << ' ' << style;
+      }
+    }
+  }
+}
+
 // The drawn layout grows with the application's font and never shrinks below the drawing; a
 // larger font keeps every control where the table puts it and the German captions in their frames.
 TEST_F(WindowTest, LayoutFollowsTheApplicationFont) {
@@ -1109,6 +1143,18 @@ TEST_F(WindowTest, LayoutFollowsTheApplicationFont) {
       // Captions take their text's size; the file name reaches to the window's edge.
       const bool ownSize = row.width == 0 || QLatin1String(row.name) == "LabelFile2";
       const QRect expected = scale.Place(design);
+      // A box of speeds may be wider, to hold five digits, and its row's spin and caption
+      // further right.
+      static const QRegularExpression kFitted(
+          QStringLiteral("^(Edit|UpDown|Label)(RpmAdv\\d+|Omez[12]|LedRazeni)$"));
+      if (kFitted.match(QLatin1String(row.name)).hasMatch()) {
+        const bool box = QLatin1String(row.name).startsWith(QLatin1String("Edit"));
+        EXPECT_EQ(w->y(), expected.y()) << row.name;
+        EXPECT_TRUE(box ? w->x() == expected.x() && w->width() >= expected.width()
+                        : w->x() >= expected.x())
+            << row.name;
+        continue;
+      }
       EXPECT_EQ(ownSize ? w->pos() : w->geometry().topLeft(), expected.topLeft()) << row.name;
       EXPECT_TRUE(ownSize || w->size() == expected.size()) << row.name;
     }
