@@ -616,6 +616,7 @@ void MainWindow::ApplyLanguage() {
   LoadMessageTexts();
   ApplyCurveViewLanguage();
   ApplyUnitTexts();
+  ApplyUndoTexts();
 }
 
 void MainWindow::ShowFileName() {
@@ -640,7 +641,6 @@ void MainWindow::CentreOnScreen() {
   KeepOnScreen();
 }
 
-  ApplyUndoTexts();
 QSize MainWindow::BoundedWindowSize(QSize size) const {
   // A window larger than the whole desktop shows nothing more, but its picture alone can take
   // gigabytes; one smaller than the layout was never the program's.
