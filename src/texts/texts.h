@@ -152,13 +152,13 @@ enum ExtraTextId : int {
   TextSameSets,
   TextFileAdjusted,
   TextHistoryNotKept,
-  TextUnitHoldsOtherwise,  // heading of what a unit holds unlike the window's set
-  TextCompareItem,         // Device menu: compare the window's set with the unit's
-  TextDifferencesItem,     // Device menu: the last list of what the unit holds
-  TextHistoryItem,         // File menu: the kept parameter sets
-  TextHistoryEmpty,        // the History menu when nothing has been kept
-  TextFileHoldsOtherwise,  // heading of what an opened file holds unlike the window's set
-  TextDifferencesHint,     // after the status line's short list: where the whole list is
+  TextUnitHoldsOtherwise,          // heading of what a unit holds unlike the window's set
+  TextCompareItem,                 // Device menu: compare the window's set with the unit's
+  TextDifferencesItem,             // Device menu: the last list of what the unit holds
+  TextHistoryItem,                 // File menu: the kept parameter sets
+  TextHistoryEmpty,                // the History menu when nothing has been kept
+  TextFileHoldsOtherwise,          // heading of what an opened file holds unlike the window's set
+  TextDifferencesHint,             // after the status line's short list: where the whole list is
   TextUnitHoldsOtherwiseThanFile,  // the same heading where there is no window: FILE's set
   kExtraTextCount
 };
