@@ -8,9 +8,13 @@
 #include <QTest>
 #include <ostream>
 
-// Found by GoogleTest for failure messages and printed values, lists included.
+// For failure messages streamed after an assertion.
 inline std::ostream& operator<<(std::ostream& out, const QString& text) {
   return out << '"' << text.toStdString() << '"';
+}
+// For compared values: GoogleTest would otherwise print a string as a list of characters.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << text;
 }
 
 // Runs the event loop until `condition` holds, failing the test if `ms` pass first.
