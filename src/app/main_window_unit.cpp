@@ -66,8 +66,7 @@ void MainWindow::FillHistoryMenu() {
           QString::fromStdString(entry->operation) + QStringLiteral("  ") +
           QString::fromStdString(entry->unitVersion + " " + entry->unitDate + " " + entry->unitTime)
               .simplified();
-      if (!entry->file.empty())
-        caption += QStringLiteral("  ") + FromLocalPath(entry->file);
+      if (!entry->file.empty()) caption += QStringLiteral("  ") + FromLocalPath(entry->file);
       if (!entry->note.empty()) caption += QStringLiteral("  — ") + NoteSummary(entry->note);
     }
     // A '&' in a file name is no shortcut.
