@@ -636,9 +636,7 @@ CurveWindow::CurveWindow(QWidget* parent, Session& session, std::function<UserPr
   ImageChanged();
   UnitBlockChanged();
   m_view->SetCurrentPoint(m_session.LinkState().currentPoint());
-  // The link's own rule for the no-connection label, which the ticks report from now on.
-  m_view->SetLinkLost(m_session.LinkState().silenceCounter() >= timing::kSilentTicks &&
-                      !m_session.PrintLayout());
+  NoConnectionChanged(false);
   m_session.AddObserver(*this);
 }
 
@@ -671,8 +669,9 @@ void CurveWindow::LiveValuesChanged(const LiveValues& values) {
   m_view->AddLiveSample(values.rpm, values.advance);
 }
 
-void CurveWindow::NoConnectionChanged(bool visible) {
-  m_view->SetLinkLost(visible);
+void CurveWindow::NoConnectionChanged(bool) {
+  // As the session shows the no-connection label: no live point while it shows.
+  m_view->SetLinkLost(m_session.Shown().NoConnectionVisible());
 }
 
 void CurveWindow::SetLanguage(Language language) {
