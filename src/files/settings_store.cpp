@@ -1,5 +1,6 @@
 #include "files/settings_store.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 
@@ -155,6 +156,8 @@ void IniFile::Parse(std::string_view text) {
     m_faithful = false;  // most likely UTF-16 without its mark: ASCII written into it breaks it
   }
   while (text.substr(0, 3) == kUtf8Mark) text.remove_prefix(3);
+  // Counted first: growing line by line moves every line again and again in a long file.
+  m_lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
