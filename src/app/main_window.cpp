@@ -138,8 +138,8 @@ MainWindow::MainWindow(QWidget* parent)
   // No font of its own: the window follows the desktop's, and the layout scales with it.
   BuildLayout();
   BuildMenus();
-  BuildTabOrder();
   BuildUndoItems();  // after the layout: it watches the number boxes
+  BuildTabOrder();
   ConnectHandlers();
 
   Timer1 = new QTimer(this);

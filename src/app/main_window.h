@@ -401,13 +401,13 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   QAction* MenuCompare = nullptr;
   QAction* MenuDifferences = nullptr;
   QMenu* MenuHistory = nullptr;
-  QObject* m_noteSheet = nullptr;  // File > Note… and Setup sheet… (note_sheet_items.h)
   // Tools > Undo and Redo (main_window_undo.cpp).
   void BuildUndoItems();
   void ApplyUndoTexts();
   void UndoChanged() override;
   QAction* MenuUndo = nullptr;
   QAction* MenuRedo = nullptr;
+  QObject* m_noteSheet = nullptr;  // File > Note… and Setup sheet… (note_sheet_items.h)
 };
 
 }  // namespace qm17
