@@ -301,8 +301,11 @@ TEST_P(OperationOnAWrongFirmware, StopsWithAMessage) {
   const QByteArray before = UnitBlock();
   Trigger(QString::fromLatin1(GetParam().action));
   QM17_WAIT_FOR(m_prompts->messages.size() == 1, kOperationMs);
-  EXPECT_EQ(m_prompts->messages.first(),
+  // The message as it stands, and beneath it the unit's code beside the one needed.
+  EXPECT_EQ(m_prompts->messages.first().section(u'\n', 0, 0),
             QStringLiteral("Unmatched version of PC and Ignition programs!"));
+  EXPECT_TRUE(m_prompts->messages.first().contains(
+      QStringLiteral("compatibility code 25; this program works with code 26")));
   // The operation ends there: nothing written, the status keeps the operation's name.
   EXPECT_EQ(Status(), status);
   EXPECT_FALSE(StatusIsRed());
