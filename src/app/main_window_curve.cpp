@@ -24,8 +24,8 @@ void MainWindow::OpenCurveView() {
   if (!m_curveWindow) {
     m_curveWindow =
         new CurveWindow(this, m_session, [this]() -> UserPrompts& { return Prompts(); });
-    // Its key closes the curve window from there as well.
-    m_curveWindow->addAction(MenuCurveView);
+    // Its key closes the curve window from there as well, and a drag undoes where it was made.
+    m_curveWindow->addActions({MenuCurveView, MenuUndo, MenuRedo});
     // Beside the window, or where it was left when that is still on a screen.
     QRect where(frameGeometry().topRight() + QPoint(8, 0), m_curveWindow->size());
     if (const auto& saved = m_session.CurveView().where;

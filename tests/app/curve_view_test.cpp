@@ -108,6 +108,12 @@ TEST_F(CurveWindowTest, DragsAndKeysFollowTheTablesEditingRules) {
   Drag(Pixel(3000, 10), Pixel(3000, 25));
   EXPECT_EQ(Byte(82), 25);
   EXPECT_EQ(Position("UpDownAdvance3"), 25);
+  // A drag is one step: undone and done again from the curve window's own keys.
+  m_window->CurveViewWindow()->activateWindow();
+  QTest::keyClick(m_view, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Byte(82), 10);
+  QTest::keyClick(m_view, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Byte(82), 25);
   Drag(Pixel(3000, 25), Pixel(3000, 70));
   EXPECT_EQ(Byte(82), 60);
   // Sideways it stops short of its neighbours, and leaves its advance.
