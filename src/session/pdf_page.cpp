@@ -146,8 +146,9 @@ std::string Number(double value) {
   std::string out = hundredths < 0 ? "-" : "";
   out += std::to_string(whole);
   if (fraction != 0) {
-    out += fraction % 10 == 0 ? "." + std::to_string(fraction / 10)
-                              : (fraction < 10 ? ".0" : ".") + std::to_string(fraction);
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "literal" + string.
+    out += fraction % 10 == 0 || fraction >= 10 ? "." : ".0";
+    out += std::to_string(fraction % 10 == 0 ? fraction / 10 : fraction);
   }
   return out;
 }
@@ -196,7 +197,10 @@ void PdfPage::SetColour(double red, double green, double blue) {
 }
 
 void PdfPage::SetLineWidth(double width, double dash) {
-  Add(Number(width) + " w " + (dash > 0 ? "[" + Number(dash) + "] 0 d" : "[] 0 d"));
+  std::string line = Number(width) + " w [";
+  if (dash > 0) line += Number(dash);
+  line += "] 0 d";
+  Add(line);
 }
 
 void PdfPage::Line(double x1, double y1, double x2, double y2) {
