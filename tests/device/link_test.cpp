@@ -58,7 +58,7 @@ class RecordingView : public LinkView {
     if (shown.gauge != GaugeChange::Keep) SetGaugeVisible(shown.gauge == GaugeChange::Show);
     if (shown.message) {
       log.push_back("mismatch");
-      // The specified text stands alone on the first line.
+      // The message stands alone on its first line.
       EXPECT_EQ(shown.message->substr(0, shown.message->find('\n')),
                 MessageTexts(language, MsgVersionMismatch));
       if (onMismatch) onMismatch();

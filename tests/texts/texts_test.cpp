@@ -295,10 +295,10 @@ TEST(AboutText, LimitedTo199CharactersWithoutSplittingALetter) {
   EXPECT_EQ(AboutText(Language::English, nullptr, nullptr).find("version 1.0\n\n\n\n\n"), 46u);
 }
 
-// A text qm17 adds never reads as a specified one in one language while meaning something else:
-// equal to a specified text only where it is that text in all three languages, and naming Read,
-// Verify or Program by the specified word only where its English names the same operation.
-TEST(AddedTexts, NeverPassForASpecifiedOne) {
+// A text qm17 adds never reads as one of the window's own texts in one language while meaning
+// something else: equal to one only where it is that text in all three languages, and naming
+// Read, Verify or Program by the window's word only where its English names the same operation.
+TEST(AddedTexts, NeverPassForTheWindowsOwn) {
   using Row = std::array<std::string, kLanguageCount>;
   // Each language's text as a reader tells it apart: no accelerator, unit, end mark or capitals.
   const auto row = [](auto text) {
@@ -313,9 +313,9 @@ TEST(AddedTexts, NeverPassForASpecifiedOne) {
     }
     return reduced;
   };
-  std::vector<Row> specified;
+  std::vector<Row> own;
   for (int entry = 0; entry < kMessageCount; ++entry)
-    specified.push_back(row([entry](Language l) { return MessageTexts(l, entry); }));
+    own.push_back(row([entry](Language l) { return MessageTexts(l, entry); }));
   const std::set<std::string_view> menuTitles = {"MenuFile",  "MenuCom",      "MenuDevice",
                                                  "MenuTools", "MenuLanguage", "MenuHelp"};
   for (const UiTextRow& ui : UiTextTable()) {
@@ -323,7 +323,7 @@ TEST(AddedTexts, NeverPassForASpecifiedOne) {
     if (menuTitles.contains(ui.element) && std::string_view(ui.property) == "caption") continue;
     // Each item and each part of a hint is a text of its own.
     for (std::size_t part = 0; part < 3; ++part) {
-      specified.push_back(row([&](Language l) {
+      own.push_back(row([&](Language l) {
         std::string text = ui.text[static_cast<int>(l)];
         std::replace(text.begin(), text.end(), '|', '\n');
         for (std::size_t i = 0; i < part; ++i) text.erase(0, text.find('\n') + 1);
@@ -354,9 +354,10 @@ TEST(AddedTexts, NeverPassForASpecifiedOne) {
                                                     {"čtení", "read", "lesen"}};
   for (const Row& text : added) {
     SCOPED_TRACE(text[1]);
-    for (const Row& known : specified) {
+    for (const Row& known : own) {
       for (int l = 0; l < kLanguageCount; ++l)
-        EXPECT_TRUE(text[l] != known[l] || text == known) << text[l] << " is specified otherwise";
+        EXPECT_TRUE(text[l] != known[l] || text == known)
+            << text[l] << " is the window's own text otherwise";
     }
     for (const auto& words : operations) {
       for (const int l : {0, 2}) {
