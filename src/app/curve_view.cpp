@@ -688,8 +688,7 @@ void CurveWindow::SetLanguage(Language language) {
 }
 
 void CurveWindow::PrintCurve() {
-  bool failed = false;
-  QString fileError;
+  QString problem;
   m_prompts().ShowPrintPreview(this, windowTitle(), [&](QPrinter& printer) {
     const auto draw = [this](QPainter& painter, QPaintDevice& page) {
       // Drawn at screen resolution and scaled, so that fonts and lines keep their proportions.
@@ -701,24 +700,9 @@ void CurveWindow::PrintCurve() {
           true);
       return true;
     };
-    // A PDF file is made in memory and written whole, as Save as PDF does.
-    if (PrintsToPdfFile(printer)) {
-      fileError = WritePdfFile(printer.outputFileName(), PdfInMemory(printer, draw), m_language);
-      return;
-    }
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-      failed = true;
-      return;
-    }
-    draw(painter, printer);
-    if (!painter.end() || printer.printerState() == QPrinter::Error) failed = true;
+    problem = PrintPage(printer, draw, m_language);
   });
-  if (!fileError.isEmpty()) {
-    m_prompts().ShowMessage(this, fileError);
-  } else if (failed) {
-    m_prompts().ShowMessage(this, QString::fromUtf8(PrintFailedText(m_language)));
-  }
+  if (!problem.isEmpty()) m_prompts().ShowMessage(this, problem);
 }
 
 void CurveWindow::SaveAsPng() {

@@ -134,32 +134,16 @@ void MainWindow::MenuPrintClick() {
   // The same page as the toolbar's, taken once; the dialog lets the user choose a printer or
   // a PDF file and see the page before printing it.
   const QPixmap picture = CaptureInPrintLayout();
-  bool failed = false;
-  QString fileError;
+  QString problem;
   const bool printed = Prompts().ShowPrintPreview(this, windowTitle(), [&](QPrinter& printer) {
     const auto draw = [&picture](QPainter& painter, QPaintDevice& page) {
       DrawPictureOnPage(painter, QSize(page.width(), page.height()), picture);
       return true;
     };
-    // A PDF file is made in memory and written whole: Qt's own writer says nothing of a full
-    // disk, and waits on a pipe with the window frozen.
-    if (PrintsToPdfFile(printer)) {
-      fileError =
-          WritePdfFile(printer.outputFileName(), PdfInMemory(printer, draw), CurrentLanguage());
-      return;
-    }
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-      failed = true;
-      return;
-    }
-    draw(painter, printer);
-    if (!painter.end() || printer.printerState() == QPrinter::Error) failed = true;
+    problem = PrintPage(printer, draw, CurrentLanguage());
   });
-  if (!fileError.isEmpty()) {
-    Prompts().ShowMessage(this, fileError);
-  } else if (failed) {
-    Prompts().ShowMessage(this, QString::fromUtf8(PrintFailedText(CurrentLanguage())));
+  if (!problem.isEmpty()) {
+    Prompts().ShowMessage(this, problem);
   } else if (!printed) {
     LabelHlaseni->hide();  // no date of printing for a page that was not printed
   }

@@ -78,6 +78,19 @@ QString WritePdfFile(const QString& path, const QByteArray& pdf, Language langua
          Problem(language, PrintProblemId::FileNotWritten).arg(path);
 }
 
+QString PrintPage(QPrinter& printer, const std::function<bool(QPainter&, QPaintDevice&)>& paint,
+                  Language language) {
+  // Qt's own PDF writer says nothing of a full disk, and waits on a pipe with the window frozen.
+  if (PrintsToPdfFile(printer))
+    return WritePdfFile(printer.outputFileName(), PdfInMemory(printer, paint), language);
+  QPainter painter;
+  if (painter.begin(&printer)) {
+    paint(painter, printer);
+    if (painter.end() && printer.printerState() != QPrinter::Error) return {};
+  }
+  return QString::fromUtf8(PrintFailedText(language));
+}
+
 QString PrintPicture(const QPixmap& picture, const PrintDestination& destination,
                      const QString& jobTitle, Language language) {
   if (picture.isNull()) return Problem(language, PrintProblemId::NothingToPrint);

@@ -47,6 +47,10 @@ QByteArray PdfInMemory(const QPrinter& like,
 // Writes a finished PDF as a whole regular file. An empty text on success, otherwise the file
 // error message with the reason as its second line.
 QString WritePdfFile(const QString& path, const QByteArray& pdf, Language language);
+// One page that `paint` draws, on `printer`: a PDF file made in memory and written whole, any
+// other destination through the printer. An empty text on success, otherwise the message to show.
+QString PrintPage(QPrinter& printer, const std::function<bool(QPainter&, QPaintDevice&)>& paint,
+                  Language language);
 
 // Draws the picture from the page's top-left corner. Returns an empty text on success, otherwise
 // a message in the given language that says why nothing was printed (a print service's own

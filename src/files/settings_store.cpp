@@ -195,17 +195,7 @@ bool IniFile::Save(const std::string& path) const {
 }
 
 std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) const {
-  bool inSection = false;
-  for (const auto& line : m_lines) {
-    if (const auto name = SectionName(line)) {
-      inSection = EqualsNoCase(*name, section);
-      continue;
-    }
-    if (!inSection) continue;
-    const auto keyLine = SplitKeyLine(line);
-    if (keyLine && EqualsNoCase(keyLine->key, key)) return std::string(keyLine->value);
-  }
-  return std::nullopt;
+  return GetMany(section, std::span<const std::string_view>(&key, 1)).front();
 }
 
 std::vector<std::optional<std::string>> IniFile::GetMany(
