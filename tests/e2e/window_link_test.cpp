@@ -13,8 +13,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/port_dialog.h"
@@ -33,13 +37,16 @@ namespace {
 
 constexpr int kOperationMs = 15000;  // a failing operation takes about 1.1 s per frame
 
-// A window whose COM1 is the simulator's link and COM2 a device that does not exist.
-class WindowLink : public ::testing::Test {
- protected:
+// A unit on a link of its own and a window that polls it. The fixture holds one; a test may
+// run several side by side, step by step, as most of each one's time is spent waiting.
+class UnitWindow {
+ public:
+  explicit UnitWindow(QString link) : m_link(std::move(link)) {}
+
   // The unit on the link, with a memory that outlives a restart; a running one is killed.
   bool StartUnit(std::vector<std::string> options = {}) {
     m_unit.reset();
-    options.insert(options.end(), {"--link", LinkPath().toStdString()});
+    options.insert(options.end(), {"--link", m_link.toStdString()});
     m_unit.emplace(QM17_SIM_PATH, m_state, std::move(options));
     return m_unit->started();
   }
@@ -50,26 +57,16 @@ class WindowLink : public ::testing::Test {
     return QByteArray(reinterpret_cast<const char*>(block.data()),
                       static_cast<qsizetype>(block.size()));
   }
-
-  void OpenWindow(int comPort = 1) {
-    ASSERT_TRUE(m_dir.isValid());
-    ASSERT_TRUE(
-        m_dir.WriteSettings(QStringLiteral("[FORM_HLAV]\r\nComPort=%1\r\nLanguage=1\r\n"
-                                           "[PORTS]\r\nCOM1=%2\r\nCOM2=%3\r\n")
-                                .arg(comPort)
-                                .arg(LinkPath(), m_dir.filePath(QStringLiteral("no-such-port")))
-                                .toLocal8Bit()));
+  // The window as the settings file now stands.
+  void OpenWindow() {
     m_prompts = std::make_shared<test::RecordingPrompts>();
     m_window = std::make_unique<MainWindow>();
     m_window->SetPrompts(m_prompts);
     m_window->FormCreate({QStringLiteral("qm17"), QStringLiteral("ENGLISH")});
     m_window->show();
   }
-  QString LinkPath() const { return m_dir.filePath(QStringLiteral("unit")); }
-  static bool WriteFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-  }
+  const QString& LinkPath() const { return m_link; }
+  const test::RecordingPrompts& Prompts() const { return *m_prompts; }
 
   template <typename T>
   T* Find(const QString& name) const {
@@ -112,11 +109,38 @@ class WindowLink : public ::testing::Test {
     return QTest::qWaitFor([&ticks, count] { return ticks >= count; }, 5000 + 200 * count);
   }
 
-  test::SettingsFolder m_dir;
+ protected:
+  QString m_link;
   e2e::TempDir m_state;
   std::optional<e2e::Simulator> m_unit;
   std::shared_ptr<test::RecordingPrompts> m_prompts;
   std::unique_ptr<MainWindow> m_window;
+};
+
+// The settings folder comes first, so that the fixture's window can be given a path in it.
+struct SettingsHome {
+  test::SettingsFolder m_dir;
+};
+
+// A window whose COM1 is the simulator's link and COM2 a device that does not exist.
+class WindowLink : public ::testing::Test, protected SettingsHome, protected UnitWindow {
+ protected:
+  WindowLink() : UnitWindow(m_dir.filePath(QStringLiteral("unit"))) {}
+
+  void OpenWindow(int comPort = 1) {
+    ASSERT_TRUE(m_dir.isValid());
+    ASSERT_TRUE(
+        m_dir.WriteSettings(QStringLiteral("[FORM_HLAV]\r\nComPort=%1\r\nLanguage=1\r\n"
+                                           "[PORTS]\r\nCOM1=%2\r\nCOM2=%3\r\n")
+                                .arg(comPort)
+                                .arg(LinkPath(), m_dir.filePath(QStringLiteral("no-such-port")))
+                                .toLocal8Bit()));
+    UnitWindow::OpenWindow();
+  }
+  static bool WriteFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+  }
 };
 
 struct Operation {
@@ -466,81 +490,133 @@ struct Vanishing {
   Vanish when;
 };
 
-void PrintTo(const Vanishing& vanishing, std::ostream* out) {
-  *out << vanishing.name;
-}
+// Every moment at once, one window and unit each on Com 1..9: each step waits for all of them.
+class VanishingUnit : public WindowLink {};
 
-class VanishingUnit : public WindowLink, public ::testing::WithParamInterface<Vanishing> {};
-
-TEST_P(VanishingUnit, LeavesTheWindowCalmAndComesBack) {
-  const Vanish when = GetParam().when;
-  // A slow unit leaves room to vanish between a request and its answer; still well within
-  // the four ticks before a re-send, whose late answers could pass for the awaited one.
-  const bool slow = when == Vanish::AwaitingFirstAnswer || when == Vanish::InVerifyStep;
-  ASSERT_TRUE(
-      StartUnit(slow ? std::vector<std::string>{"--delay", "100"} : std::vector<std::string>{}));
-  OpenWindow();
-  QM17_WAIT_FOR(Connected(), 5000);
-  if (when == Vanish::WhilePolling) {
-    KillUnit();
-  } else if (when == Vanish::BeforeFirstFrame) {
-    Trigger(QString::fromLatin1(GetParam().action));
-    KillUnit();  // the first frame goes out on the next tick
-  } else {
-    // Looked at right after each tick (connected after the window's own handler), so that
-    // no state is missed however busy the machine: the gauge shows 1 for a single tick, the
-    // first request has just gone out, and a slow unit answers the verify step's request a
-    // few ticks after the status names it. The scope object ends the connection here.
-    bool armed = true;
-    QObject scope;
-    QObject::connect(Timer(), &QTimer::timeout, &scope, [&] {
-      if (armed && (when == Vanish::AwaitingFirstAnswer ||
-                    (when == Vanish::AfterBlock0 &&
-                     Find<QProgressBar>(QStringLiteral("CGauge"))->value() == 1) ||
-                    (when == Vanish::InVerifyStep && Status() == QStringLiteral("Verify:")))) {
-        armed = false;
-        KillUnit();
-      }
-    });
-    Trigger(QString::fromLatin1(GetParam().action));
-    QM17_WAIT_FOR(!armed, kOperationMs);
+TEST_F(VanishingUnit, LeavesTheWindowCalmAndComesBack) {
+  const Vanishing cases[] = {
+      {"WhilePolling", "", Vanish::WhilePolling},
+      {"ReadBeforeItsFirstFrame", "MenuRead", Vanish::BeforeFirstFrame},
+      {"ReadAfterBlock0", "MenuRead", Vanish::AfterBlock0},
+      {"ReadInItsVerifyStep", "MenuRead", Vanish::InVerifyStep},
+      {"VerifyBeforeItsFrame", "MenuVerify", Vanish::BeforeFirstFrame},
+      {"VerifyAwaitingItsAnswer", "MenuVerify", Vanish::AwaitingFirstAnswer},
+      {"ProgramBeforeItsFirstFrame", "MenuProgram", Vanish::BeforeFirstFrame},
+      {"ProgramAfterBlock0", "MenuProgram", Vanish::AfterBlock0},
+      {"ProgramInItsVerifyStep", "MenuProgram", Vanish::InVerifyStep},
+  };
+  constexpr int kCount = static_cast<int>(std::size(cases));
+  std::vector<std::unique_ptr<UnitWindow>> windows;
+  QString ports;
+  for (int k = 0; k < kCount; ++k) {
+    windows.push_back(
+        std::make_unique<UnitWindow>(m_dir.filePath(QStringLiteral("unit%1").arg(k))));
+    ports += QStringLiteral("COM%1=%2\r\n").arg(k + 1).arg(windows.back()->LinkPath());
   }
+  const auto com = [](int k) { return QStringLiteral("MenuCom%1").arg(k + 1); };
+  // Waits until `condition` holds for every case, and names those it never held for.
+  const auto waitForEach = [&](auto condition, int ms) {
+    const auto pending = [&] {
+      QStringList names;
+      for (int k = 0; k < kCount; ++k) {
+        if (!condition(k, *windows[std::size_t(k)])) names << QString::fromLatin1(cases[k].name);
+      }
+      return names;
+    };
+    if (QTest::qWaitFor([&] { return pending().isEmpty(); }, ms))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "still waiting in " << pending().join(u' ').toStdString();
+  };
 
-  QM17_WAIT_FOR(NoConnection(), 5000);
-  if (when != Vanish::WhilePolling) {
-    QM17_WAIT_FOR(Finished(), kOperationMs);
-    EXPECT_TRUE(StatusIsRed());
+  for (int k = 0; k < kCount; ++k) {
+    const Vanish when = cases[k].when;
+    // A slow unit leaves room to vanish between a request and its answer; still well within
+    // the four ticks before a re-send, whose late answers could pass for the awaited one.
+    const bool slow = when == Vanish::AwaitingFirstAnswer || when == Vanish::InVerifyStep;
+    ASSERT_TRUE(windows[std::size_t(k)]->StartUnit(slow ? std::vector<std::string>{"--delay", "100"}
+                                                        : std::vector<std::string>{}));
+    ASSERT_TRUE(m_dir.WriteSettings(
+        QStringLiteral("[FORM_HLAV]\r\nComPort=%1\r\nLanguage=1\r\n[PORTS]\r\n%2")
+            .arg(k + 1)
+            .arg(ports)
+            .toLocal8Bit()));
+    windows[std::size_t(k)]->OpenWindow();
+  }
+  ASSERT_TRUE(waitForEach([](int, UnitWindow& w) { return w.Connected(); }, 5000));
+
+  // Looked at right after each tick (connected after the window's own handler), so that no
+  // state is missed however busy the machine: the gauge shows 1 for a single tick, the first
+  // request has just gone out, and a slow unit answers the verify step's request a few ticks
+  // after the status names it. The scope objects end the connections.
+  std::vector<bool> armed(std::size_t(kCount), false);
+  std::vector<std::unique_ptr<QObject>> scopes;
+  for (int k = 0; k < kCount; ++k) {
+    UnitWindow& w = *windows[std::size_t(k)];
+    const Vanish when = cases[k].when;
+    if (when == Vanish::WhilePolling) {
+      w.KillUnit();
+    } else if (when == Vanish::BeforeFirstFrame) {
+      w.Trigger(QString::fromLatin1(cases[k].action));
+      w.KillUnit();  // the first frame goes out on the next tick
+    } else {
+      armed[std::size_t(k)] = true;
+      scopes.push_back(std::make_unique<QObject>());
+      QObject::connect(w.Timer(), &QTimer::timeout, scopes.back().get(), [&armed, &w, k, when] {
+        if (armed[std::size_t(k)] &&
+            (when == Vanish::AwaitingFirstAnswer ||
+             (when == Vanish::AfterBlock0 &&
+              w.Find<QProgressBar>(QStringLiteral("CGauge"))->value() == 1) ||
+             (when == Vanish::InVerifyStep && w.Status() == QStringLiteral("Verify:")))) {
+          armed[std::size_t(k)] = false;
+          w.KillUnit();
+        }
+      });
+      w.Trigger(QString::fromLatin1(cases[k].action));
+    }
+  }
+  ASSERT_TRUE(
+      waitForEach([&](int k, UnitWindow&) { return !armed[std::size_t(k)]; }, kOperationMs));
+  scopes.clear();
+
+  ASSERT_TRUE(waitForEach([](int, UnitWindow& w) { return w.NoConnection(); }, 5000));
+  ASSERT_TRUE(waitForEach(
+      [&](int k, UnitWindow& w) { return cases[k].when == Vanish::WhilePolling || w.Finished(); },
+      kOperationMs));
+  for (int k = 0; k < kCount; ++k) {
+    SCOPED_TRACE(cases[k].name);
+    EXPECT_TRUE(cases[k].when == Vanish::WhilePolling || windows[std::size_t(k)]->StatusIsRed());
   }
   // Calm: the timer keeps ticking and nothing is said (what it costs is a timing test's).
-  ASSERT_TRUE(WaitTicks(10));
-  EXPECT_TRUE(NoConnection());
-  EXPECT_TRUE(m_prompts->messages.isEmpty());
-
-  // The unit is back on the same path: picking the port again reconnects.
-  ASSERT_TRUE(StartUnit());
-  Trigger(QStringLiteral("MenuCom1"));
-  EXPECT_TRUE(m_prompts->messages.isEmpty());
-  QM17_WAIT_FOR(Connected(), 5000);
-  ChangeParameters(11, 17);
-  Trigger(QStringLiteral("MenuProgram"));
-  QM17_WAIT_FOR(Finished(), kOperationMs);
-  EXPECT_EQ(Status(), QStringLiteral("Verify: OK"));
-  EXPECT_EQ(UnitBlock(), WindowBlock());
+  std::vector<int> ticks(std::size_t(kCount), 0);
+  QObject tickScope;
+  for (int k = 0; k < kCount; ++k) {
+    QObject::connect(windows[std::size_t(k)]->Timer(), &QTimer::timeout, &tickScope,
+                     [&ticks, k] { ++ticks[std::size_t(k)]; });
+  }
+  ASSERT_TRUE(waitForEach([&](int k, UnitWindow&) { return ticks[std::size_t(k)] >= 10; }, 7000));
+  for (int k = 0; k < kCount; ++k) {
+    SCOPED_TRACE(cases[k].name);
+    UnitWindow& w = *windows[std::size_t(k)];
+    EXPECT_TRUE(w.NoConnection());
+    EXPECT_TRUE(w.Prompts().messages.isEmpty());
+    // The unit is back on the same path: picking the port again reconnects.
+    ASSERT_TRUE(w.StartUnit());
+    w.Trigger(com(k));
+    EXPECT_TRUE(w.Prompts().messages.isEmpty());
+  }
+  ASSERT_TRUE(waitForEach([](int, UnitWindow& w) { return w.Connected(); }, 5000));
+  for (auto& w : windows) {
+    w->ChangeParameters(11, 17);
+    w->Trigger(QStringLiteral("MenuProgram"));
+  }
+  ASSERT_TRUE(waitForEach([](int, UnitWindow& w) { return w.Finished(); }, kOperationMs));
+  for (int k = 0; k < kCount; ++k) {
+    SCOPED_TRACE(cases[k].name);
+    EXPECT_EQ(windows[std::size_t(k)]->Status(), QStringLiteral("Verify: OK"));
+    EXPECT_EQ(windows[std::size_t(k)]->UnitBlock(), windows[std::size_t(k)]->WindowBlock());
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Window, VanishingUnit,
-    ::testing::Values(
-        Vanishing{"WhilePolling", "", Vanish::WhilePolling},
-        Vanishing{"ReadBeforeItsFirstFrame", "MenuRead", Vanish::BeforeFirstFrame},
-        Vanishing{"ReadAfterBlock0", "MenuRead", Vanish::AfterBlock0},
-        Vanishing{"ReadInItsVerifyStep", "MenuRead", Vanish::InVerifyStep},
-        Vanishing{"VerifyBeforeItsFrame", "MenuVerify", Vanish::BeforeFirstFrame},
-        Vanishing{"VerifyAwaitingItsAnswer", "MenuVerify", Vanish::AwaitingFirstAnswer},
-        Vanishing{"ProgramBeforeItsFirstFrame", "MenuProgram", Vanish::BeforeFirstFrame},
-        Vanishing{"ProgramAfterBlock0", "MenuProgram", Vanish::AfterBlock0},
-        Vanishing{"ProgramInItsVerifyStep", "MenuProgram", Vanish::InVerifyStep}),
-    [](const ::testing::TestParamInfo<Vanishing>& info) { return info.param.name; });
 
 TEST_F(WindowLink, AnAdapterAssignedInTheDialogIsStoredByItsStableNameAndOpened) {
   ASSERT_TRUE(StartUnit());
