@@ -2,8 +2,9 @@
 // program keeps is wholly its old version or wholly its new one, and at most the one temporary
 // file of the save that was cut short is left behind.
 //
-// Rounds can be raised for a run by hand: QM17_KILL_SAVE_ROUNDS (saves in a loop, default 200)
-// and QM17_KILL_PROGRAM_ROUNDS (the real program, default 40).
+// The normal run keeps the rounds few; the soak stage of CI, or a run by hand, raises them:
+// QM17_KILL_SAVE_ROUNDS (saves in a loop, default 50) and QM17_KILL_PROGRAM_ROUNDS (the real
+// program, default 8).
 
 #include <fcntl.h>
 #include <poll.h>
@@ -159,7 +160,7 @@ TEST(HardKill, SavesKilledAtRandomMomentsLeaveOneWholeVersionOfEachFile) {
   const std::vector<std::string> kept = {kSettingsFileName, kImageSideFileName, "curve.ign"};
 
   std::mt19937 random(std::random_device{}());
-  const int rounds = Rounds("QM17_KILL_SAVE_ROUNDS", 200);
+  const int rounds = Rounds("QM17_KILL_SAVE_ROUNDS", 50);
   Tally tally;
   std::set<std::string> strays;
   for (int round = 0; round < rounds; ++round) {
@@ -348,7 +349,7 @@ TEST(HardKill, TheProgramKilledWhileItsSessionEndsLeavesOldOrNewFiles) {
   // The kills spread over [0, bound]; the bound follows where the saves happen on this machine
   // now: shorter after a program that ended before its kill, longer after one killed too soon.
   double bound = static_cast<double>(longest.count());
-  const int rounds = Rounds("QM17_KILL_PROGRAM_ROUNDS", 40);
+  const int rounds = Rounds("QM17_KILL_PROGRAM_ROUNDS", 8);
   Tally tally;
   int exitedFirst = 0;
   std::vector<std::set<std::string>> strays(kSlots);
