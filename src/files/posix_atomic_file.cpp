@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -129,6 +130,9 @@ std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t 
   std::optional<std::string> content;
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
     content.emplace();
+    // Room for the whole file at once: a long file would otherwise be moved as it grows.
+    content->reserve(
+        std::min(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)), maxBytes));
     char chunk[65536];
     for (;;) {
       const ssize_t n = ::read(fd, chunk, sizeof chunk);

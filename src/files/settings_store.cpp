@@ -39,23 +39,34 @@ std::optional<std::string_view> SectionName(std::string_view line) {
   return Trim(line.substr(1, close - 1));
 }
 
-bool IsComment(std::string_view line) {
-  line = Trim(line);
-  return !line.empty() && (line.front() == ';' || line.front() == '#');
-}
-
 struct KeyLine {
   std::string_view key;
-  std::string_view value;
+  std::string_view value;  // untrimmed: trimmed only where it is taken
 };
 
+// Trims once and looks at the first character: a file may hold thousands of lines, and each
+// lookup passes over all of them.
 std::optional<KeyLine> SplitKeyLine(std::string_view line) {
-  if (IsComment(line) || SectionName(line)) return std::nullopt;
+  const std::size_t first = line.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  line.remove_prefix(first);
+  if (line.front() == ';' || line.front() == '#') return std::nullopt;
+  if (line.front() == '[' && SectionName(line)) return std::nullopt;
   const std::size_t eq = line.find('=');
   if (eq == std::string_view::npos) return std::nullopt;
   const std::string_view key = Trim(line.substr(0, eq));
   if (key.empty()) return std::nullopt;
-  return KeyLine{key, Trim(line.substr(eq + 1))};
+  return KeyLine{key, line.substr(eq + 1)};
+}
+
+// A "[section]" line's name, looked for only where the line starts with '[' after blanks, so
+// that the lines of other sections cost a glance.
+std::optional<std::string_view> SectionOf(std::string_view line) {
+  for (const char c : line) {
+    if (c == '[') return SectionName(line);
+    if (c != ' ' && c != '\t') return std::nullopt;
+  }
+  return std::nullopt;
 }
 
 // A line break in a value would end the line early and let the rest of the value pose as
@@ -141,37 +152,56 @@ std::optional<std::string> Utf8ToUtf16(std::string_view text, bool bigEndian) {
 
 }  // namespace
 
+std::string_view IniFile::LineText(const Line& line) const {
+  return std::string_view(m_text).substr(line.begin, line.size);
+}
+
+IniFile::Line IniFile::Append(std::string_view text) {
+  const Line line{m_text.size(), text.size()};
+  m_text += text;
+  return line;
+}
+
 void IniFile::Parse(std::string_view text) {
+  Take(std::string(text));
+}
+
+// The text is kept whole and the lines are spans of it: a file may hold thousands of lines, and
+// a string each would cost an allocation each to read and to free.
+void IniFile::Take(std::string text) {
   m_lines.clear();
   m_encoding = Encoding::Utf8;
   m_faithful = true;
-  std::string decoded;
-  if (text.substr(0, 2) == kUtf16LeMark || text.substr(0, 2) == kUtf16BeMark) {
-    m_encoding = text.substr(0, 2) == kUtf16LeMark ? Encoding::Utf16Le : Encoding::Utf16Be;
-    m_faithful = Utf16ToUtf8(text.substr(2), m_encoding == Encoding::Utf16Be, decoded);
-    text = decoded;
-  } else if (text.substr(0, 3) == kUtf8Mark) {
+  const std::string_view head = std::string_view(text).substr(0, 3);
+  if (head.substr(0, 2) == kUtf16LeMark || head.substr(0, 2) == kUtf16BeMark) {
+    m_encoding = head.substr(0, 2) == kUtf16LeMark ? Encoding::Utf16Le : Encoding::Utf16Be;
+    std::string decoded;
+    m_faithful =
+        Utf16ToUtf8(std::string_view(text).substr(2), m_encoding == Encoding::Utf16Be, decoded);
+    text = std::move(decoded);
+  } else if (head == kUtf8Mark) {
     m_encoding = Encoding::Utf8WithMark;
-  } else if (text.find('\0') != std::string_view::npos) {
+  } else if (text.find('\0') != std::string::npos) {
     m_faithful = false;  // most likely UTF-16 without its mark: ASCII written into it breaks it
   }
-  while (text.substr(0, 3) == kUtf8Mark) text.remove_prefix(3);
-  // Counted first: growing line by line moves every line again and again in a long file.
-  m_lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    m_lines.emplace_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
+  m_text = std::move(text);
+  std::size_t begin = 0;
+  while (std::string_view(m_text).substr(begin, 3) == kUtf8Mark) begin += 3;
+  const std::string_view all = m_text;
+  for (; begin < all.size();) {
+    const std::size_t end = std::min(all.find('\n', begin), all.size());
+    std::size_t size = end - begin;
+    if (size > 0 && all[end - 1] == '\r') --size;
+    m_lines.push_back({begin, size});
+    begin = end + 1;
   }
 }
 
 std::string IniFile::Serialise() const {
   std::string out;
-  for (const auto& line : m_lines) {
-    out += line;
+  out.reserve(m_text.size() + 2 * m_lines.size());
+  for (const Line& line : m_lines) {
+    out += LineText(line);
     out += "\r\n";
   }
   if (m_encoding == Encoding::Utf16Le || m_encoding == Encoding::Utf16Be) {
@@ -184,9 +214,9 @@ std::string IniFile::Serialise() const {
 }
 
 bool IniFile::Load(const std::string& path) {
-  const std::optional<std::string> content = ReadRegularFile(path);
+  std::optional<std::string> content = ReadRegularFile(path);
   if (!content) return false;
-  Parse(*content);
+  Take(std::move(*content));
   return m_faithful;
 }
 
@@ -201,18 +231,25 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
 std::vector<std::optional<std::string>> IniFile::GetMany(
     std::string_view section, std::span<const std::string_view> keys) const {
   std::vector<std::optional<std::string>> values(keys.size());
+  // The lengths of the keys asked for, so that most other keys are passed over at a glance.
+  std::uint64_t lengths = 0;
+  for (const std::string_view key : keys) lengths |= key.size() < 64 ? 1ULL << key.size() : 0;
+  const auto mayBeAsked = [lengths](std::string_view key) {
+    return key.size() >= 64 || (lengths >> key.size() & 1U) != 0;
+  };
   bool inSection = false;
-  for (const auto& line : m_lines) {
-    if (const auto name = SectionName(line)) {
+  for (const Line& at : m_lines) {
+    const std::string_view line = LineText(at);
+    if (const auto name = SectionOf(line)) {
       inSection = EqualsNoCase(*name, section);
       continue;
     }
     if (!inSection) continue;
     const auto keyLine = SplitKeyLine(line);
-    if (!keyLine) continue;
+    if (!keyLine || !mayBeAsked(keyLine->key)) continue;
     for (std::size_t i = 0; i < keys.size(); ++i) {
       if (!values[i] && EqualsNoCase(keyLine->key, keys[i]))
-        values[i] = std::string(keyLine->value);
+        values[i] = std::string(Trim(keyLine->value));
     }
   }
   return values;
@@ -244,8 +281,8 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   std::optional<std::size_t> sectionLine;
   std::size_t insertAt = 0;  // just after the section's last non-blank line
   for (std::size_t i = 0; i < m_lines.size(); ++i) {
-    const std::string& line = m_lines[i];
-    if (const auto name = SectionName(line)) {
+    const std::string_view line = LineText(m_lines[i]);
+    if (const auto name = SectionOf(line)) {
       if (sectionLine) break;  // end of the section
       if (EqualsNoCase(*name, section)) {
         sectionLine = i;
@@ -256,7 +293,8 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     if (!sectionLine) continue;
     if (const auto keyLine = SplitKeyLine(line); keyLine && EqualsNoCase(keyLine->key, key)) {
       // The stored spelling of the key stays, so that rewriting a value changes only it.
-      m_lines[i] = std::string(keyLine->key) + "=" + std::string(value);
+      const std::string rewritten = std::string(keyLine->key) + "=" + std::string(value);
+      m_lines[i] = Append(rewritten);  // after taking the key: appending may move the text
       return;
     }
     if (!Trim(line).empty()) insertAt = i + 1;
@@ -266,11 +304,11 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) about "[" + std::string.
     std::string header(1, '[');
     header.append(section).append(1, ']');
-    m_lines.push_back(std::move(header));
-    m_lines.push_back(std::move(newLine));
+    m_lines.push_back(Append(header));
+    m_lines.push_back(Append(newLine));
     return;
   }
-  m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(newLine));
+  m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), Append(newLine));
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, long value) {

@@ -41,7 +41,16 @@ class IniFile {
 
  private:
   enum class Encoding : std::uint8_t { Utf8, Utf8WithMark, Utf16Le, Utf16Be };
-  std::vector<std::string> m_lines;  // UTF-8, or bytes as they stood
+  struct Line {
+    std::size_t begin = 0;  // in m_text
+    std::size_t size = 0;   // without the line end
+  };
+  void Take(std::string text);
+  std::string_view LineText(const Line& line) const;
+  Line Append(std::string_view text);  // a line's new text, kept at the end of m_text
+
+  std::string m_text;         // UTF-8, or bytes as they stood; rewritten lines appended
+  std::vector<Line> m_lines;  // in file order
   Encoding m_encoding = Encoding::Utf8;
   bool m_faithful = true;  // the text can be written back as it was read
 };

@@ -204,6 +204,9 @@ std::optional<std::string> ReadRegularFile(const std::string& requested, std::si
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid() || ::GetFileType(file.Get()) != FILE_TYPE_DISK) return std::nullopt;
   std::string content;
+  // Room for the whole file at once: a long file would otherwise be moved as it grows.
+  if (LARGE_INTEGER size{}; ::GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0)
+    content.reserve(std::min(static_cast<std::size_t>(size.QuadPart), maxBytes));
   char chunk[65536];
   for (;;) {
     DWORD got = 0;
