@@ -143,6 +143,69 @@ class WindowLink : public ::testing::Test, protected SettingsHome, protected Uni
   }
 };
 
+// Windows side by side, one per case, each on a unit of its own at Com 1, 2, ...: each step
+// waits for all of them, so that the cases cost the time of the slowest, not of them all.
+class SideBySide {
+ public:
+  SideBySide(const test::SettingsFolder& dir, QStringList names)
+      : m_dir(dir), m_names(std::move(names)) {
+    for (qsizetype k = 0; k < m_names.size(); ++k)
+      m_windows.push_back(
+          std::make_unique<UnitWindow>(dir.filePath(QStringLiteral("unit%1").arg(k))));
+  }
+  int size() const { return static_cast<int>(m_windows.size()); }
+  UnitWindow& operator[](int k) { return *m_windows[std::size_t(k)]; }
+  std::string Name(int k) const { return m_names.at(k).toStdString(); }
+  QString ComAction(int k) const { return QStringLiteral("MenuCom%1").arg(k + 1); }
+
+  // Each window opens on its own Com number; the settings name every unit's link.
+  ::testing::AssertionResult OpenWindows() {
+    QString ports;
+    for (int k = 0; k < size(); ++k)
+      ports += QStringLiteral("COM%1=%2\r\n").arg(k + 1).arg((*this)[k].LinkPath());
+    for (int k = 0; k < size(); ++k) {
+      if (!m_dir.WriteSettings(
+              QStringLiteral("[FORM_HLAV]\r\nComPort=%1\r\nLanguage=1\r\n[PORTS]\r\n%2")
+                  .arg(k + 1)
+                  .arg(ports)
+                  .toLocal8Bit()))
+        return ::testing::AssertionFailure() << "settings not written";
+      (*this)[k].OpenWindow();
+    }
+    return ::testing::AssertionSuccess();
+  }
+  // Until `condition(k, window)` holds for every case; a failure names those still waiting.
+  template <typename Condition>
+  ::testing::AssertionResult WaitForEach(Condition condition, int ms) {
+    const auto pending = [&] {
+      std::string names;
+      for (int k = 0; k < size(); ++k) {
+        if (!condition(k, (*this)[k])) names += " " + Name(k);
+      }
+      return names;
+    };
+    if (QTest::qWaitFor([&] { return pending().empty(); }, ms))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "still waiting in" << pending();
+  }
+  // Lets `count` ticks pass in every window.
+  ::testing::AssertionResult WaitTicks(int count) {
+    std::vector<int> ticks(m_windows.size(), 0);
+    QObject scope;
+    for (int k = 0; k < size(); ++k) {
+      QObject::connect((*this)[k].Timer(), &QTimer::timeout, &scope,
+                       [&ticks, k] { ++ticks[std::size_t(k)]; });
+    }
+    return WaitForEach([&](int k, UnitWindow&) { return ticks[std::size_t(k)] >= count; },
+                       5000 + 200 * count);
+  }
+
+ private:
+  const test::SettingsFolder& m_dir;
+  QStringList m_names;
+  std::vector<std::unique_ptr<UnitWindow>> m_windows;
+};
+
 struct Operation {
   const char* name;  // the test's name for it
   const char* action;
@@ -215,27 +278,29 @@ INSTANTIATE_TEST_SUITE_P(
         Operation{"ReadAfterProgram", "MenuRead", {"Verify: OK"}}),
     OperationName);
 
-class OperationOnASilentUnit : public WindowLink,
-                               public ::testing::WithParamInterface<Operation> {};
-
-TEST_P(OperationOnASilentUnit, FailsWithARedText) {
-  ASSERT_TRUE(StartUnit({"--silent"}));
-  OpenWindow();
-  ChangeParameters(9, 13);
-  const QByteArray before = UnitBlock();
-  Trigger(QString::fromLatin1(GetParam().action));
-  QM17_WAIT_FOR(Finished(), kOperationMs);
-  EXPECT_EQ(Status(), GetParam().texts.first());
-  EXPECT_TRUE(StatusIsRed());
-  EXPECT_TRUE(m_prompts->messages.isEmpty());
-  EXPECT_EQ(UnitBlock(), before);
+// Program, Verify and Read side by side, each against a unit that never answers.
+TEST_F(WindowLink, AnOperationOnASilentUnitFailsWithARedText) {
+  const Operation cases[] = {{"Program", "MenuProgram", {"Program error!"}},
+                             {"Verify", "MenuVerify", {"Verify error!"}},
+                             {"Read", "MenuRead", {"Read error!"}}};
+  SideBySide windows(m_dir, {"Program", "Verify", "Read"});
+  for (int k = 0; k < windows.size(); ++k) ASSERT_TRUE(windows[k].StartUnit({"--silent"}));
+  ASSERT_TRUE(windows.OpenWindows());
+  std::vector<QByteArray> before;
+  for (int k = 0; k < windows.size(); ++k) {
+    windows[k].ChangeParameters(9, 13);
+    before.push_back(windows[k].UnitBlock());
+    windows[k].Trigger(QString::fromLatin1(cases[k].action));
+  }
+  ASSERT_TRUE(windows.WaitForEach([](int, UnitWindow& w) { return w.Finished(); }, kOperationMs));
+  for (int k = 0; k < windows.size(); ++k) {
+    SCOPED_TRACE(windows.Name(k));
+    EXPECT_EQ(windows[k].Status(), cases[k].texts.first());
+    EXPECT_TRUE(windows[k].StatusIsRed());
+    EXPECT_TRUE(windows[k].Prompts().messages.isEmpty());
+    EXPECT_EQ(windows[k].UnitBlock(), before[std::size_t(k)]);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Window, OperationOnASilentUnit,
-                         ::testing::Values(Operation{"Program", "MenuProgram", {"Program error!"}},
-                                           Operation{"Verify", "MenuVerify", {"Verify error!"}},
-                                           Operation{"Read", "MenuRead", {"Read error!"}}),
-                         OperationName);
 
 // The unit stores a changed block: its echo differs, and so does every later verify.
 TEST_F(WindowLink, AClampingUnitFailsProgramThenVerify) {
@@ -347,43 +412,37 @@ INSTANTIATE_TEST_SUITE_P(Window, OperationOnAWrongFirmware,
                                            Operation{"Read", "MenuRead", {"Read:"}}),
                          OperationName);
 
-struct LineFaults {
-  const char* name;
-  std::vector<std::string> options;
-};
-
-void PrintTo(const LineFaults& faults, std::ostream* out) {
-  *out << faults.name;
-}
-
-class BadLine : public WindowLink, public ::testing::WithParamInterface<LineFaults> {};
-
-TEST_P(BadLine, NeverReportsOkForABlockTheUnitLacks) {
-  ASSERT_TRUE(StartUnit(GetParam().options));
-  OpenWindow();
-  int successes = 0;
+// Three kinds of damage side by side, each line with a seed of its own.
+TEST_F(WindowLink, ABadLineNeverReportsOkForABlockTheUnitLacks) {
+  const std::vector<std::string> faults[] = {{"--corrupt", "0.3", "--seed", "3"},
+                                             {"--junk", "0.3", "--seed", "5"},
+                                             {"--corrupt", "0.2", "--junk", "0.2", "--seed", "7"}};
+  SideBySide windows(m_dir, {"Corrupt", "Junk", "Both"});
+  for (int k = 0; k < windows.size(); ++k) ASSERT_TRUE(windows[k].StartUnit(faults[k]));
+  ASSERT_TRUE(windows.OpenWindows());
+  std::vector<int> successes(std::size(faults), 0);
   for (int round = 0; round < 3; ++round) {
-    ChangeParameters(5 + round, 10 + round);
-    Trigger(round == 1 ? QStringLiteral("MenuVerify") : QStringLiteral("MenuProgram"));
-    QM17_WAIT_FOR(!Finished(), 2000);
-    QM17_WAIT_FOR(Finished(), 2 * kOperationMs);
-    if (Status().endsWith(QStringLiteral(" OK"))) {
-      ++successes;
-      EXPECT_EQ(UnitBlock(), WindowBlock());
-    } else {
-      EXPECT_TRUE(StatusIsRed());
+    for (int k = 0; k < windows.size(); ++k) {
+      windows[k].ChangeParameters(5 + round, 10 + round);
+      windows[k].Trigger(round == 1 ? QStringLiteral("MenuVerify") : QStringLiteral("MenuProgram"));
+    }
+    ASSERT_TRUE(windows.WaitForEach([](int, UnitWindow& w) { return !w.Finished(); }, 2000));
+    ASSERT_TRUE(
+        windows.WaitForEach([](int, UnitWindow& w) { return w.Finished(); }, 2 * kOperationMs));
+    for (int k = 0; k < windows.size(); ++k) {
+      SCOPED_TRACE(windows.Name(k) + " round " + std::to_string(round));
+      if (windows[k].Status().endsWith(QStringLiteral(" OK"))) {
+        ++successes[std::size_t(k)];
+        EXPECT_EQ(windows[k].UnitBlock(), windows[k].WindowBlock());
+      } else {
+        EXPECT_TRUE(windows[k].StatusIsRed());
+      }
     }
   }
   // Retries carry most operations through such a line.
-  EXPECT_GE(successes, 1);
+  for (int k = 0; k < windows.size(); ++k)
+    EXPECT_GE(successes[std::size_t(k)], 1) << windows.Name(k);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Window, BadLine,
-    ::testing::Values(LineFaults{"Corrupt", {"--corrupt", "0.3", "--seed", "3"}},
-                      LineFaults{"Junk", {"--junk", "0.3", "--seed", "5"}},
-                      LineFaults{"Both", {"--corrupt", "0.2", "--junk", "0.2", "--seed", "7"}}),
-    [](const ::testing::TestParamInfo<LineFaults>& info) { return info.param.name; });
 
 TEST_F(WindowLink, TheLiveDisplayFollowsTheUnit) {
   ASSERT_TRUE(StartUnit());
@@ -490,7 +549,7 @@ struct Vanishing {
   Vanish when;
 };
 
-// Every moment at once, one window and unit each on Com 1..9: each step waits for all of them.
+// Every moment at once, side by side.
 class VanishingUnit : public WindowLink {};
 
 TEST_F(VanishingUnit, LeavesTheWindowCalmAndComesBack) {
@@ -505,116 +564,83 @@ TEST_F(VanishingUnit, LeavesTheWindowCalmAndComesBack) {
       {"ProgramAfterBlock0", "MenuProgram", Vanish::AfterBlock0},
       {"ProgramInItsVerifyStep", "MenuProgram", Vanish::InVerifyStep},
   };
-  constexpr int kCount = static_cast<int>(std::size(cases));
-  std::vector<std::unique_ptr<UnitWindow>> windows;
-  QString ports;
-  for (int k = 0; k < kCount; ++k) {
-    windows.push_back(
-        std::make_unique<UnitWindow>(m_dir.filePath(QStringLiteral("unit%1").arg(k))));
-    ports += QStringLiteral("COM%1=%2\r\n").arg(k + 1).arg(windows.back()->LinkPath());
-  }
-  const auto com = [](int k) { return QStringLiteral("MenuCom%1").arg(k + 1); };
-  // Waits until `condition` holds for every case, and names those it never held for.
-  const auto waitForEach = [&](auto condition, int ms) {
-    const auto pending = [&] {
-      QStringList names;
-      for (int k = 0; k < kCount; ++k) {
-        if (!condition(k, *windows[std::size_t(k)])) names << QString::fromLatin1(cases[k].name);
-      }
-      return names;
-    };
-    if (QTest::qWaitFor([&] { return pending().isEmpty(); }, ms))
-      return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "still waiting in " << pending().join(u' ').toStdString();
-  };
-
-  for (int k = 0; k < kCount; ++k) {
+  QStringList names;
+  for (const Vanishing& c : cases) names << QString::fromLatin1(c.name);
+  SideBySide windows(m_dir, names);
+  for (int k = 0; k < windows.size(); ++k) {
     const Vanish when = cases[k].when;
     // A slow unit leaves room to vanish between a request and its answer; still well within
     // the four ticks before a re-send, whose late answers could pass for the awaited one.
     const bool slow = when == Vanish::AwaitingFirstAnswer || when == Vanish::InVerifyStep;
-    ASSERT_TRUE(windows[std::size_t(k)]->StartUnit(slow ? std::vector<std::string>{"--delay", "100"}
-                                                        : std::vector<std::string>{}));
-    ASSERT_TRUE(m_dir.WriteSettings(
-        QStringLiteral("[FORM_HLAV]\r\nComPort=%1\r\nLanguage=1\r\n[PORTS]\r\n%2")
-            .arg(k + 1)
-            .arg(ports)
-            .toLocal8Bit()));
-    windows[std::size_t(k)]->OpenWindow();
+    ASSERT_TRUE(windows[k].StartUnit(slow ? std::vector<std::string>{"--delay", "100"}
+                                          : std::vector<std::string>{}));
   }
-  ASSERT_TRUE(waitForEach([](int, UnitWindow& w) { return w.Connected(); }, 5000));
+  ASSERT_TRUE(windows.OpenWindows());
+  ASSERT_TRUE(windows.WaitForEach([](int, UnitWindow& w) { return w.Connected(); }, 5000));
 
   // Looked at right after each tick (connected after the window's own handler), so that no
   // state is missed however busy the machine: the gauge shows 1 for a single tick, the first
   // request has just gone out, and a slow unit answers the verify step's request a few ticks
-  // after the status names it. The scope objects end the connections.
-  std::vector<bool> armed(std::size_t(kCount), false);
-  std::vector<std::unique_ptr<QObject>> scopes;
-  for (int k = 0; k < kCount; ++k) {
-    UnitWindow& w = *windows[std::size_t(k)];
-    const Vanish when = cases[k].when;
-    if (when == Vanish::WhilePolling) {
-      w.KillUnit();
-    } else if (when == Vanish::BeforeFirstFrame) {
-      w.Trigger(QString::fromLatin1(cases[k].action));
-      w.KillUnit();  // the first frame goes out on the next tick
-    } else {
-      armed[std::size_t(k)] = true;
-      scopes.push_back(std::make_unique<QObject>());
-      QObject::connect(w.Timer(), &QTimer::timeout, scopes.back().get(), [&armed, &w, k, when] {
-        if (armed[std::size_t(k)] &&
-            (when == Vanish::AwaitingFirstAnswer ||
-             (when == Vanish::AfterBlock0 &&
-              w.Find<QProgressBar>(QStringLiteral("CGauge"))->value() == 1) ||
-             (when == Vanish::InVerifyStep && w.Status() == QStringLiteral("Verify:")))) {
-          armed[std::size_t(k)] = false;
-          w.KillUnit();
-        }
-      });
-      w.Trigger(QString::fromLatin1(cases[k].action));
+  // after the status names it. The scope object ends the connections.
+  std::vector<bool> armed(std::size(cases), false);
+  {
+    QObject scope;
+    for (int k = 0; k < windows.size(); ++k) {
+      UnitWindow& w = windows[k];
+      const Vanish when = cases[k].when;
+      if (when == Vanish::WhilePolling) {
+        w.KillUnit();
+      } else if (when == Vanish::BeforeFirstFrame) {
+        w.Trigger(QString::fromLatin1(cases[k].action));
+        w.KillUnit();  // the first frame goes out on the next tick
+      } else {
+        armed[std::size_t(k)] = true;
+        QObject::connect(w.Timer(), &QTimer::timeout, &scope, [&armed, &w, k, when] {
+          if (armed[std::size_t(k)] &&
+              (when == Vanish::AwaitingFirstAnswer ||
+               (when == Vanish::AfterBlock0 &&
+                w.Find<QProgressBar>(QStringLiteral("CGauge"))->value() == 1) ||
+               (when == Vanish::InVerifyStep && w.Status() == QStringLiteral("Verify:")))) {
+            armed[std::size_t(k)] = false;
+            w.KillUnit();
+          }
+        });
+        w.Trigger(QString::fromLatin1(cases[k].action));
+      }
     }
+    ASSERT_TRUE(windows.WaitForEach([&](int k, UnitWindow&) { return !armed[std::size_t(k)]; },
+                                    kOperationMs));
   }
-  ASSERT_TRUE(
-      waitForEach([&](int k, UnitWindow&) { return !armed[std::size_t(k)]; }, kOperationMs));
-  scopes.clear();
 
-  ASSERT_TRUE(waitForEach([](int, UnitWindow& w) { return w.NoConnection(); }, 5000));
-  ASSERT_TRUE(waitForEach(
+  ASSERT_TRUE(windows.WaitForEach([](int, UnitWindow& w) { return w.NoConnection(); }, 5000));
+  ASSERT_TRUE(windows.WaitForEach(
       [&](int k, UnitWindow& w) { return cases[k].when == Vanish::WhilePolling || w.Finished(); },
       kOperationMs));
-  for (int k = 0; k < kCount; ++k) {
-    SCOPED_TRACE(cases[k].name);
-    EXPECT_TRUE(cases[k].when == Vanish::WhilePolling || windows[std::size_t(k)]->StatusIsRed());
+  for (int k = 0; k < windows.size(); ++k) {
+    SCOPED_TRACE(windows.Name(k));
+    EXPECT_TRUE(cases[k].when == Vanish::WhilePolling || windows[k].StatusIsRed());
   }
   // Calm: the timer keeps ticking and nothing is said (what it costs is a timing test's).
-  std::vector<int> ticks(std::size_t(kCount), 0);
-  QObject tickScope;
-  for (int k = 0; k < kCount; ++k) {
-    QObject::connect(windows[std::size_t(k)]->Timer(), &QTimer::timeout, &tickScope,
-                     [&ticks, k] { ++ticks[std::size_t(k)]; });
-  }
-  ASSERT_TRUE(waitForEach([&](int k, UnitWindow&) { return ticks[std::size_t(k)] >= 10; }, 7000));
-  for (int k = 0; k < kCount; ++k) {
-    SCOPED_TRACE(cases[k].name);
-    UnitWindow& w = *windows[std::size_t(k)];
-    EXPECT_TRUE(w.NoConnection());
-    EXPECT_TRUE(w.Prompts().messages.isEmpty());
+  ASSERT_TRUE(windows.WaitTicks(10));
+  for (int k = 0; k < windows.size(); ++k) {
+    SCOPED_TRACE(windows.Name(k));
+    EXPECT_TRUE(windows[k].NoConnection());
+    EXPECT_TRUE(windows[k].Prompts().messages.isEmpty());
     // The unit is back on the same path: picking the port again reconnects.
-    ASSERT_TRUE(w.StartUnit());
-    w.Trigger(com(k));
-    EXPECT_TRUE(w.Prompts().messages.isEmpty());
+    ASSERT_TRUE(windows[k].StartUnit());
+    windows[k].Trigger(windows.ComAction(k));
+    EXPECT_TRUE(windows[k].Prompts().messages.isEmpty());
   }
-  ASSERT_TRUE(waitForEach([](int, UnitWindow& w) { return w.Connected(); }, 5000));
-  for (auto& w : windows) {
-    w->ChangeParameters(11, 17);
-    w->Trigger(QStringLiteral("MenuProgram"));
+  ASSERT_TRUE(windows.WaitForEach([](int, UnitWindow& w) { return w.Connected(); }, 5000));
+  for (int k = 0; k < windows.size(); ++k) {
+    windows[k].ChangeParameters(11, 17);
+    windows[k].Trigger(QStringLiteral("MenuProgram"));
   }
-  ASSERT_TRUE(waitForEach([](int, UnitWindow& w) { return w.Finished(); }, kOperationMs));
-  for (int k = 0; k < kCount; ++k) {
-    SCOPED_TRACE(cases[k].name);
-    EXPECT_EQ(windows[std::size_t(k)]->Status(), QStringLiteral("Verify: OK"));
-    EXPECT_EQ(windows[std::size_t(k)]->UnitBlock(), windows[std::size_t(k)]->WindowBlock());
+  ASSERT_TRUE(windows.WaitForEach([](int, UnitWindow& w) { return w.Finished(); }, kOperationMs));
+  for (int k = 0; k < windows.size(); ++k) {
+    SCOPED_TRACE(windows.Name(k));
+    EXPECT_EQ(windows[k].Status(), QStringLiteral("Verify: OK"));
+    EXPECT_EQ(windows[k].UnitBlock(), windows[k].WindowBlock());
   }
 }
 
