@@ -67,6 +67,7 @@ class UnitWindow {
   }
   const QString& LinkPath() const { return m_link; }
   const test::RecordingPrompts& Prompts() const { return *m_prompts; }
+  MainWindow& Window() { return *m_window; }
 
   template <typename T>
   T* Find(const QString& name) const {
@@ -212,78 +213,86 @@ struct Operation {
   QStringList texts;  // status texts, in the order seen
 };
 
-// Cases go by their names, in test output and in CTest's names alike.
-void PrintTo(const Operation& operation, std::ostream* out) {
-  *out << operation.name;
+// The names of a test's cases, for SideBySide.
+template <typename Case, std::size_t N>
+QStringList NamesOf(const Case (&cases)[N]) {
+  QStringList names;
+  for (const Case& c : cases) names << QString::fromLatin1(c.name);
+  return names;
 }
 
-class OperationOnAGoodUnit : public WindowLink, public ::testing::WithParamInterface<Operation> {};
-
-TEST_P(OperationOnAGoodUnit, SucceedsAndTheUnitHoldsTheWindowsBlock) {
-  const QString operation = QString::fromLatin1(GetParam().action);
-  ASSERT_TRUE(StartUnit());
-  OpenWindow();
-  QM17_WAIT_FOR(Connected(), 5000);
+// Program, and Verify and Read after a Program, side by side, each on a unit of its own.
+TEST_F(WindowLink, AnOperationOnAGoodUnitSucceedsAndTheUnitHoldsTheWindowsBlock) {
+  const Operation cases[] = {
+      {"Program", "MenuProgram", {"Program device:", "Verify:", "Verify: OK"}},
+      {"VerifyAfterProgram", "MenuVerify", {"Verify: OK"}},
+      {"ReadAfterProgram", "MenuRead", {"Verify: OK"}}};
+  SideBySide windows(m_dir, NamesOf(cases));
+  const auto is = [&](int k, const char* action) { return qstrcmp(cases[k].action, action) == 0; };
+  for (int k = 0; k < windows.size(); ++k) ASSERT_TRUE(windows[k].StartUnit());
+  ASSERT_TRUE(windows.OpenWindows());
+  ASSERT_TRUE(windows.WaitForEach([](int, UnitWindow& w) { return w.Connected(); }, 5000));
   // A set from a file, so that there is a file name for Read to drop.
   const QString file = m_dir.filePath(QStringLiteral("some.ign"));
   ASSERT_TRUE(WriteFile(file, test::kDefaultParameterFile));
-  ASSERT_EQ(m_window->RunSession().Open(file.toStdString()), OpenResult::Opened);
-  ChangeParameters(9, 13);
-  QStringList seen;
-  auto* status = Find<QLabel>(QStringLiteral("LabelHlaseni"));
+  for (int k = 0; k < windows.size(); ++k) {
+    ASSERT_EQ(windows[k].Window().RunSession().Open(file.toStdString()), OpenResult::Opened);
+    windows[k].ChangeParameters(9, 13);
+    if (!is(k, "MenuProgram")) windows[k].Trigger(QStringLiteral("MenuProgram"));
+  }
+  ASSERT_TRUE(windows.WaitForEach(
+      [&](int k, UnitWindow& w) {
+        return is(k, "MenuProgram") || w.Status() == QStringLiteral("Verify: OK");
+      },
+      kOperationMs));
+  // Read must bring back what the unit holds.
+  for (int k = 0; k < windows.size(); ++k) {
+    if (is(k, "MenuRead")) windows[k].ChangeParameters(3, 20);
+  }
+  std::vector<QStringList> seen(std::size(cases));
   const auto record = [&] {
-    if (!status->isHidden() && (seen.isEmpty() || seen.last() != status->text()))
-      seen << status->text();
+    for (int k = 0; k < windows.size(); ++k) {
+      const auto* status = windows[k].Find<QLabel>(QStringLiteral("LabelHlaseni"));
+      QStringList& texts = seen[std::size_t(k)];
+      if (!status->isHidden() && (texts.isEmpty() || texts.last() != status->text()))
+        texts << status->text();
+    }
   };
   QTimer watcher;
   QObject::connect(&watcher, &QTimer::timeout, record);
-  if (operation != QLatin1String("MenuProgram")) {
-    Trigger(QStringLiteral("MenuProgram"));
-    QM17_WAIT_FOR(Status() == QStringLiteral("Verify: OK"), kOperationMs);
-    // Read must bring back what the unit holds.
-    if (operation == QLatin1String("MenuRead")) ChangeParameters(3, 20);
-  }
   watcher.start(5);
-  Trigger(operation);
+  for (int k = 0; k < windows.size(); ++k) windows[k].Trigger(QString::fromLatin1(cases[k].action));
   record();
-  QM17_WAIT_FOR(Finished(), kOperationMs);
+  ASSERT_TRUE(windows.WaitForEach([](int, UnitWindow& w) { return w.Finished(); }, kOperationMs));
   record();
-  EXPECT_EQ(Status(), QStringLiteral("Verify: OK"));
-  EXPECT_FALSE(StatusIsRed());
-  EXPECT_TRUE(Find<QProgressBar>(QStringLiteral("CGauge"))->isHidden());
-  for (const QString& text : GetParam().texts) EXPECT_TRUE(seen.contains(text)) << seen.join('|');
-  EXPECT_EQ(UnitBlock(), WindowBlock());
-  EXPECT_EQ(WindowBlock().at(image_byte::kRetard - 50), char(9));
-  EXPECT_EQ(WindowBlock().at(image_byte::kBaseAdvance - 50), char(13));
-  // Read takes the parameters from the unit, so the file name no longer applies.
-  EXPECT_EQ(Find<QLabel>(QStringLiteral("LabelFile2"))->text().isEmpty(),
-            operation == QLatin1String("MenuRead"));
-  EXPECT_EQ(m_window->RunSession().FileName().empty(), operation == QLatin1String("MenuRead"));
-  // The unit's firmware identification is shown once block 0 has been seen.
-  if (operation != QLatin1String("MenuVerify")) {
-    EXPECT_FALSE(Find<QLabel>(QStringLiteral("LabelVerze1"))->text().isEmpty());
+  for (int k = 0; k < windows.size(); ++k) {
+    SCOPED_TRACE(windows.Name(k));
+    UnitWindow& w = windows[k];
+    EXPECT_EQ(w.Status(), QStringLiteral("Verify: OK"));
+    EXPECT_FALSE(w.StatusIsRed());
+    EXPECT_TRUE(w.Find<QProgressBar>(QStringLiteral("CGauge"))->isHidden());
+    for (const QString& text : cases[k].texts)
+      EXPECT_TRUE(seen[std::size_t(k)].contains(text)) << seen[std::size_t(k)].join('|');
+    EXPECT_EQ(w.UnitBlock(), w.WindowBlock());
+    EXPECT_EQ(w.WindowBlock().at(image_byte::kRetard - 50), char(9));
+    EXPECT_EQ(w.WindowBlock().at(image_byte::kBaseAdvance - 50), char(13));
+    // Read takes the parameters from the unit, so the file name no longer applies.
+    EXPECT_EQ(w.Find<QLabel>(QStringLiteral("LabelFile2"))->text().isEmpty(), is(k, "MenuRead"));
+    EXPECT_EQ(w.Window().RunSession().FileName().empty(), is(k, "MenuRead"));
+    // The unit's firmware identification is shown once block 0 has been seen.
+    if (!is(k, "MenuVerify")) {
+      EXPECT_FALSE(w.Find<QLabel>(QStringLiteral("LabelVerze1"))->text().isEmpty());
+    }
+    EXPECT_TRUE(w.Prompts().messages.isEmpty());
   }
-  EXPECT_TRUE(m_prompts->messages.isEmpty());
 }
-
-std::string OperationName(const ::testing::TestParamInfo<Operation>& info) {
-  return info.param.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Window, OperationOnAGoodUnit,
-    ::testing::Values(
-        Operation{"Program", "MenuProgram", {"Program device:", "Verify:", "Verify: OK"}},
-        Operation{"VerifyAfterProgram", "MenuVerify", {"Verify: OK"}},
-        Operation{"ReadAfterProgram", "MenuRead", {"Verify: OK"}}),
-    OperationName);
 
 // Program, Verify and Read side by side, each against a unit that never answers.
 TEST_F(WindowLink, AnOperationOnASilentUnitFailsWithARedText) {
   const Operation cases[] = {{"Program", "MenuProgram", {"Program error!"}},
                              {"Verify", "MenuVerify", {"Verify error!"}},
                              {"Read", "MenuRead", {"Read error!"}}};
-  SideBySide windows(m_dir, {"Program", "Verify", "Read"});
+  SideBySide windows(m_dir, NamesOf(cases));
   for (int k = 0; k < windows.size(); ++k) ASSERT_TRUE(windows[k].StartUnit({"--silent"}));
   ASSERT_TRUE(windows.OpenWindows());
   std::vector<QByteArray> before;
@@ -302,24 +311,10 @@ TEST_F(WindowLink, AnOperationOnASilentUnitFailsWithARedText) {
   }
 }
 
-// The unit stores a changed block: its echo differs, and so does every later verify.
-TEST_F(WindowLink, AClampingUnitFailsProgramThenVerify) {
-  ASSERT_TRUE(StartUnit({"--clamp"}));
-  OpenWindow();
-  QM17_WAIT_FOR(Connected(), 5000);
-  Trigger(QStringLiteral("MenuProgram"));
-  QM17_WAIT_FOR(Finished(), kOperationMs);
-  EXPECT_EQ(Status(), QStringLiteral("Program error!"));
-  EXPECT_NE(UnitBlock(), WindowBlock());
-  Trigger(QStringLiteral("MenuVerify"));
-  QM17_WAIT_FOR(Status() == QStringLiteral("Verify:"), 2000);
-  QM17_WAIT_FOR(Finished(), kOperationMs);
-  EXPECT_EQ(Status(), QStringLiteral("Verify error!"));
-}
-
-// What the unit holds otherwise: listed after a failed Program and by Compare, which leaves
-// the window's set alone; the Program button is bold while the unit is known to differ.
-TEST_F(WindowLink, TheWindowListsWhatTheUnitHoldsOtherwise) {
+// A unit that stores a changed block: its echo differs, and so does every later verify. What
+// it holds otherwise is listed after the failed Program and by Compare, which leaves the
+// window's set alone; the Program button is bold while the unit is known to differ.
+TEST_F(WindowLink, AClampingUnitFailsProgramThenVerifyAndTheWindowListsWhatItHolds) {
   ASSERT_TRUE(StartUnit({"--clamp"}));
   OpenWindow();
   QM17_WAIT_FOR(Connected(), 5000);
@@ -328,6 +323,7 @@ TEST_F(WindowLink, TheWindowListsWhatTheUnitHoldsOtherwise) {
   Trigger(QStringLiteral("MenuProgram"));
   QM17_WAIT_FOR(Finished(), kOperationMs);
   EXPECT_EQ(Status(), QStringLiteral("Program error!"));
+  EXPECT_NE(UnitBlock(), WindowBlock());
   const QString heading = QStringLiteral("The unit holds otherwise (window → unit):\n");
   const QString list = heading + QStringLiteral("Limiter: 15000 → 14900 [rpm]");
   Trigger(QStringLiteral("MenuDifferences"));
@@ -339,6 +335,10 @@ TEST_F(WindowLink, TheWindowListsWhatTheUnitHoldsOtherwise) {
   EXPECT_EQ(m_prompts->messages.last(), list);
   EXPECT_EQ(WindowBlock(), before);
   EXPECT_TRUE(program->font().bold());
+  Trigger(QStringLiteral("MenuVerify"));
+  QM17_WAIT_FOR(Status() == QStringLiteral("Verify:"), 2000);
+  QM17_WAIT_FOR(Finished(), kOperationMs);
+  EXPECT_EQ(Status(), QStringLiteral("Verify error!"));
   Trigger(QStringLiteral("MenuRead"));
   QM17_WAIT_FOR(Finished(), kOperationMs);
   EXPECT_EQ(Status(), QStringLiteral("Verify: OK"));
@@ -379,38 +379,45 @@ TEST_F(WindowLink, ReadAndProgramAreKeptAndOpenFromTheHistory) {
   EXPECT_TRUE(m_prompts->messages.isEmpty());
 }
 
-class OperationOnAWrongFirmware : public WindowLink,
-                                  public ::testing::WithParamInterface<Operation> {};
-
-TEST_P(OperationOnAWrongFirmware, StopsWithAMessage) {
-  const QString status = GetParam().texts.first();
-  ASSERT_TRUE(StartUnit({"--compat", "25"}));
-  OpenWindow();
-  ChangeParameters(9, 13);
-  const QByteArray before = UnitBlock();
-  Trigger(QString::fromLatin1(GetParam().action));
-  QM17_WAIT_FOR(m_prompts->messages.size() == 1, kOperationMs);
-  // The message as it stands, and beneath it the unit's code beside the one needed.
-  EXPECT_EQ(m_prompts->messages.first().section(u'\n', 0, 0),
-            QStringLiteral("Unmatched version of PC and Ignition programs!"));
-  EXPECT_TRUE(m_prompts->messages.first().contains(
-      QStringLiteral("compatibility code 25; this program works with code 26")));
-  // The operation ends there: nothing written, the status keeps the operation's name.
-  EXPECT_EQ(Status(), status);
-  EXPECT_FALSE(StatusIsRed());
-  EXPECT_FALSE(Find<QLabel>(QStringLiteral("LabelVerze1"))->text().isEmpty());
+// Program and Read side by side, each on a unit of another firmware.
+TEST_F(WindowLink, AnOperationOnAWrongFirmwareStopsWithAMessage) {
+  const Operation cases[] = {{"Program", "MenuProgram", {"Program device:"}},
+                             {"Read", "MenuRead", {"Read:"}}};
+  SideBySide windows(m_dir, NamesOf(cases));
+  for (int k = 0; k < windows.size(); ++k) ASSERT_TRUE(windows[k].StartUnit({"--compat", "25"}));
+  ASSERT_TRUE(windows.OpenWindows());
+  std::vector<QByteArray> before;
+  for (int k = 0; k < windows.size(); ++k) {
+    windows[k].ChangeParameters(9, 13);
+    before.push_back(windows[k].UnitBlock());
+    windows[k].Trigger(QString::fromLatin1(cases[k].action));
+  }
+  ASSERT_TRUE(windows.WaitForEach(
+      [](int, UnitWindow& w) { return w.Prompts().messages.size() == 1; }, kOperationMs));
+  for (int k = 0; k < windows.size(); ++k) {
+    SCOPED_TRACE(windows.Name(k));
+    UnitWindow& w = windows[k];
+    // The message as it stands, and beneath it the unit's code beside the one needed.
+    EXPECT_EQ(w.Prompts().messages.first().section(u'\n', 0, 0),
+              QStringLiteral("Unmatched version of PC and Ignition programs!"));
+    EXPECT_TRUE(w.Prompts().messages.first().contains(
+        QStringLiteral("compatibility code 25; this program works with code 26")));
+    // The operation ends there: nothing written, the status keeps the operation's name.
+    EXPECT_EQ(w.Status(), cases[k].texts.first());
+    EXPECT_FALSE(w.StatusIsRed());
+    EXPECT_FALSE(w.Find<QLabel>(QStringLiteral("LabelVerze1"))->text().isEmpty());
+  }
   // Long enough for a re-send and a poll to have gone out.
-  ASSERT_TRUE(WaitTicks(2 * timing::kTicksPerPoll));
-  EXPECT_EQ(Status(), status);
-  EXPECT_EQ(m_prompts->messages.size(), 1);
-  EXPECT_EQ(UnitBlock(), before);
-  EXPECT_EQ(WindowBlock().at(image_byte::kRetard - 50), char(9));
+  ASSERT_TRUE(windows.WaitTicks(2 * timing::kTicksPerPoll));
+  for (int k = 0; k < windows.size(); ++k) {
+    SCOPED_TRACE(windows.Name(k));
+    UnitWindow& w = windows[k];
+    EXPECT_EQ(w.Status(), cases[k].texts.first());
+    EXPECT_EQ(w.Prompts().messages.size(), 1);
+    EXPECT_EQ(w.UnitBlock(), before[std::size_t(k)]);
+    EXPECT_EQ(w.WindowBlock().at(image_byte::kRetard - 50), char(9));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Window, OperationOnAWrongFirmware,
-                         ::testing::Values(Operation{"Program", "MenuProgram", {"Program device:"}},
-                                           Operation{"Read", "MenuRead", {"Read:"}}),
-                         OperationName);
 
 // Three kinds of damage side by side, each line with a seed of its own.
 TEST_F(WindowLink, ABadLineNeverReportsOkForABlockTheUnitLacks) {
@@ -564,9 +571,7 @@ TEST_F(VanishingUnit, LeavesTheWindowCalmAndComesBack) {
       {"ProgramAfterBlock0", "MenuProgram", Vanish::AfterBlock0},
       {"ProgramInItsVerifyStep", "MenuProgram", Vanish::InVerifyStep},
   };
-  QStringList names;
-  for (const Vanishing& c : cases) names << QString::fromLatin1(c.name);
-  SideBySide windows(m_dir, names);
+  SideBySide windows(m_dir, NamesOf(cases));
   for (int k = 0; k < windows.size(); ++k) {
     const Vanish when = cases[k].when;
     // A slow unit leaves room to vanish between a request and its answer; still well within
