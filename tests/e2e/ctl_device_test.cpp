@@ -371,50 +371,58 @@ TEST_F(CtlDevice, AWrongCompatibilityCodeStopsBeforeAnythingIsWritten) {
   EXPECT_EQ(sim.ParameterBlock(), kDefaultBlock);
 }
 
-TEST_F(CtlDevice, AUnitThatChangesAValueFailsProgramAndVerify) {
+// A unit that changes a value fails Program and every later Verify, and the messages and diff
+// list what it holds otherwise.
+TEST_F(CtlDevice, FailuresAndDiffSayWhatTheUnitHolds) {
+  // Diff against units that hold the default set, each of its own, beside the rest.
+  m_dir.Write("default.ign", kDefaultFile);
+  struct DiffCase {
+    const char* file;
+    int status;
+    const char* out;
+  };
+  const DiffCase diffs[] = {
+      {"default.ign", 0, "The parameter sets are the same.\n"},
+      {"b.ign", 1, "Number of items: 7 → 15\nBase advance: 20 → 10 [°]\n"},
+  };
+  std::vector<UnitAndCommand> runs(std::size(diffs));
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    runs[i].unit.emplace(kSim, runs[i].dir, std::vector<std::string>{});
+    ASSERT_TRUE(runs[i].unit->started());
+    runs[i].command.emplace(
+        kCtl,
+        std::vector<std::string>{"diff", "--port", runs[i].unit->device(), File(diffs[i].file)},
+        Environment());
+  }
+
+  const std::string limiter = "Limiter: 13000 → 12900 [rpm]\n";
   Simulator sim(kSim, m_dir, {"--clamp"});
   ASSERT_TRUE(sim.started());
   const RunResult program = Ctl({"program", "--port", sim.device(), File("a.ign")});
   EXPECT_EQ(program.status, 1);
   EXPECT_TRUE(Contains(program.err, "Program error!")) << program.err;
+  EXPECT_TRUE(Contains(program.err, "The unit holds otherwise (file → unit):\n  " + limiter))
+      << program.err;
   EXPECT_FALSE(Contains(program.out, "Verify:")) << program.out;
   Bytes clamped = kBlockA;
   clamped[2] = 129;  // the unit keeps the limiter 100 rpm lower
   EXPECT_EQ(sim.ParameterBlock(), clamped);
-
-  const RunResult verify = Ctl({"verify", "--port", sim.device(), File("a.ign")});
+  const RunResult verify = Ctl({"verify", "--port", sim.device(), File("a.ign"), "--lang", "de"});
   EXPECT_EQ(verify.status, 1);
-  EXPECT_TRUE(Contains(verify.err, "Verify error!")) << verify.err;
-}
+  EXPECT_TRUE(Contains(verify.err, "Die Zündbox enthält andere Werte (Datei → Zündbox):\n  "))
+      << verify.err;
+  const RunResult diff = Ctl({"diff", "--port", sim.device(), File("a.ign")});
+  EXPECT_EQ(diff.status, 1) << diff.err;
+  EXPECT_EQ(diff.out, limiter);
+  EXPECT_EQ(sim.Stop(), 0);
 
-TEST_F(CtlDevice, FailuresAndDiffSayWhatTheUnitHolds) {
-  const std::string limiter = "Limiter: 13000 → 12900 [rpm]\n";
-  {
-    Simulator sim(kSim, m_dir, {"--clamp"});
-    ASSERT_TRUE(sim.started());
-    const RunResult program = Ctl({"program", "--port", sim.device(), File("a.ign")});
-    EXPECT_EQ(program.status, 1);
-    EXPECT_TRUE(Contains(program.err, "The unit holds otherwise (file → unit):\n  " + limiter))
-        << program.err;
-    const RunResult verify = Ctl({"verify", "--port", sim.device(), File("a.ign"), "--lang", "de"});
-    EXPECT_EQ(verify.status, 1);
-    EXPECT_TRUE(Contains(verify.err, "Die Zündbox enthält andere Werte (Datei → Zündbox):\n  "))
-        << verify.err;
-    const RunResult diff = Ctl({"diff", "--port", sim.device(), File("a.ign")});
-    EXPECT_EQ(diff.status, 1) << diff.err;
-    EXPECT_EQ(diff.out, limiter);
-    EXPECT_EQ(sim.Stop(), 0);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(diffs[i].file);
+    const RunResult result = runs[i].command->Finish(20000);
+    EXPECT_EQ(result.status, diffs[i].status) << result.err;
+    EXPECT_EQ(result.out, diffs[i].out);
+    EXPECT_EQ(runs[i].unit->ParameterBlock(), kDefaultBlock);  // nothing was written
   }
-  Simulator sim(kSim, m_dir, {});
-  ASSERT_TRUE(sim.started());
-  m_dir.Write("default.ign", kDefaultFile);
-  const RunResult same = Ctl({"diff", "--port", sim.device(), File("default.ign")});
-  EXPECT_EQ(same.status, 0) << same.err;
-  EXPECT_EQ(same.out, "The parameter sets are the same.\n");
-  const RunResult other = Ctl({"diff", "--port", sim.device(), File("b.ign")});
-  EXPECT_EQ(other.status, 1) << other.err;
-  EXPECT_EQ(other.out, "Number of items: 7 → 15\nBase advance: 20 → 10 [°]\n");
-  EXPECT_EQ(sim.ParameterBlock(), kDefaultBlock);  // nothing was written
   EXPECT_EQ(Ctl({"diff", "--port", File("missing"), File("b.ign")}).status, 3);
 }
 
@@ -428,18 +436,19 @@ TEST_F(CtlDevice, AWrongAnswerByteIsNeverTakenForAnAnswer) {
 }
 
 // A damaged line may make an operation fail, but " OK" must mean the unit holds the set.
-class DamagedLine : public CtlDevice, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(DamagedLine, NeverReportsSuccessFalsely) {
-  // Two units with seeds of their own, side by side: each step waits out the line's retries.
-  std::vector<UnitAndCommand> runs(2);
+TEST_F(CtlDevice, ADamagedLineNeverReportsSuccessFalsely) {
+  // Each kind of damage on two units with seeds of their own, all side by side: each step
+  // waits out the lines' retries.
+  const char* const faults[] = {"--corrupt", "--junk", "--drop"};
+  constexpr std::size_t kUnitsPerFault = 2;
+  std::vector<UnitAndCommand> runs(std::size(faults) * kUnitsPerFault);
   for (std::size_t i = 0; i < runs.size(); ++i) {
-    runs[i].unit.emplace(
-        kSim, runs[i].dir,
-        std::vector<std::string>{GetParam(), "0.2", "--seed", std::to_string(11 + i)});
+    runs[i].unit.emplace(kSim, runs[i].dir,
+                         std::vector<std::string>{faults[i / kUnitsPerFault], "0.2", "--seed",
+                                                  std::to_string(11 + i % kUnitsPerFault)});
     ASSERT_TRUE(runs[i].unit->started());
   }
-  int successes = 0;
+  int successes[std::size(faults)] = {};
   // Alternate sets, so that an " OK" cannot lean on what the unit held before.
   for (const auto& [file, block] : {std::pair{"a.ign", kBlockA}, std::pair{"b.ign", kBlockB}}) {
     for (const std::string command : {"program", "verify"}) {
@@ -449,11 +458,12 @@ TEST_P(DamagedLine, NeverReportsSuccessFalsely) {
             Environment());
       }
       for (std::size_t i = 0; i < runs.size(); ++i) {
-        SCOPED_TRACE(command + " " + file + " on unit " + std::to_string(i));
+        SCOPED_TRACE(command + " " + file + " with " + faults[i / kUnitsPerFault] + " on unit " +
+                     std::to_string(i % kUnitsPerFault));
         const RunResult result = runs[i].command->Finish(20000);
         ASSERT_NE(result.status, -1) << "hung";
         if (result.status == 0) {
-          successes += command == "program";
+          successes[i / kUnitsPerFault] += command == "program";
           EXPECT_EQ(runs[i].unit->ParameterBlock(), block);
         } else if (command == "program") {
           EXPECT_EQ(result.status, 1);
@@ -462,11 +472,9 @@ TEST_P(DamagedLine, NeverReportsSuccessFalsely) {
       }
     }
   }
-  EXPECT_GT(successes, 0);  // the retries get through a line this bad now and then
+  // The retries get through a line this bad now and then.
+  for (std::size_t f = 0; f < std::size(faults); ++f) EXPECT_GT(successes[f], 0) << faults[f];
 }
-
-INSTANTIATE_TEST_SUITE_P(Faults, DamagedLine, ::testing::Values("--corrupt", "--junk", "--drop"),
-                         [](const auto& info) { return std::string(info.param + 2); });
 
 TEST_F(CtlDevice, AUnitVanishingMidOperationEndsInFailureNotAHang) {
   struct Case {
@@ -549,20 +557,6 @@ TEST_F(CtlDevice, AUnitKilledBeforeItAnswersEndsInFailureNotAHang) {
   EXPECT_FALSE(std::filesystem::exists(File("read.ign")));
 }
 
-TEST_F(CtlDevice, AMonitorWhoseUnitNeverComesBackGivesUpCalmly) {
-  // Through a link of this test's own: the vanished terminal's number may be handed to a
-  // simulator of another test running at the same time, which the monitor would then find.
-  const std::string link = File("unit-link");
-  Simulator sim(kSim, m_dir, {"--link", link, "--die-after", "1"});
-  ASSERT_TRUE(sim.started());
-  const RunResult result = Ctl({"monitor", "--port", link, "--count", "3", "--csv"});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_TRUE(Contains(result.err, "No connection with PC")) << result.err;
-  int lines = 0;
-  for (char ch : result.out) lines += ch == '\n';
-  EXPECT_EQ(lines, 2) << result.out;  // the header and the one answer
-}
-
 // Costs in time: run apart from the rest (label timing), on a quiet machine.
 class CtlDeviceTiming : public CtlDevice {};
 
@@ -636,23 +630,37 @@ TEST_F(CtlDevice, MonitorWritesOneCsvLinePerMonitorFrame) {
   EXPECT_TRUE(Contains(text.out, "Programmierungszahl= 0")) << text.out;
 }
 
-TEST_F(CtlDevice, MonitorComesBackWhenTheUnitDoes) {
-  const std::string link = File("unit-link");
+// Two monitors side by side, as the give-up waits out its silent ticks: one unit comes back
+// under the same name, the other never does.
+TEST_F(CtlDevice, AMonitorComesBackWhenTheUnitDoesElseGivesUpCalmly) {
+  // Through links of this test's own: the vanished terminal's number may be handed to a
+  // simulator of another test running at the same time, which the monitor would then find.
+  const std::string back = File("unit-back"), gone = File("unit-gone");
   auto first = std::make_unique<Simulator>(
-      kSim, m_dir, std::vector<std::string>{"--link", link, "--die-after", "2"});
+      kSim, m_dir, std::vector<std::string>{"--link", back, "--die-after", "2"});
   ASSERT_TRUE(first->started());
-  Background monitor(kCtl, {"monitor", "--port", link, "--count", "4", "--csv"});
+  TempDir goneDir;
+  Simulator never(kSim, goneDir, {"--link", gone, "--die-after", "1"});
+  ASSERT_TRUE(never.started());
+  Background returning(kCtl, {"monitor", "--port", back, "--count", "4", "--csv"});
+  Background giving(kCtl, {"monitor", "--port", gone, "--count", "3", "--csv"});
   // Two polls answered, then the unit is gone until a new one appears under the same name.
   ASSERT_TRUE(first->WaitForExit(5000));
   first.reset();
-  Simulator second(kSim, m_dir, {"--link", link});
+  Simulator second(kSim, m_dir, {"--link", back});
   ASSERT_TRUE(second.started());
-  const RunResult result = monitor.Finish(15000);
-  EXPECT_EQ(result.status, 0) << result.err;
+  const auto lines = [](const std::string& out) {
+    return std::count(out.begin(), out.end(), '\n');
+  };
+  const RunResult resumed = returning.Finish(15000);
+  EXPECT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_TRUE(Contains(resumed.err, "No connection with PC")) << resumed.err;
+  EXPECT_EQ(lines(resumed.out), 5) << resumed.out;
+
+  const RunResult result = giving.Finish(20000);
+  EXPECT_EQ(result.status, 1);
   EXPECT_TRUE(Contains(result.err, "No connection with PC")) << result.err;
-  int lines = 0;
-  for (char ch : result.out) lines += ch == '\n';
-  EXPECT_EQ(lines, 5) << result.out;
+  EXPECT_EQ(lines(result.out), 2) << result.out;  // the header and the one answer
 }
 
 TEST_F(CtlDevice, ASlowUnitStillGetsThrough) {
@@ -666,7 +674,6 @@ TEST_F(CtlDevice, ASlowUnitStillGetsThrough) {
 }
 
 TEST_F(CtlDevice, TheSimulatorEndsOnEachStopSignalAndRemovesItsLink) {
-  const std::string link = File("unit-link");
   struct Case {
     int signal;
     std::vector<std::string> options;
@@ -678,17 +685,23 @@ TEST_F(CtlDevice, TheSimulatorEndsOnEachStopSignalAndRemovesItsLink) {
       // Even while it holds back an answer for a minute.
       {SIGTERM, {"--delay", "60000"}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.signal);
-    std::vector<std::string> options = c.options;
-    options.insert(options.end(), {"--link", link});
-    Simulator sim(kSim, m_dir, options);
-    ASSERT_TRUE(sim.started());
-    Background monitor(kCtl, {"monitor", "--port", link, "--count", "1"});
-    // Stop once the first poll has surely arrived, answered or not.
-    poll(nullptr, 0, 600);
-    EXPECT_EQ(sim.Stop(c.signal), 0);  // at once: the stop would kill it after 3 s
-    EXPECT_FALSE(std::filesystem::is_symlink(link));
+  // Side by side, each on a link of its own.
+  std::vector<UnitAndCommand> runs(std::size(cases));
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    std::vector<std::string> options = cases[i].options;
+    options.insert(options.end(), {"--link", runs[i].dir.File("unit-link")});
+    runs[i].unit.emplace(kSim, runs[i].dir, options);
+    ASSERT_TRUE(runs[i].unit->started());
+    runs[i].command.emplace(
+        kCtl, std::vector<std::string>{"monitor", "--port", runs[i].dir.File("unit-link"),
+                                       "--count", "1"});
+  }
+  // Stop once the first poll has surely arrived, answered or not.
+  poll(nullptr, 0, 600);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(cases[i].signal);
+    EXPECT_EQ(runs[i].unit->Stop(cases[i].signal), 0);  // at once: the stop would kill it after 3 s
+    EXPECT_FALSE(std::filesystem::is_symlink(runs[i].dir.File("unit-link")));
   }
 }
 
