@@ -257,30 +257,6 @@ TEST_F(CtlDevice, AFileOnStandardInputIsReadLikeAnyOther) {
   }
 }
 
-TEST_F(CtlDevice, OutputThatCannotBeWrittenFailsTheCommand) {
-  Simulator sim(kSim, m_dir, {});
-  ASSERT_TRUE(sim.started());
-  struct Case {
-    std::vector<std::string> args;
-    const char* output;  // where standard output goes
-    const char* err;
-  };
-  const Case cases[] = {
-      {{"read", "--port", sim.device()}, "/dev/full", "standard output cannot be written"},
-      {{"monitor", "--port", sim.device(), "--csv"},
-       "/dev/full",
-       "standard output cannot be written"},
-      {{"read", "--port", sim.device(), "-o", m_dir.path()}, "/dev/null", "Open file error!"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.front() + " > " + c.output);
-    const RunResult result =
-        e2e::Run(kCtl, c.args, {"HOME=" + m_dir.path()}, 10000, "/dev/null", c.output);
-    EXPECT_EQ(result.status, 1) << result.err;
-    EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
-  }
-}
-
 // A unit and the command run against it; cases that spend their time waiting for a line's
 // time-outs run side by side, each with a unit of its own.
 struct UnitAndCommand {
@@ -288,6 +264,34 @@ struct UnitAndCommand {
   std::optional<Simulator> unit;
   std::optional<Background> command;
 };
+
+TEST_F(CtlDevice, OutputThatCannotBeWrittenFailsTheCommand) {
+  struct Case {
+    std::vector<std::string> args;  // the command and what follows its port
+    const char* output;             // where standard output goes
+    const char* err;
+  };
+  const Case cases[] = {
+      {{"read"}, "/dev/full", "standard output cannot be written"},
+      {{"monitor", "--csv"}, "/dev/full", "standard output cannot be written"},
+      {{"read", "-o", m_dir.path()}, "/dev/null", "Open file error!"},
+  };
+  std::vector<UnitAndCommand> runs(std::size(cases));
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    runs[i].unit.emplace(kSim, runs[i].dir, std::vector<std::string>{});
+    ASSERT_TRUE(runs[i].unit->started());
+    std::vector<std::string> args = cases[i].args;
+    args.insert(args.begin() + 1, {"--port", runs[i].unit->device()});
+    runs[i].command.emplace(kCtl, args, std::vector<std::string>{"HOME=" + m_dir.path()},
+                            "/dev/null", cases[i].output);
+  }
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(cases[i].args.front() + " > " + cases[i].output);
+    const RunResult result = runs[i].command->Finish(10000);
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_TRUE(Contains(result.err, cases[i].err)) << result.err;
+  }
+}
 
 // Each line of a frame log ends in a received frame's command byte.
 std::vector<std::string> ReceivedCommands(const std::string& log) {
