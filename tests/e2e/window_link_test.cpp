@@ -221,6 +221,24 @@ QStringList NamesOf(const Case (&cases)[N]) {
   return names;
 }
 
+// Each case's unit started with `options` and its window opened, parameters the unit does not
+// hold typed, and the case's operation begun; `before` gets what each unit held.
+template <std::size_t N>
+::testing::AssertionResult BeginEach(SideBySide& windows, const Operation (&cases)[N],
+                                     const std::vector<std::string>& options,
+                                     std::vector<QByteArray>& before) {
+  for (int k = 0; k < windows.size(); ++k) {
+    if (!windows[k].StartUnit(options)) return ::testing::AssertionFailure() << "no unit";
+  }
+  if (::testing::AssertionResult opened = windows.OpenWindows(); !opened) return opened;
+  for (int k = 0; k < windows.size(); ++k) {
+    windows[k].ChangeParameters(9, 13);
+    before.push_back(windows[k].UnitBlock());
+    windows[k].Trigger(QString::fromLatin1(cases[k].action));
+  }
+  return ::testing::AssertionSuccess();
+}
+
 // Program, and Verify and Read after a Program, side by side, each on a unit of its own.
 TEST_F(WindowLink, AnOperationOnAGoodUnitSucceedsAndTheUnitHoldsTheWindowsBlock) {
   const Operation cases[] = {
@@ -293,14 +311,8 @@ TEST_F(WindowLink, AnOperationOnASilentUnitFailsWithARedText) {
                              {"Verify", "MenuVerify", {"Verify error!"}},
                              {"Read", "MenuRead", {"Read error!"}}};
   SideBySide windows(m_dir, NamesOf(cases));
-  for (int k = 0; k < windows.size(); ++k) ASSERT_TRUE(windows[k].StartUnit({"--silent"}));
-  ASSERT_TRUE(windows.OpenWindows());
   std::vector<QByteArray> before;
-  for (int k = 0; k < windows.size(); ++k) {
-    windows[k].ChangeParameters(9, 13);
-    before.push_back(windows[k].UnitBlock());
-    windows[k].Trigger(QString::fromLatin1(cases[k].action));
-  }
+  ASSERT_TRUE(BeginEach(windows, cases, {"--silent"}, before));
   ASSERT_TRUE(windows.WaitForEach([](int, UnitWindow& w) { return w.Finished(); }, kOperationMs));
   for (int k = 0; k < windows.size(); ++k) {
     SCOPED_TRACE(windows.Name(k));
@@ -384,14 +396,8 @@ TEST_F(WindowLink, AnOperationOnAWrongFirmwareStopsWithAMessage) {
   const Operation cases[] = {{"Program", "MenuProgram", {"Program device:"}},
                              {"Read", "MenuRead", {"Read:"}}};
   SideBySide windows(m_dir, NamesOf(cases));
-  for (int k = 0; k < windows.size(); ++k) ASSERT_TRUE(windows[k].StartUnit({"--compat", "25"}));
-  ASSERT_TRUE(windows.OpenWindows());
   std::vector<QByteArray> before;
-  for (int k = 0; k < windows.size(); ++k) {
-    windows[k].ChangeParameters(9, 13);
-    before.push_back(windows[k].UnitBlock());
-    windows[k].Trigger(QString::fromLatin1(cases[k].action));
-  }
+  ASSERT_TRUE(BeginEach(windows, cases, {"--compat", "25"}, before));
   ASSERT_TRUE(windows.WaitForEach(
       [](int, UnitWindow& w) { return w.Prompts().messages.size() == 1; }, kOperationMs));
   for (int k = 0; k < windows.size(); ++k) {
