@@ -211,7 +211,7 @@ void MainWindow::BuildLayout() {
   BitBtn1 = pushButton("BitBtn1", QStringLiteral("&Program"));
 
   // Curve table.
-  GroupBox6 = Make<QGroupBox>(m_client, "GroupBox6");
+  GroupBox6 = Make<FramedGroup>(m_client, "GroupBox6");
   Label26 = MakeLabel(GroupBox6, "Label26", QStringLiteral("RPM"));
   Label1 = MakeLabel(GroupBox6, "Label1", QStringLiteral("RPM"));
   LabelAdvance1 = MakeLabel(GroupBox6, "LabelAdvance1", QStringLiteral("Advance [°]"));
@@ -317,7 +317,7 @@ void MainWindow::BuildLayout() {
   LabelSpojeni->setAutoFillBackground(true);
   SetRole(LabelSpojeni, QPalette::Window, Qt::red);
   LabelRpm = MakeLabel(m_client, "LabelRpm", QStringLiteral("RPM = ---"));
-  CGaugeRpm = Make<QProgressBar>(m_client, "CGaugeRpm");
+  CGaugeRpm = Make<LiveGauge>(m_client, "CGaugeRpm");
   CGaugeRpm->setRange(0, 100);
   CGaugeRpm->setValue(0);
   CGaugeRpm->setTextVisible(false);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/about_help.h"
+#include "app/kept_pictures.h"
 #include "app/port_dialog.h"
 #include "app/window_printer.h"
 #include "device/link.h"
@@ -266,7 +267,7 @@ class MainWindow : public QMainWindow, private SessionObserver, private ControlP
   QLabel* ImageLogo = nullptr;
   QLabel* LabelSpojeni = nullptr;
   QLabel* LabelRpm = nullptr;
-  QProgressBar* CGaugeRpm = nullptr;
+  LiveGauge* CGaugeRpm = nullptr;
   QLabel* LabelAdvance = nullptr;
   QLabel* LabelNapeti = nullptr;
   QLabel* LabelMonOmez1 = nullptr;

@@ -184,7 +184,7 @@ void MainWindow::LiveValuesChanged(const LiveValues&) {
   if (changes.tone) PaintLiveTexts();
   // Last: a visible change of the gauge repaints the window at once, and that one pass then
   // takes every label above with it instead of leaving them to a second pass.
-  if (changes.bar) SetGaugeValue(CGaugeRpm, shown.Live().rpmBar);
+  if (changes.bar) CGaugeRpm->ShowValue(shown.Live().rpmBar);
 }
 
 void MainWindow::PaintLiveBackgrounds() {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGroupBox>
+#include <QProgressBar>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <map>
@@ -11,6 +14,7 @@
 #include <set>
 #include <string>
 
+#include "app/kept_pictures.h"
 #include "app/main_window.h"
 #include "common/recording_prompts.h"
 #include "common/settings_folder.h"
@@ -129,6 +133,74 @@ TEST_F(WindowPaint, RowsFollowTheCurrentPoint) {
         EXPECT_EQ(edit->palette().color(QPalette::Base), expected)
             << row.toStdString() << " point " << int(index) << (none ? " none" : "");
       }
+    }
+  }
+}
+
+// The gauge and the curve's box paint from pictures they keep; every pixel must still be the
+// one the style paints in place: at each value, on the light and the dark ground, live and
+// greyed, whole and in part.
+TEST(KeptPictures, PaintWhatTheStylePaintsInPlace) {
+  for (const QColor& ground :
+       {QApplication::palette().color(QPalette::Window), QColor(Qt::black)}) {
+    QWidget stock;
+    QWidget kept;
+    auto* stockGauge = new QProgressBar(&stock);
+    auto* gauge = new LiveGauge(&kept);
+    auto* stockBox = new QGroupBox(QStringLiteral("Curve"), &stock);
+    auto* box = new FramedGroup(&kept);
+    box->setTitle(QStringLiteral("Curve"));
+    for (QWidget* parent : {&stock, &kept}) {
+      parent->resize(300, 200);
+      parent->setAutoFillBackground(true);
+      QPalette palette = parent->palette();
+      palette.setColor(QPalette::Window, ground);
+      parent->setPalette(palette);
+    }
+    for (QProgressBar* bar : {stockGauge, static_cast<QProgressBar*>(gauge)}) {
+      bar->setGeometry(20, 10, 240, 21);
+      bar->setRange(0, 100);
+      bar->setTextVisible(false);
+      QPalette palette = bar->palette();
+      palette.setColor(QPalette::Highlight, QColor(255, 0, 255));
+      bar->setPalette(palette);
+    }
+    stockBox->setGeometry(10, 40, 250, 150);
+    box->setGeometry(10, 40, 250, 150);
+    for (const bool enabled : {true, false}) {
+      stock.setEnabled(enabled);
+      kept.setEnabled(enabled);
+      // Twice each: the first paint of a value is in place, the picture is taken after it.
+      for (const int pass : {0, 1}) {
+        for (int value = 0; value <= 100; ++value) {
+          stockGauge->setValue(value);
+          gauge->ShowValue(value);
+          for (int paint = 0; paint < 2; ++paint) {
+            ASSERT_EQ(stock.grab().toImage(), kept.grab().toImage())
+                << "value " << value << " pass " << pass << (enabled ? "" : " greyed");
+            QApplication::processEvents();
+          }
+        }
+      }
+      // And as the window shows them, painted through its backing store.
+      stock.show();
+      kept.show();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(&stock) && QTest::qWaitForWindowExposed(&kept));
+      for (int step = 0; step < 68; ++step) {  // down and up again: pictures the second time
+        const int value = step < 34 ? 100 - 3 * step : 1 + 3 * (step - 34);
+        stockGauge->setValue(value);
+        gauge->ShowValue(value);
+        QApplication::processEvents();
+        const auto shown = [](QWidget& window) {
+          return window.screen()->grabWindow(window.winId()).toImage();
+        };
+        ASSERT_EQ(shown(stock), shown(kept)) << "shown at " << value;
+      }
+      stock.hide();
+      kept.hide();
+      // A row repaints part of the box (the gauge always repaints whole).
+      const QRect part(30, 90, 200, 60);
+      EXPECT_EQ(stock.grab(part).toImage(), kept.grab(part).toImage());
     }
   }
 }
