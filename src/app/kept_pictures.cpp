@@ -25,6 +25,21 @@ QImage::Format FormatOf(const QPaintDevice& device) {
   return QImage::Format_ARGB32_Premultiplied;
 }
 
+// Three bytes a pixel where the picture is opaque, as it is on the parent's ground: the same
+// pixels in three quarters of the memory.
+QImage Compact(QImage picture) {
+  if (picture.format() == QImage::Format_ARGB32_Premultiplied) {
+    for (int y = 0; y < picture.height(); ++y) {
+      const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+      for (int x = 0; x < picture.width(); ++x)
+        if (qAlpha(line[x]) != 255) return picture;
+    }
+  } else if (picture.format() != QImage::Format_RGB32) {
+    return picture;
+  }
+  return picture.convertToFormat(QImage::Format_RGB888);
+}
+
 // A gauge whose range holds more values than this keeps no pictures.
 constexpr int kMostGaugePictures = 256;
 
@@ -53,7 +68,7 @@ QImage PictureTaker::Take(const PictureKey& key) {
   m_taking = true;
   m_widget.render(&picture, QPoint(), QRegion(m_widget.rect()), QWidget::RenderFlags());
   m_taking = false;
-  return picture;
+  return Compact(std::move(picture));
 }
 
 std::optional<QImage> PictureTaker::Painted() const {
@@ -67,7 +82,7 @@ std::optional<QImage> PictureTaker::Painted() const {
     painted = static_cast<const QPixmap*>(device)->copy(area).toImage();
   if (painted.size() != area.size()) return std::nullopt;  // another device, or cut off
   painted.setDevicePixelRatio(m_widget.devicePixelRatioF());
-  return painted;
+  return Compact(std::move(painted));
 }
 
 void PictureTaker::Draw(QWidget& widget, const QRect& dirty, const QImage& picture) {
@@ -98,7 +113,13 @@ void FramedGroup::paintEvent(QPaintEvent* event) {
   QGroupBox::paintEvent(event);
   m_key = std::move(key);
   m_picture = QImage();
-  // Taken once this paint is over: a widget cannot render itself within its own paint.
+  if (event->region() == QRegion(rect())) {
+    if (std::optional<QImage> painted = m_taker.Painted()) {
+      m_picture = *std::move(painted);
+      return;
+    }
+  }
+  // Otherwise taken once this paint is over: a widget cannot render itself within its paint.
   if (m_pending) return;
   m_pending = true;
   QTimer::singleShot(0, this, [this] {
