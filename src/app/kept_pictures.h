@@ -9,6 +9,7 @@
 
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QProgressBar>
 #include <QString>
 #include <map>
@@ -26,6 +27,7 @@ struct PictureKey {
   const QStyle* style = nullptr;
   QString text;
   QString font;
+  qint64 look = 0;  // what else shapes the paint
   bool operator==(const PictureKey&) const = default;
 };
 
@@ -88,6 +90,24 @@ class LiveGauge : public QProgressBar {
   unsigned m_paints = 0;
   bool m_settingValue = false;
   bool m_repaintRequired = false;
+};
+
+// A live value's label keeps a picture for each of the last captions it showed on a ground of
+// its own: most live values come back to a few captions (the limiter, retard and polarity
+// flags, the voltage).
+class LiveCaption : public QLabel {
+ public:
+  explicit LiveCaption(QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  PictureKey KeyNow(QImage::Format format) const;
+
+  PictureTaker m_taker{*this};
+  PictureKey m_key;
+  std::map<QString, QImage> m_pictures;
 };
 
 }  // namespace qm17
