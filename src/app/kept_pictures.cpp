@@ -44,7 +44,7 @@ QImage Compact(QImage picture) {
 // A gauge whose range holds more values than this keeps no pictures.
 constexpr int kMostGaugePictures = 256;
 // The captions a label keeps pictures of.
-constexpr std::size_t kMostLabelPictures = 16;
+constexpr std::size_t kMostLabelPictures = 8;
 
 }  // namespace
 
@@ -231,15 +231,24 @@ void LiveCaption::paintEvent(QPaintEvent* event) {
   if (!(key == m_key)) {
     m_key = key;
     m_pictures.clear();
+    m_hits = 0;
+    m_keeping = true;
   }
   if (const auto found = m_pictures.find(text()); found != m_pictures.end()) {
+    ++m_hits;
     PictureTaker::Draw(*this, event->rect(), found->second);
     return;
   }
   QLabel::paintEvent(event);
-  if (event->region() != QRegion(rect())) return;
-  // The oldest go all at once: a value that never comes back (the engine speed) only churns.
-  if (m_pictures.size() >= kMostLabelPictures) m_pictures.clear();
+  if (!m_keeping || event->region() != QRegion(rect())) return;
+  if (m_pictures.size() >= kMostLabelPictures) {
+    // The oldest go all at once; a label whose captions never came back (the engine speed)
+    // keeps none from then on.
+    m_keeping = m_hits > 0;
+    m_pictures.clear();
+    m_hits = 0;
+    if (!m_keeping) return;
+  }
   if (std::optional<QImage> painted = m_taker.Painted())
     m_pictures.try_emplace(text(), *std::move(painted));
 }

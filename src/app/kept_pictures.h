@@ -93,8 +93,8 @@ class LiveGauge : public QProgressBar {
 };
 
 // A live value's label keeps a picture for each of the last captions it showed on a ground of
-// its own: most live values come back to a few captions (the limiter, retard and polarity
-// flags, the voltage).
+// its own, while they come back: most live values come back to a few captions (the limiter, retard
+// and polarity flags, the voltage).
 class LiveCaption : public QLabel {
  public:
   explicit LiveCaption(QWidget* parent = nullptr);
@@ -108,6 +108,8 @@ class LiveCaption : public QLabel {
   PictureTaker m_taker{*this};
   PictureKey m_key;
   std::map<QString, QImage> m_pictures;
+  unsigned m_hits = 0;  // captions painted from their pictures since these were taken
+  bool m_keeping = true;
 };
 
 }  // namespace qm17
