@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
-#include <QStyleOption>
 #include <QStyleOptionGroupBox>
 #include <QStyleOptionProgressBar>
 #include <QStylePainter>
@@ -43,8 +42,6 @@ QImage Compact(QImage picture) {
 
 // A gauge whose range holds more values than this keeps no pictures.
 constexpr int kMostGaugePictures = 256;
-// The captions a label keeps pictures of.
-constexpr std::size_t kMostLabelPictures = 8;
 
 }  // namespace
 
@@ -56,8 +53,7 @@ PictureKey PictureTaker::KeyNow(QImage::Format format, int state, const QString&
                     state,
                     m_widget.style(),
                     text,
-                    m_widget.font().key(),
-                    0};
+                    m_widget.font().key()};
 }
 
 QImage::Format PictureTaker::PaintFormat() const {
@@ -207,50 +203,6 @@ void LiveGauge::paintEvent(QPaintEvent* event) {
   if (event->region() != QRegion(rect())) return;
   if (std::optional<QImage> painted = m_taker.Painted())
     m_pictures.try_emplace(shown, *std::move(painted));
-}
-
-LiveCaption::LiveCaption(QWidget* parent) : QLabel(parent) {}
-
-PictureKey LiveCaption::KeyNow(QImage::Format format) const {
-  QStyleOption option;
-  option.initFrom(this);
-  PictureKey key = m_taker.KeyNow(format, static_cast<int>(option.state), QString());
-  key.look = static_cast<qint64>(alignment()) | qint64{frameStyle()} << 32 |
-             qint64{wordWrap()} << 48 | qint64{margin()} << 49 | qint64{indent() & 0xFF} << 56;
-  return key;
-}
-
-void LiveCaption::paintEvent(QPaintEvent* event) {
-  // Only a label that paints its own ground: a picture of one that shows what lies beneath
-  // would keep that too.
-  if (!autoFillBackground() || !palette().window().isOpaque() || textFormat() != Qt::PlainText) {
-    QLabel::paintEvent(event);
-    return;
-  }
-  const PictureKey key = KeyNow(m_taker.PaintFormat());
-  if (!(key == m_key)) {
-    m_key = key;
-    m_pictures.clear();
-    m_hits = 0;
-    m_keeping = true;
-  }
-  if (const auto found = m_pictures.find(text()); found != m_pictures.end()) {
-    ++m_hits;
-    PictureTaker::Draw(*this, event->rect(), found->second);
-    return;
-  }
-  QLabel::paintEvent(event);
-  if (!m_keeping || event->region() != QRegion(rect())) return;
-  if (m_pictures.size() >= kMostLabelPictures) {
-    // The oldest go all at once; a label whose captions never came back (the engine speed)
-    // keeps none from then on.
-    m_keeping = m_hits > 0;
-    m_pictures.clear();
-    m_hits = 0;
-    if (!m_keeping) return;
-  }
-  if (std::optional<QImage> painted = m_taker.Painted())
-    m_pictures.try_emplace(text(), *std::move(painted));
 }
 
 }  // namespace qm17

@@ -9,7 +9,6 @@
 
 #include <QGroupBox>
 #include <QImage>
-#include <QLabel>
 #include <QProgressBar>
 #include <QString>
 #include <map>
@@ -27,7 +26,6 @@ struct PictureKey {
   const QStyle* style = nullptr;
   QString text;
   QString font;
-  qint64 look = 0;  // what else shapes the paint
   bool operator==(const PictureKey&) const = default;
 };
 
@@ -90,26 +88,6 @@ class LiveGauge : public QProgressBar {
   unsigned m_paints = 0;
   bool m_settingValue = false;
   bool m_repaintRequired = false;
-};
-
-// A live value's label keeps a picture for each of the last captions it showed on a ground of
-// its own, while they come back: most live values come back to a few captions (the limiter, retard
-// and polarity flags, the voltage).
-class LiveCaption : public QLabel {
- public:
-  explicit LiveCaption(QWidget* parent = nullptr);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  PictureKey KeyNow(QImage::Format format) const;
-
-  PictureTaker m_taker{*this};
-  PictureKey m_key;
-  std::map<QString, QImage> m_pictures;
-  unsigned m_hits = 0;  // captions painted from their pictures since these were taken
-  bool m_keeping = true;
 };
 
 }  // namespace qm17

@@ -28,7 +28,6 @@
 #include <vector>
 
 #include "app/curve_view.h"
-#include "app/kept_pictures.h"
 #include "app/spin_buttons.h"
 #include "app/user_prompts.h"
 #include "app/window_layout.h"
@@ -102,16 +101,14 @@ T* Make(QWidget* parent, const char* name) {
 
 // Labels also show texts from outside (the unit's identification, file names): as rich text
 // "<img src=/dev/zero>" would make the label read that file until memory runs out.
-template <typename T = QLabel>
-T* MakePlainLabel(QWidget* parent, const char* name) {
-  T* label = Make<T>(parent, name);
+QLabel* MakePlainLabel(QWidget* parent, const char* name) {
+  QLabel* label = Make<QLabel>(parent, name);
   label->setTextFormat(Qt::PlainText);
   return label;
 }
 
-template <typename T = QLabel>
-T* MakeLabel(QWidget* parent, const char* name, const QString& text) {
-  T* label = MakePlainLabel<T>(parent, name);
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
+  QLabel* label = MakePlainLabel(parent, name);
   label->setText(text);
   return label;
 }
@@ -319,21 +316,18 @@ void MainWindow::BuildLayout() {
   LabelSpojeni->setAlignment(Qt::AlignCenter);
   LabelSpojeni->setAutoFillBackground(true);
   SetRole(LabelSpojeni, QPalette::Window, Qt::red);
-  LabelRpm = MakeLabel<LiveCaption>(m_client, "LabelRpm", QStringLiteral("RPM = ---"));
+  LabelRpm = MakeLabel(m_client, "LabelRpm", QStringLiteral("RPM = ---"));
   CGaugeRpm = Make<LiveGauge>(m_client, "CGaugeRpm");
   CGaugeRpm->setRange(0, 100);
   CGaugeRpm->setValue(0);
   CGaugeRpm->setTextVisible(false);
   SetRole(CGaugeRpm, QPalette::Highlight, QColor(255, 0, 255));
-  LabelAdvance =
-      MakeLabel<LiveCaption>(m_client, "LabelAdvance", QStringLiteral("ADVANCE= --- [°]"));
-  LabelNapeti = MakeLabel<LiveCaption>(m_client, "LabelNapeti", QStringLiteral("U = --- [V]"));
-  LabelMonOmez1 =
-      MakeLabel<LiveCaption>(m_client, "LabelMonOmez1", QStringLiteral("Start limiter - ---"));
-  LabelMonRetard =
-      MakeLabel<LiveCaption>(m_client, "LabelMonRetard", QStringLiteral("Retard - ---"));
-  LabelPolaritaMer = MakeLabel<LiveCaption>(m_client, "LabelPolaritaMer",
-                                            QStringLiteral("Polarity of CKPS - ---"));
+  LabelAdvance = MakeLabel(m_client, "LabelAdvance", QStringLiteral("ADVANCE= --- [°]"));
+  LabelNapeti = MakeLabel(m_client, "LabelNapeti", QStringLiteral("U = --- [V]"));
+  LabelMonOmez1 = MakeLabel(m_client, "LabelMonOmez1", QStringLiteral("Start limiter - ---"));
+  LabelMonRetard = MakeLabel(m_client, "LabelMonRetard", QStringLiteral("Retard - ---"));
+  LabelPolaritaMer =
+      MakeLabel(m_client, "LabelPolaritaMer", QStringLiteral("Polarity of CKPS - ---"));
   for (int t = 0; t < 8; ++t) {
     const QByteArray name = "LabelTest" + QByteArray::number(t + 1);
     QLabel* label =
