@@ -8,7 +8,6 @@
 #include <QStyleOptionGroupBox>
 #include <QStyleOptionProgressBar>
 #include <QStylePainter>
-#include <QTimer>
 #include <algorithm>
 #include <optional>
 
@@ -61,16 +60,6 @@ QImage::Format PictureTaker::PaintFormat() const {
   return FormatOf(*probe.paintEngine()->paintDevice());
 }
 
-QImage PictureTaker::Take(const PictureKey& key) {
-  QImage picture(m_widget.size() * key.ratio, key.format);
-  picture.setDevicePixelRatio(key.ratio);
-  picture.fill(m_widget.palette().color(QPalette::Window));
-  m_taking = true;
-  m_widget.render(&picture, QPoint(), QRegion(m_widget.rect()), QWidget::RenderFlags());
-  m_taking = false;
-  return Compact(std::move(picture));
-}
-
 std::optional<QImage> PictureTaker::Painted() const {
   const QPainter probe(&m_widget);
   const QPaintDevice* device = probe.paintEngine()->paintDevice();
@@ -101,10 +90,6 @@ PictureKey FramedGroup::KeyNow(QImage::Format format) const {
 }
 
 void FramedGroup::paintEvent(QPaintEvent* event) {
-  if (m_taker.Taking()) {
-    QGroupBox::paintEvent(event);
-    return;
-  }
   PictureKey key = KeyNow(m_taker.PaintFormat());
   if (!m_picture.isNull() && key == m_key) {
     PictureTaker::Draw(*this, event->rect(), m_picture);
@@ -113,19 +98,10 @@ void FramedGroup::paintEvent(QPaintEvent* event) {
   QGroupBox::paintEvent(event);
   m_key = std::move(key);
   m_picture = QImage();
-  if (event->region() == QRegion(rect())) {
-    if (std::optional<QImage> painted = m_taker.Painted()) {
-      m_picture = *std::move(painted);
-      return;
-    }
-  }
-  // Otherwise taken once this paint is over: a widget cannot render itself within its paint.
-  if (m_pending) return;
-  m_pending = true;
-  QTimer::singleShot(0, this, [this] {
-    m_pending = false;
-    if (m_picture.isNull() && KeyNow(m_key.format) == m_key) m_picture = m_taker.Take(m_key);
-  });
+  // Taken from a whole paint; until one comes (every change of the key brings one), the box
+  // paints in place.
+  if (event->region() != QRegion(rect())) return;
+  if (std::optional<QImage> painted = m_taker.Painted()) m_picture = *std::move(painted);
 }
 
 LiveGauge::LiveGauge(QWidget* parent) : QProgressBar(parent) {}

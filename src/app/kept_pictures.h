@@ -33,19 +33,16 @@ struct PictureKey {
 class PictureTaker {
  public:
   explicit PictureTaker(QWidget& widget) : m_widget(widget) {}
-  bool Taking() const { return m_taking; }  // the widget paints in place for the picture
   // The key of the widget now, to be painted in `format`.
   PictureKey KeyNow(QImage::Format format, int state, const QString& text) const;
   // The format a paint of the widget goes to; only within its paint.
   QImage::Format PaintFormat() const;
-  QImage Take(const PictureKey& key);
   // What the widget's paint has just painted, whole; only within its paint.
   std::optional<QImage> Painted() const;
   static void Draw(QWidget& widget, const QRect& dirty, const QImage& picture);
 
  private:
   QWidget& m_widget;
-  bool m_taking = false;
 };
 
 class FramedGroup : public QGroupBox {
@@ -61,7 +58,6 @@ class FramedGroup : public QGroupBox {
   PictureTaker m_taker{*this};
   PictureKey m_key;
   QImage m_picture;
-  bool m_pending = false;
 };
 
 // The gauge keeps a picture for each value it has shown: a polled engine's speed sweeps the
