@@ -9,6 +9,8 @@
 #include <QStyleOptionProgressBar>
 #include <QStylePainter>
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace qm17 {
@@ -24,22 +26,7 @@ QImage::Format FormatOf(const QPaintDevice& device) {
   return QImage::Format_ARGB32_Premultiplied;
 }
 
-// Three bytes a pixel where the picture is opaque, as it is on the parent's ground: the same
-// pixels in three quarters of the memory.
-QImage Compact(QImage picture) {
-  if (picture.format() == QImage::Format_ARGB32_Premultiplied) {
-    for (int y = 0; y < picture.height(); ++y) {
-      const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-      for (int x = 0; x < picture.width(); ++x)
-        if (qAlpha(line[x]) != 255) return picture;
-    }
-  } else if (picture.format() != QImage::Format_RGB32) {
-    return picture;
-  }
-  return picture.convertToFormat(QImage::Format_RGB888);
-}
-
-// A gauge whose range holds more values than this keeps no pictures.
+// A gauge whose range holds more values than this keeps no pictures: they are all painted at once.
 constexpr int kMostGaugePictures = 256;
 
 }  // namespace
@@ -52,7 +39,7 @@ PictureKey PictureTaker::KeyNow(QImage::Format format, int state, const QString&
                     state,
                     m_widget.style(),
                     text,
-                    m_widget.font().key()};
+                    m_widget.font()};
 }
 
 QImage::Format PictureTaker::PaintFormat() const {
@@ -71,14 +58,19 @@ std::optional<QImage> PictureTaker::Painted() const {
     painted = static_cast<const QPixmap*>(device)->copy(area).toImage();
   if (painted.size() != area.size()) return std::nullopt;  // another device, or cut off
   painted.setDevicePixelRatio(m_widget.devicePixelRatioF());
-  return Compact(std::move(painted));
+  return painted;
 }
 
-void PictureTaker::Draw(QWidget& widget, const QRect& dirty, const QImage& picture) {
+void PictureTaker::Draw(QWidget& widget, const QRegion& dirty, const QImage& picture) {
   QPainter painter(&widget);
+  // The pixels as painted, copied rather than blended again over the ground they were
+  // painted on; and a rectangle at a time, as the raster engine hands a tall area to helper
+  // threads.
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
   const qreal ratio = picture.devicePixelRatio();
-  painter.drawImage(dirty, picture,
-                    QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio));
+  for (const QRect& part : dirty)
+    painter.drawImage(part, picture,
+                      QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio));
 }
 
 FramedGroup::FramedGroup(QWidget* parent) : QGroupBox(parent) {}
@@ -92,7 +84,7 @@ PictureKey FramedGroup::KeyNow(QImage::Format format) const {
 void FramedGroup::paintEvent(QPaintEvent* event) {
   PictureKey key = KeyNow(m_taker.PaintFormat());
   if (!m_picture.isNull() && key == m_key) {
-    PictureTaker::Draw(*this, event->rect(), m_picture);
+    PictureTaker::Draw(*this, event->region(), m_picture);
     return;
   }
   QGroupBox::paintEvent(event);
@@ -106,10 +98,13 @@ void FramedGroup::paintEvent(QPaintEvent* event) {
 
 LiveGauge::LiveGauge(QWidget* parent) : QProgressBar(parent) {}
 
-// Only where the bar stands still between values: some styles (the Windows one) let a glow
-// run over it, which a picture would stop.
+// Only where the bar stands still between values (some styles, the Windows one, let a glow
+// run over it, which a picture would stop), grows from the left, and has whole device pixels.
 bool LiveGauge::KeepsPictures() const {
   return !isTextVisible() && qint64{maximum()} - minimum() < kMostGaugePictures &&
+         orientation() == Qt::Horizontal && !invertedAppearance() &&
+         layoutDirection() == Qt::LeftToRight &&
+         devicePixelRatioF() == std::floor(devicePixelRatioF()) &&
          style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0;
 }
 
@@ -118,12 +113,15 @@ bool LiveGauge::KeepsPictures() const {
 bool LiveGauge::RepaintRequired(int value) const {
   if (value == m_shown) return false;
   if (value == minimum() || value == maximum()) return true;
-  QStyleOptionProgressBar option;
-  initStyleOption(&option);
-  const int chunk = style()->pixelMetric(QStyle::PM_ProgressBarChunkWidth, &option, this);
-  const QRect groove = style()->subElementRect(QStyle::SE_ProgressBarGroove, &option, this);
-  const qint64 block = orientation() == Qt::Horizontal ? groove.width() : groove.height();
-  return std::abs(qint64{value} - m_shown) * block > chunk * (qint64{maximum()} - minimum());
+  if (m_rule.size != size() || m_rule.style != style()) {
+    QStyleOptionProgressBar option;
+    initStyleOption(&option);
+    const QRect groove = style()->subElementRect(QStyle::SE_ProgressBarGroove, &option, this);
+    m_rule = Rule{size(), style(), groove.width(),
+                  style()->pixelMetric(QStyle::PM_ProgressBarChunkWidth, &option, this)};
+  }
+  return std::abs(qint64{value} - m_shown) * m_rule.block >
+         m_rule.chunk * (qint64{maximum()} - minimum());
 }
 
 void LiveGauge::ShowValue(int value) {
@@ -133,15 +131,16 @@ void LiveGauge::ShowValue(int value) {
     return;
   }
   if (value == this->value()) return;
-  // QProgressBar applies its rule to the value its own paint drew last, which a paint from a
-  // picture does not record: the rule is applied here, and a repaint QProgressBar asks for
-  // only for that reason shows what is shown already.
-  m_repaintRequired = RepaintRequired(value);
-  const unsigned paints = m_paints;
-  m_settingValue = true;
+  // QProgressBar applies its rule to the value its own paint drew last, which a paint from
+  // pictures does not record, and repaints at once, in a pass of its own. The rule is applied
+  // here instead, and the new value joins the window's next pass with whatever else the same
+  // answer changed.
+  const bool required = RepaintRequired(value);
+  const bool held = testAttribute(Qt::WA_UpdatesDisabled);
+  setAttribute(Qt::WA_UpdatesDisabled, true);
   setValue(value);
-  m_settingValue = false;
-  if (m_repaintRequired && m_paints == paints) repaint();
+  setAttribute(Qt::WA_UpdatesDisabled, held);
+  if (required) update();
 }
 
 PictureKey LiveGauge::KeyNow(QImage::Format format) const {
@@ -150,35 +149,111 @@ PictureKey LiveGauge::KeyNow(QImage::Format format) const {
   return m_taker.KeyNow(format, static_cast<int>(option.state), QString());
 }
 
+void LiveGauge::Forget() {
+  m_ground = m_empty = m_full = QImage();
+  m_columns.clear();
+}
+
+// The bar at `value` as its paint in place would leave it, painted on the ground.
+QImage LiveGauge::Rendered(int value) {
+  QImage picture = m_ground.copy();
+  QStylePainter painter(&picture, this);
+  QStyleOptionProgressBar option;
+  initStyleOption(&option);
+  option.progress = value;
+  painter.drawControl(QStyle::CE_ProgressBar, option);
+  return picture;
+}
+
+void LiveGauge::TakePictures() {
+  if (m_ground.isNull() || !m_columns.empty()) return;
+  // The look may have changed since the ground was taken; the next paint then takes a new one.
+  if (!(KeyNow(m_ground.format()) == m_key)) {
+    Forget();
+    return;
+  }
+  m_empty = Rendered(minimum());
+  m_full = Rendered(maximum());
+  const int width = m_ground.width();
+  const int height = m_ground.height();
+  const int pixel = m_ground.depth() / 8;
+  const int step = static_cast<int>(m_ground.devicePixelRatio());
+  std::vector<Columns> columns;
+  columns.reserve(static_cast<std::size_t>(maximum() - minimum() + 1));
+  for (int value = minimum(); value <= maximum(); ++value) {
+    const QImage bar = Rendered(value);
+    // From the first column that differs from the full bar to the last that differs from the
+    // empty one, in whole logical pixels.
+    int from = width;
+    int to = 0;
+    for (int y = 0; y < height; ++y) {
+      const uchar* line = bar.constScanLine(y);
+      const uchar* full = m_full.constScanLine(y);
+      const uchar* empty = m_empty.constScanLine(y);
+      int x = 0;
+      while (x < from && std::memcmp(line + x * pixel, full + x * pixel, pixel) == 0) ++x;
+      from = x;
+      x = width;
+      while (x > to && std::memcmp(line + (x - 1) * pixel, empty + (x - 1) * pixel, pixel) == 0)
+        --x;
+      to = x;
+    }
+    from -= from % step;
+    to = std::max(from, to + (step - to % step) % step);
+    columns.push_back(Columns{from, bar.copy(from, 0, to - from, height)});
+  }
+  m_columns = std::move(columns);
+  m_ground = QImage();
+}
+
+void LiveGauge::DrawValue(int value, const QRect& dirty) {
+  const Columns& columns = m_columns[static_cast<std::size_t>(value - minimum())];
+  const int step = static_cast<int>(m_full.devicePixelRatio());
+  const int to = columns.from + columns.pixels.width();
+  QPainter painter(this);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);  // as PictureTaker::Draw
+  const auto draw = [&](int from, int until, const QImage& picture, int offset) {
+    const QRect part = QRect(from / step, 0, (until - from) / step, height()) & dirty;
+    if (part.isEmpty()) return;
+    painter.drawImage(part, picture,
+                      QRect((part.x() * step) - offset, part.y() * step, part.width() * step,
+                            part.height() * step));
+  };
+  draw(0, columns.from, m_full, 0);
+  draw(columns.from, to, columns.pixels, columns.from);
+  draw(to, m_full.width(), m_empty, 0);
+}
+
 void LiveGauge::paintEvent(QPaintEvent* event) {
-  ++m_paints;
   if (!KeepsPictures()) {
     QProgressBar::paintEvent(event);
     return;
   }
-  const int shown = m_settingValue && !m_repaintRequired ? m_shown : value();
+  const int shown = value();
   m_shown = shown;
-  const PictureKey key = KeyNow(m_taker.PaintFormat());
+  PictureKey key = KeyNow(m_taker.PaintFormat());
   if (!(key == m_key)) {
-    m_key = key;
-    m_pictures.clear();
+    m_key = std::move(key);
+    Forget();
   }
-  if (const auto found = m_pictures.find(shown); found != m_pictures.end()) {
-    PictureTaker::Draw(*this, event->rect(), found->second);
+  if (!m_columns.empty()) {
+    DrawValue(shown, event->rect());
     return;
   }
-  {
-    // As QProgressBar paints, at the value shown.
-    QStylePainter painter(this);
-    QStyleOptionProgressBar option;
-    initStyleOption(&option);
-    option.progress = shown;
-    painter.drawControl(QStyle::CE_ProgressBar, option);
+  // The ground, from a whole paint only: the pictures are painted on it once this paint is
+  // done, and until then the gauge paints in place.
+  if (m_ground.isNull() && event->region() == QRegion(rect())) {
+    if (std::optional<QImage> ground = m_taker.Painted(); ground && ground->depth() % 8 == 0) {
+      m_ground = *std::move(ground);
+      QMetaObject::invokeMethod(this, &LiveGauge::TakePictures, Qt::QueuedConnection);
+    }
   }
-  // What was just painted in place is the picture of this value.
-  if (event->region() != QRegion(rect())) return;
-  if (std::optional<QImage> painted = m_taker.Painted())
-    m_pictures.try_emplace(shown, *std::move(painted));
+  // As QProgressBar paints, at the value shown.
+  QStylePainter painter(this);
+  QStyleOptionProgressBar option;
+  initStyleOption(&option);
+  option.progress = shown;
+  painter.drawControl(QStyle::CE_ProgressBar, option);
 }
 
 }  // namespace qm17

@@ -3,16 +3,17 @@
 // style stay. While a unit is polled, the engine-speed gauge changes with every answer and the
 // curve's box repaints under the rows that follow the current point; the style stroked their
 // rounded, antialiased frames anew each time (and spread the box's tall sides over helper
-// threads), most of what a poll cost. Each picture is taken by the widget's own paint, on the
-// ground its parent paints and in the format painted on, so every pixel is the one painting
-// in place gives; the first paint of anything new is in place, and the picture follows it.
+// threads), most of what a poll cost. Each picture is taken by the widget's own paint, or
+// painted on the ground taken by it, in the format painted on, so every pixel is the one
+// painting in place gives; the first paint of anything new is in place.
 
+#include <QFont>
 #include <QGroupBox>
 #include <QImage>
 #include <QProgressBar>
 #include <QString>
-#include <map>
 #include <optional>
+#include <vector>
 
 namespace qm17 {
 
@@ -25,7 +26,7 @@ struct PictureKey {
   int state = 0;
   const QStyle* style = nullptr;
   QString text;
-  QString font;
+  QFont font;
   bool operator==(const PictureKey&) const = default;
 };
 
@@ -37,9 +38,9 @@ class PictureTaker {
   PictureKey KeyNow(QImage::Format format, int state, const QString& text) const;
   // The format a paint of the widget goes to; only within its paint.
   QImage::Format PaintFormat() const;
-  // What the widget's paint has just painted, whole; only within its paint.
+  // What the widget's paint has painted so far, whole; only within its paint.
   std::optional<QImage> Painted() const;
-  static void Draw(QWidget& widget, const QRect& dirty, const QImage& picture);
+  static void Draw(QWidget& widget, const QRegion& dirty, const QImage& picture);
 
  private:
   QWidget& m_widget;
@@ -60,30 +61,51 @@ class FramedGroup : public QGroupBox {
   QImage m_picture;
 };
 
-// The gauge keeps a picture for each value it has shown: a polled engine's speed sweeps the
-// same values again and again.
+// The gauge keeps, for one look, the empty bar, the full bar and, for every value of its range,
+// only the columns where that value's bar differs from both: a bar is the full one up to its
+// end and the empty one after it. They are painted once, from the ground under the gauge,
+// soon after the gauge is first painted whole, so that a polled engine's speed never waits
+// for a value it has not shown yet.
 class LiveGauge : public QProgressBar {
  public:
   explicit LiveGauge(QWidget* parent = nullptr);
 
-  // As setValue, clamped to the range.
+  // As setValue, clamped to the range; a visible change is painted with the window's next pass.
   void ShowValue(int value);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The columns [from, from + pixels.width()) of one value's bar, in device pixels.
+  struct Columns {
+    int from = 0;
+    QImage pixels;
+  };
+  // QProgressBar's rule for when a value is painted, worked out for one size and style.
+  struct Rule {
+    QSize size;
+    const QStyle* style = nullptr;
+    qint64 block = 0;
+    int chunk = 0;
+  };
+
   bool KeepsPictures() const;
   bool RepaintRequired(int value) const;
   PictureKey KeyNow(QImage::Format format) const;
+  void Forget();
+  QImage Rendered(int value);
+  void TakePictures();
+  void DrawValue(int value, const QRect& dirty);
 
   PictureTaker m_taker{*this};
   PictureKey m_key;
-  std::map<int, QImage> m_pictures;
-  int m_shown = -1;  // the value painted last, as QProgressBar keeps it
-  unsigned m_paints = 0;
-  bool m_settingValue = false;
-  bool m_repaintRequired = false;
+  QImage m_ground;  // what lies under the gauge, until the pictures are taken
+  QImage m_empty;
+  QImage m_full;
+  std::vector<Columns> m_columns;  // one for each value from minimum(), once taken
+  int m_shown = -1;                // the value painted last, as QProgressBar keeps it
+  mutable Rule m_rule;
 };
 
 }  // namespace qm17

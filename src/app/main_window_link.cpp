@@ -182,8 +182,6 @@ void MainWindow::LiveValuesChanged(const LiveValues&) {
       labels[i]->setText(QString::fromStdString(shown.LiveText(static_cast<LiveLabel>(i))));
   if (changes.colours) PaintLiveBackgrounds();
   if (changes.tone) PaintLiveTexts();
-  // Last: a visible change of the gauge repaints the window at once, and that one pass then
-  // takes every label above with it instead of leaving them to a second pass.
   if (changes.bar) CGaugeRpm->ShowValue(shown.Live().rpmBar);
 }
 
