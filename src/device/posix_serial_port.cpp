@@ -98,14 +98,18 @@ void PosixSerialPort::Vanish() {
 std::size_t PosixSerialPort::QueuedBytes() {
   // Every tick comes here: output held for a stalled line leaves as soon as it moves again.
   if (m_fd < 0 || !SendHeld()) return 0;
+  // One call on a quiet tick tells both that nothing waits and that the device is still
+  // there rather than silently gone; only bytes that wait are counted.
+  pollfd state{m_fd, POLLIN, 0};
+  if (poll(&state, 1, 0) <= 0) return 0;
+  const bool gone = (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
   int queued = 0;
-  if (ioctl(m_fd, FIONREAD, &queued) != 0) {
+  if ((state.revents & POLLIN) != 0 && ioctl(m_fd, FIONREAD, &queued) != 0) {
     Vanish();
     return 0;
   }
   if (queued > 0) return static_cast<std::size_t>(queued);
-  // Nothing queued: make sure the device is still there rather than silently gone.
-  if (HungUp()) Vanish();
+  if (gone) Vanish();
   return 0;
 }
 
