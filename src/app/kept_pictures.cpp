@@ -26,6 +26,21 @@ QImage::Format FormatOf(const QPaintDevice& device) {
   return QImage::Format_ARGB32_Premultiplied;
 }
 
+// Three bytes a pixel where the picture is opaque, as it is on the parent's ground: the same
+// pixels in three quarters of the memory.
+QImage Compact(QImage picture) {
+  if (picture.format() == QImage::Format_ARGB32_Premultiplied) {
+    for (int y = 0; y < picture.height(); ++y) {
+      const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+      for (int x = 0; x < picture.width(); ++x)
+        if (qAlpha(line[x]) != 255) return picture;
+    }
+  } else if (picture.format() != QImage::Format_RGB32) {
+    return picture;
+  }
+  return picture.convertToFormat(QImage::Format_RGB888);
+}
+
 // A gauge whose range holds more values than this keeps no pictures: they are all painted at once.
 constexpr int kMostGaugePictures = 256;
 
@@ -93,7 +108,7 @@ void FramedGroup::paintEvent(QPaintEvent* event) {
   // Taken from a whole paint; until one comes (every change of the key brings one), the box
   // paints in place.
   if (event->region() != QRegion(rect())) return;
-  if (std::optional<QImage> painted = m_taker.Painted()) m_picture = *std::move(painted);
+  if (std::optional<QImage> painted = m_taker.Painted()) m_picture = Compact(*std::move(painted));
 }
 
 LiveGauge::LiveGauge(QWidget* parent) : QProgressBar(parent) {}
