@@ -1,5 +1,6 @@
 #include "app/kept_pictures.h"
 
+#include <QElapsedTimer>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
@@ -44,6 +45,9 @@ QImage Compact(QImage picture) {
 // A gauge whose range holds more values than this keeps no pictures: they are all painted at once.
 constexpr int kMostGaugePictures = 256;
 
+// How long the gauge paints its pictures before it lets the event loop run again.
+constexpr qint64 kPictureTurnNs = 2'000'000;
+
 }  // namespace
 
 PictureKey PictureTaker::KeyNow(QImage::Format format, int state, const QString& text) const {
@@ -57,15 +61,13 @@ PictureKey PictureTaker::KeyNow(QImage::Format format, int state, const QString&
                     m_widget.font()};
 }
 
-QImage::Format PictureTaker::PaintFormat() const {
-  const QPainter probe(&m_widget);
-  return FormatOf(*probe.paintEngine()->paintDevice());
+QImage::Format PictureTaker::PaintFormat(const QPainter& painter) {
+  return FormatOf(*painter.paintEngine()->paintDevice());
 }
 
-std::optional<QImage> PictureTaker::Painted() const {
-  const QPainter probe(&m_widget);
-  const QPaintDevice* device = probe.paintEngine()->paintDevice();
-  const QRect area = probe.deviceTransform().mapRect(m_widget.rect());
+std::optional<QImage> PictureTaker::Painted(const QPainter& painter) const {
+  const QPaintDevice* device = painter.paintEngine()->paintDevice();
+  const QRect area = painter.deviceTransform().mapRect(m_widget.rect());
   QImage painted;
   if (device->devType() == QInternal::Image)
     painted = static_cast<const QImage*>(device)->copy(area);
@@ -76,8 +78,7 @@ std::optional<QImage> PictureTaker::Painted() const {
   return painted;
 }
 
-void PictureTaker::Draw(QWidget& widget, const QRegion& dirty, const QImage& picture) {
-  QPainter painter(&widget);
+void PictureTaker::Draw(QPainter& painter, const QRegion& dirty, const QImage& picture) {
   // The pixels as painted, copied rather than blended again over the ground they were
   // painted on; and a rectangle at a time, as the raster engine hands a tall area to helper
   // threads.
@@ -97,18 +98,23 @@ PictureKey FramedGroup::KeyNow(QImage::Format format) const {
 }
 
 void FramedGroup::paintEvent(QPaintEvent* event) {
-  PictureKey key = KeyNow(m_taker.PaintFormat());
-  if (!m_picture.isNull() && key == m_key) {
-    PictureTaker::Draw(*this, event->region(), m_picture);
-    return;
+  {
+    QPainter painter(this);
+    PictureKey key = KeyNow(PictureTaker::PaintFormat(painter));
+    if (!m_picture.isNull() && key == m_key) {
+      PictureTaker::Draw(painter, event->region(), m_picture);
+      return;
+    }
+    m_key = std::move(key);
   }
   QGroupBox::paintEvent(event);
-  m_key = std::move(key);
   m_picture = QImage();
   // Taken from a whole paint; until one comes (every change of the key brings one), the box
   // paints in place.
   if (event->region() != QRegion(rect())) return;
-  if (std::optional<QImage> painted = m_taker.Painted()) m_picture = Compact(*std::move(painted));
+  const QPainter painted(this);
+  if (std::optional<QImage> picture = m_taker.Painted(painted))
+    m_picture = Compact(*std::move(picture));
 }
 
 LiveGauge::LiveGauge(QWidget* parent) : QProgressBar(parent) {}
@@ -181,22 +187,26 @@ QImage LiveGauge::Rendered(int value) {
 }
 
 void LiveGauge::TakePictures() {
-  if (m_ground.isNull() || !m_columns.empty()) return;
+  if (m_ground.isNull()) return;  // all taken, or the look changed
   // The look may have changed since the ground was taken; the next paint then takes a new one.
   if (!(KeyNow(m_ground.format()) == m_key)) {
     Forget();
     return;
   }
-  m_empty = Rendered(minimum());
-  m_full = Rendered(maximum());
+  // A few values at a time, so that the link's tick never waits long for this.
+  QElapsedTimer spent;
+  spent.start();
+  if (m_full.isNull()) {
+    m_empty = Rendered(minimum());
+    m_full = Rendered(maximum());
+  }
   const int width = m_ground.width();
   const int height = m_ground.height();
   const int pixel = m_ground.depth() / 8;
   const int step = static_cast<int>(m_ground.devicePixelRatio());
-  std::vector<Columns> columns;
-  columns.reserve(static_cast<std::size_t>(maximum() - minimum() + 1));
-  for (int value = minimum(); value <= maximum(); ++value) {
-    const QImage bar = Rendered(value);
+  const auto count = static_cast<std::size_t>(maximum() - minimum() + 1);
+  while (m_columns.size() < count && spent.nsecsElapsed() < kPictureTurnNs) {
+    const QImage bar = Rendered(minimum() + static_cast<int>(m_columns.size()));
     // From the first column that differs from the full bar to the last that differs from the
     // empty one, in whole logical pixels.
     int from = width;
@@ -215,17 +225,18 @@ void LiveGauge::TakePictures() {
     }
     from -= from % step;
     to = std::max(from, to + (step - to % step) % step);
-    columns.push_back(Columns{from, bar.copy(from, 0, to - from, height)});
+    m_columns.push_back(Columns{from, bar.copy(from, 0, to - from, height)});
   }
-  m_columns = std::move(columns);
-  m_ground = QImage();
+  if (m_columns.size() < count)
+    QMetaObject::invokeMethod(this, &LiveGauge::TakePictures, Qt::QueuedConnection);
+  else
+    m_ground = QImage();
 }
 
-void LiveGauge::DrawValue(int value, const QRect& dirty) {
+void LiveGauge::DrawValue(QPainter& painter, int value, const QRect& dirty) {
   const Columns& columns = m_columns[static_cast<std::size_t>(value - minimum())];
   const int step = static_cast<int>(m_full.devicePixelRatio());
   const int to = columns.from + columns.pixels.width();
-  QPainter painter(this);
   painter.setCompositionMode(QPainter::CompositionMode_Source);  // as PictureTaker::Draw
   const auto draw = [&](int from, int until, const QImage& picture, int offset) {
     const QRect part = QRect(from / step, 0, (until - from) / step, height()) & dirty;
@@ -246,25 +257,26 @@ void LiveGauge::paintEvent(QPaintEvent* event) {
   }
   const int shown = value();
   m_shown = shown;
-  PictureKey key = KeyNow(m_taker.PaintFormat());
+  QStylePainter painter(this);
+  PictureKey key = KeyNow(PictureTaker::PaintFormat(painter));
   if (!(key == m_key)) {
     m_key = std::move(key);
     Forget();
   }
-  if (!m_columns.empty()) {
-    DrawValue(shown, event->rect());
+  if (static_cast<std::size_t>(shown - minimum()) < m_columns.size()) {
+    DrawValue(painter, shown, event->rect());
     return;
   }
   // The ground, from a whole paint only: the pictures are painted on it once this paint is
   // done, and until then the gauge paints in place.
-  if (m_ground.isNull() && event->region() == QRegion(rect())) {
-    if (std::optional<QImage> ground = m_taker.Painted(); ground && ground->depth() % 8 == 0) {
+  if (m_ground.isNull() && m_columns.empty() && event->region() == QRegion(rect())) {
+    if (std::optional<QImage> ground = m_taker.Painted(painter);
+        ground && ground->depth() % 8 == 0) {
       m_ground = *std::move(ground);
       QMetaObject::invokeMethod(this, &LiveGauge::TakePictures, Qt::QueuedConnection);
     }
   }
   // As QProgressBar paints, at the value shown.
-  QStylePainter painter(this);
   QStyleOptionProgressBar option;
   initStyleOption(&option);
   option.progress = shown;

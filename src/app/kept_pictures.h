@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QGroupBox>
 #include <QImage>
+#include <QPainter>
 #include <QProgressBar>
 #include <QString>
 #include <optional>
@@ -36,11 +37,12 @@ class PictureTaker {
   explicit PictureTaker(QWidget& widget) : m_widget(widget) {}
   // The key of the widget now, to be painted in `format`.
   PictureKey KeyNow(QImage::Format format, int state, const QString& text) const;
-  // The format a paint of the widget goes to; only within its paint.
-  QImage::Format PaintFormat() const;
-  // What the widget's paint has painted so far, whole; only within its paint.
-  std::optional<QImage> Painted() const;
-  static void Draw(QWidget& widget, const QRegion& dirty, const QImage& picture);
+  // The format that `painter`, begun on the widget in its paint, paints in.
+  static QImage::Format PaintFormat(const QPainter& painter);
+  // What the widget's paint has painted so far, whole, as `painter` (begun on the widget in
+  // its paint, untransformed) sees it.
+  std::optional<QImage> Painted(const QPainter& painter) const;
+  static void Draw(QPainter& painter, const QRegion& dirty, const QImage& picture);
 
  private:
   QWidget& m_widget;
@@ -63,9 +65,9 @@ class FramedGroup : public QGroupBox {
 
 // The gauge keeps, for one look, the empty bar, the full bar and, for every value of its range,
 // only the columns where that value's bar differs from both: a bar is the full one up to its
-// end and the empty one after it. They are painted once, from the ground under the gauge,
-// soon after the gauge is first painted whole, so that a polled engine's speed never waits
-// for a value it has not shown yet.
+// end and the empty one after it. They are painted once, from the ground under the gauge, a
+// few at a time from when the gauge is first painted whole, so that a polled engine's speed
+// does not wait for a value it has not shown yet.
 class LiveGauge : public QProgressBar {
  public:
   explicit LiveGauge(QWidget* parent = nullptr);
@@ -96,14 +98,14 @@ class LiveGauge : public QProgressBar {
   void Forget();
   QImage Rendered(int value);
   void TakePictures();
-  void DrawValue(int value, const QRect& dirty);
+  void DrawValue(QPainter& painter, int value, const QRect& dirty);
 
   PictureTaker m_taker{*this};
   PictureKey m_key;
-  QImage m_ground;  // what lies under the gauge, until the pictures are taken
+  QImage m_ground;  // what lies under the gauge, until all pictures are taken
   QImage m_empty;
   QImage m_full;
-  std::vector<Columns> m_columns;  // one for each value from minimum(), once taken
+  std::vector<Columns> m_columns;  // one for each value from minimum(), as they are taken
   int m_shown = -1;                // the value painted last, as QProgressBar keeps it
   mutable Rule m_rule;
 };
